@@ -1,0 +1,45 @@
+#include "ClassTable.h"
+
+#include "TWUtil.h"
+#include "capture/ServerInfo.h"
+#include "com/ComObject.h"
+#include "control/PropertyHeader.h"
+#include "files/Encryptor.h"
+#include "files/File.h"
+#include "files/Guid.h"
+#include "files/SearchReplace.h"
+#include "peres/StampVersion.h"
+#include "peres/TWResXfer.h"
+#include "registry/Registry.h"
+#include "signing/SignCode.h"
+
+namespace twutil {
+namespace {
+
+ClassEntry g_classes[] = {
+    {&CLSID_SearchReplace, L"TWHbrTarnwick.Utility.1", L"TWHbrTarnwick.Utility",
+     &CreateComObject<SearchReplace>, nullptr},
+    {&CLSID_Guid, L"TWHbrTarnwick.Guid.1", L"TWHbrTarnwick.Guid", &CreateComObject<Guid>, nullptr},
+    {&CLSID_Registry, L"TWHbrTarnwick.Registry.1", L"TWHbrTarnwick.Registry",
+     &CreateComObject<Registry>, nullptr},
+    {&CLSID_File, L"TWHbrTarnwick.File.1", L"TWHbrTarnwick.File", &CreateComObject<File>, nullptr},
+    {&CLSID_TWResXfer, L"TWHbrTarnwick.ResourceCopier.1", L"TWHbrTarnwick.ResourceCopier",
+     &CreateComObject<TWResXfer>, nullptr},
+    {&CLSID_ServerInfo, L"TWHbrTarnwick.ServerInfo.1", L"TWHbrTarnwick.ServerInfo",
+     &CreateComObject<ServerInfo>, nullptr},
+    {&CLSID_PropertyHeader, L"TWHbrUtil.PropertyHeader.1", L"TWHbrUtil.PropertyHeader",
+     &CreateComObject<PropertyHeader>, nullptr},
+    {&CLSID_Encryptor, L"TWHbrTarnwick.Encryptor.1", L"TWHbrTarnwick.Encryptor",
+     &CreateComObject<Encryptor>, nullptr},
+    {&CLSID_SignCode, L"TWHbrTarnwick.SignCode.1", L"TWHbrTarnwick.SignCode",
+     &CreateComObject<SignCode>, nullptr},
+    {&CLSID_StampVersion, L"TWHbrTarnwick.StampVersion.1", L"TWHbrTarnwick.StampVersion",
+     &CreateComObject<StampVersion>, nullptr},
+};
+
+}  // namespace
+
+ClassEntry* ClassTable() { return g_classes; }
+size_t ClassTableSize() { return sizeof(g_classes) / sizeof(g_classes[0]); }
+
+}  // namespace twutil

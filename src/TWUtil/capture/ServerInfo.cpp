@@ -1,0 +1,268 @@
+#include "capture/ServerInfo.h"
+
+#include <cwchar>
+#include <vector>
+
+#include "CodePage.h"
+#include "TWRegSpy.h"
+
+namespace twutil {
+namespace {
+
+const wchar_t kFoundryKey[] = L"Software\\Tarnwick\\Foundry\\7.0";
+const wchar_t kCaptureRoot[] = L"Software\\Tarnwick\\RegSpyProxy";
+
+}  // namespace
+
+bool LiveExtractionRequested() {
+  RegKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kFoundryKey, 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS)
+    return false;
+  BYTE data[64] = {};
+  DWORD size = sizeof(data);
+  if (RegQueryValueExW(key.Get(), L"UseOldComExtraction", nullptr, nullptr, data, &size) !=
+      ERROR_SUCCESS)
+    return false;
+  wchar_t first = static_cast<wchar_t>(data[0] | (data[1] << 8));
+  return first == L'Y' || first == L'y';
+}
+
+ServerInfo::ServerInfo(IUnknown* outer)
+    : ComObject(outer), events_(this, DIID_ServerInfoEvents) {}
+
+ServerInfo::~ServerInfo() = default;
+
+void* ServerInfo::InterfaceFor(REFIID iid) {
+  if (iid == IID_IServerInfo) return static_cast<IServerInfo*>(this);
+  if (iid == IID_IObjectSafety) return static_cast<IObjectSafety*>(this);
+  if (iid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
+  if (iid == IID_IDispatch || iid == IID_IRegistry) return static_cast<IRegistry*>(this);
+  if (iid == IID_IRegSpyCallback) return static_cast<IRegSpyCallback*>(this);
+  return nullptr;
+}
+
+STDMETHODIMP ServerInfo::SetServer(LONG count, IDispatch** components, IRegistry* registry,
+                                   VARIANT_BOOL repackager, VARIANT_BOOL registerServer,
+                                   VARIANT_BOOL unregisterServer,
+                                   IServerInfoProgressEvent* progress, LONG* result) {
+  if (!registry) return E_POINTER;
+  try {
+    return RunCapture(count, components, registry, repackager, registerServer, unregisterServer,
+                      progress, result);
+  } catch (const CErrorInfo& error) {
+    if (result) *result = -1;
+    Cleanup();
+    if (error.Message())
+      SetComErrorInfo(CErrorInfo::Clsid(), error.Message(), 0, nullptr, IID_IServerInfo, 0);
+    else
+      SetComErrorInfo(CErrorInfo::Clsid(), 0u, 0, nullptr, IID_IServerInfo, 0);
+    return E_FAIL;
+  } catch (CExcept* failure) {
+    // Steps convert these at their boundaries; one that slips through still
+    // must not cross the COM boundary as a C++ exception.
+    if (result) *result = -1;
+    Cleanup();
+    HRESULT hr = failure->hr;
+    SetComErrorInfo(CErrorInfo::Clsid(), failure->message, 0, nullptr, IID_IServerInfo, hr);
+    delete failure;
+    return hr;
+  } catch (const com_exception& failure) {
+    if (result) *result = -1;
+    Cleanup();
+    std::wstring message = ToWide(failure.what());
+    return SetComErrorInfo(CErrorInfo::Clsid(), message.c_str(), 0, nullptr, IID_IServerInfo,
+                           failure.hr());
+  } catch (const std::bad_alloc&) {
+    if (result) *result = -1;
+    Cleanup();
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT ServerInfo::RunCapture(LONG count, IDispatch** components, IRegistry* registry,
+                               VARIANT_BOOL repackager, VARIANT_BOOL registerServer,
+                               VARIANT_BOOL unregisterServer, IServerInfoProgressEvent* progress,
+                               LONG* result) {
+  if (!repackager && !LiveExtractionRequested())
+    return CaptureWithSpy(count, components, registry, progress);
+  CaptureLive(count, components, registry, repackager != 0, registerServer != 0,
+              unregisterServer != 0, progress, result);
+  return S_OK;
+}
+
+void ServerInfo::CaptureLive(LONG count, IDispatch** components, IRegistry* registry,
+                             bool repackager, bool registerServer, bool unregisterServer,
+                             IServerInfoProgressEvent* progress, LONG* result) {
+  progress_ = ComPtr<IServerInfoProgressEvent>(progress);
+  ReportProgress(0);
+  registry_ = ComPtr<IRegistry>(registry);
+  repackaging_ = repackager ? -1 : 0;
+  componentCount_ = count;
+  components_ = components;
+  // The search steps of the live registry (server-file table, type libraries,
+  // classes, interfaces, AppIDs, ProgIDs, extensions, MIME types, icons) fill
+  // in between these reports.
+  (void)registerServer;
+  (void)unregisterServer;
+  ReportProgress(10);
+  ReportProgress(20);
+  ReportProgress(40);
+  ReportProgress(50);
+  ReportProgress(60);
+  ReportProgress(70);
+  ReportProgress(80);
+  ReportProgress(90);
+  if (result) *result = 0;
+  Cleanup();
+  ReportProgress(100);
+}
+
+HRESULT ServerInfo::CaptureWithSpy(LONG count, IDispatch** components, IRegistry* registry,
+                                   IServerInfoProgressEvent* progress) {
+  progress_ = ComPtr<IServerInfoProgressEvent>(progress);
+  status_.Reset();
+  if (progress_) progress_.As(&status_);
+  ReportProgress(0);
+  registry_ = ComPtr<IRegistry>(registry);
+  componentCount_ = count;
+  components_ = components;
+  repackaging_ = 0;
+  serverFiles_.clear();
+  pendingError_.reset();
+
+  ComPtr<ITWRegSpy> spy;
+  if (FAILED(CoCreateInstance(CLSID_TWRegSpy, nullptr, CLSCTX_ALL, IID_ITWRegSpy, spy.PutVoid())) ||
+      !spy)
+    throw CErrorInfo(L"Failed to create TWRegSpy instance", IID_IServerInfo);
+
+  for (LONG i = 0; i < count; ++i) {
+    ComPtr<IExtractComponent> component;
+    if (!components || !components[i]) throw com_exception(E_POINTER);
+    ThrowIfFailed(components[i]->QueryInterface(IID_IExtractComponent, component.PutVoid()));
+    Bstr keyFile;
+    component->get_KeyFile(VARIANT_FALSE, keyFile.Put());
+    serverFiles_[std::wstring(keyFile.Text(), keyFile.Length())] = component.Get();
+    spy->AddFile(keyFile.Get(), 0, 0);
+  }
+  ReportProgress(10);
+  filesFinished_ = 0;
+  spy->RunCapture(Bstr(kCaptureRoot).Get(), static_cast<IRegSpyCallback*>(this));
+  spy.Reset();
+  if (pendingError_) {
+    CErrorInfo error = *pendingError_;
+    pendingError_.reset();
+    throw error;
+  }
+  return S_OK;
+}
+
+STDMETHODIMP ServerInfo::OnFileStart(BSTR file, VARIANT_BOOL* first, VARIANT_BOOL* second) {
+  ReportStatus(L"Starting to extract COM data from file %s", file);
+  if (second) *second = VARIANT_TRUE;
+  if (first) *first = VARIANT_TRUE;
+  return S_OK;
+}
+
+STDMETHODIMP ServerInfo::OnFileFinished(BSTR file, LONG, VARIANT_BOOL* done) {
+  // After a failed file the capture is over: later files are not harvested.
+  if (!pendingError_) {
+    auto found = serverFiles_.find(std::wstring(file ? file : L"", SysStringLen(file)));
+    IExtractComponent* component = found == serverFiles_.end() ? nullptr : found->second;
+    try {
+      if (component) HarvestFile(component);
+    } catch (const CErrorInfo& error) {
+      pendingError_.reset(new CErrorInfo(error));
+    }
+    if (!pendingError_) {
+      ++filesFinished_;
+      if (componentCount_ > 0) ReportProgress(10 + (filesFinished_ * 90) / componentCount_);
+      ReportStatus(L"Finished extracting COM data from file %s", file);
+    }
+  }
+  if (done) *done = VARIANT_TRUE;
+  return pendingError_ ? E_ABORT : S_OK;
+}
+
+STDMETHODIMP ServerInfo::OnQuery(LONG, LONG, LONG, LONG, VARIANT_BOOL* answer) {
+  if (answer) *answer = 1;
+  return S_OK;
+}
+
+void ServerInfo::HarvestFile(IExtractComponent*) {
+  // The harvest of the capture area (type libraries, classes, ProgIDs,
+  // extensions, MIME types, remaining hive entries) goes here.
+}
+
+void ServerInfo::Cleanup() {
+  serverFiles_.clear();
+}
+
+void ServerInfo::ReportProgress(LONG percent) {
+  if (progress_) progress_->SetProgressBarStatus(percent);
+}
+
+void ServerInfo::ReportStatus(const wchar_t* format, BSTR file) {
+  if (!status_) return;
+  const wchar_t* path = file ? file : L"";
+  std::wstring text(format);
+  size_t at = text.find(L"%s");
+  if (at != std::wstring::npos) text.replace(at, 2, path);
+  status_->SetStatusText(Bstr(text.c_str()).Get());
+}
+
+STDMETHODIMP ServerInfo::RemapRegistry(LONG*) { return S_OK; }
+STDMETHODIMP ServerInfo::UnmapRegistry(LONG*) { return S_OK; }
+STDMETHODIMP ServerInfo::CleanupRegistry(LONG*) { return S_OK; }
+
+STDMETHODIMP ServerInfo::IsMappingAvailable(VARIANT_BOOL* mapping) {
+  if (mapping) *mapping = VARIANT_FALSE;
+  return S_OK;
+}
+
+STDMETHODIMP ServerInfo::AllowMapping(VARIANT_BOOL*) {
+  mapping_ = 0;
+  return S_OK;
+}
+
+STDMETHODIMP ServerInfo::SetServerVB(_Collection* collection, IRegistry* registry,
+                                     VARIANT_BOOL repackager, VARIANT_BOOL registerServer,
+                                     VARIANT_BOOL unregisterServer,
+                                     IServerInfoProgressEvent* progress, LONG* result) {
+  if (!collection) return E_POINTER;
+  LONG count = 0;
+  collection->Count(&count);
+  if (count < 0) count = 0;
+  std::vector<IDispatch*> components;
+  try {
+    components.resize(static_cast<size_t>(count));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  for (LONG i = 0; i < count; ++i) {
+    Variant index;
+    V_VT(index.Put()) = VT_I4;
+    V_I4(&index.Ref()) = i + 1;
+    Variant item;
+    collection->Item(&index.Ref(), item.Put());
+    // The collection keeps its items alive for the call.
+    components[static_cast<size_t>(i)] = V_DISPATCH(&item.Ref());
+  }
+  return SetServer(count, components.empty() ? nullptr : components.data(), registry, repackager,
+                   registerServer, unregisterServer, progress, result);
+}
+
+STDMETHODIMP ServerInfo::EnumConnectionPoints(IEnumConnectionPoints** out) {
+  IConnectionPoint* points[] = {&events_};
+  return CreateConnectionPointEnumerator(points, 1, out);
+}
+
+STDMETHODIMP ServerInfo::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (iid != events_.Iid()) return CONNECT_E_NOCONNECTION;
+  events_.AddRef();
+  *out = &events_;
+  return S_OK;
+}
+
+}  // namespace twutil

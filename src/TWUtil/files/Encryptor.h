@@ -1,0 +1,26 @@
+// Encryptor: encodes a text as a number.
+#pragma once
+
+#include "TWUtil.h"
+#include "com/ComObject.h"
+#include "com/SupportErrorInfo.h"
+#include "com/TypeInfoDispatch.h"
+
+namespace twutil {
+
+class Encryptor
+    : public ComObject<TypeInfoDispatch<IEncryptor>, SupportErrorInfo<IEncryptor>> {
+ public:
+  explicit Encryptor(IUnknown* outer) : ComObject(outer) {}
+
+  STDMETHODIMP Encrypt(EEncryptAlgorithm, BSTR, BSTR*) override { return E_NOTIMPL; }
+
+ protected:
+  void* InterfaceFor(REFIID iid) override {
+    if (iid == IID_IEncryptor || iid == IID_IDispatch) return static_cast<IEncryptor*>(this);
+    if (iid == IID_ISupportErrorInfo) return static_cast<ISupportErrorInfo*>(this);
+    return nullptr;
+  }
+};
+
+}  // namespace twutil

@@ -1,0 +1,32 @@
+#!/bin/sh
+# Creates (anew) or stops the private Wine prefix that one test run uses.
+#   prefix.sh create DIR   wipe DIR, initialise a prefix there, keep a
+#                          persistent wineserver so each test starts fast
+#   prefix.sh stop DIR     stop that prefix's wineserver
+set -eu
+action=$1
+export WINEPREFIX=$2
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES='mscoree,mshtml='
+
+case "$action" in
+  create)
+    if [ -d "$WINEPREFIX" ]; then
+      wineserver -k 2>/dev/null || true
+      wineserver -w 2>/dev/null || true
+      rm -rf "$WINEPREFIX"
+    fi
+    mkdir -p "$WINEPREFIX"
+    wineboot -i
+    wineserver -w
+    wineserver -p
+    echo "wine prefix ready: $WINEPREFIX"
+    ;;
+  stop)
+    wineserver -k 2>/dev/null || true
+    ;;
+  *)
+    echo "usage: prefix.sh create|stop DIR" >&2
+    exit 2
+    ;;
+esac

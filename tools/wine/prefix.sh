@@ -17,9 +17,11 @@ case "$action" in
       rm -rf "$WINEPREFIX"
     fi
     mkdir -p "$WINEPREFIX"
-    wineboot -i
-    wineserver -w
-    wineserver -p
+    # The server and the services that wineboot starts outlive this script:
+    # started here with no pipes of the test runner, later tests find them
+    # running and start nothing that could hold those pipes open.
+    wineserver -p </dev/null >/dev/null 2>&1
+    wineboot -i </dev/null >/dev/null 2>&1
     echo "wine prefix ready: $WINEPREFIX"
     ;;
   stop)

@@ -1,0 +1,68 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+namespace twtest {
+
+std::wstring BinDir() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path, n);
+  return dir.substr(0, dir.rfind(L'\\') + 1);
+}
+
+std::wstring LibraryPath() { return BinDir() + L"TWUtil.dll"; }
+
+HMODULE RegisteredLibrary() {
+  static HMODULE module = [] {
+    HMODULE m = LoadLibraryW(LibraryPath().c_str());
+    if (m) {
+      auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(
+          reinterpret_cast<void*>(GetProcAddress(m, "DllRegisterServer")));
+      if (!reg || FAILED(reg())) m = nullptr;
+    }
+    return m;
+  }();
+  EXPECT_NE(module, nullptr) << "TWUtil.dll could not be loaded and registered";
+  return module;
+}
+
+bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value) {
+  wchar_t data[1024];
+  DWORD size = sizeof(data) - sizeof(wchar_t);
+  DWORD type = 0;
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, &type, data, &size) != ERROR_SUCCESS)
+    return false;
+  *value = data;
+  return true;
+}
+
+bool KeyExists(HKEY root, const std::wstring& key) {
+  twutil::RegKey opened;
+  return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.Put()) == ERROR_SUCCESS;
+}
+
+TempDir::TempDir() {
+  wchar_t base[MAX_PATH];
+  GetTempPathW(MAX_PATH, base);
+  GUID g;
+  CoCreateGuid(&g);
+  wchar_t name[64];
+  StringFromGUID2(g, name, 64);
+  path_ = std::wstring(base) + L"twtest" + name + L"\\";
+  CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempDir::~TempDir() {
+  // SHFileOperation wants a double-terminated list.
+  std::wstring from = path_.substr(0, path_.size() - 1);
+  from.push_back(L'\0');
+  SHFILEOPSTRUCTW op = {};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_NO_UI;
+  SHFileOperationW(&op);
+}
+
+}  // namespace twtest

@@ -1,0 +1,47 @@
+// Helpers shared by the suites: where the built files are, the library loaded
+// and registered in the test prefix, and registry reads.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "com/Owners.h"
+
+namespace twtest {
+
+// The folder of the running test executable, with a trailing backslash.
+std::wstring BinDir();
+// TWUtil.dll beside the tests.
+std::wstring LibraryPath();
+
+// Loads TWUtil.dll once and registers it (classes and type library) in the
+// test prefix, so CoCreateInstance and late binding reach it. Returns the
+// module; fails the calling test when that is not possible.
+HMODULE RegisteredLibrary();
+
+// Creates a class of the library through COM.
+template <class T>
+HRESULT Create(const CLSID& clsid, twutil::ComPtr<T>* out) {
+  RegisteredLibrary();
+  return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(T), out->PutVoid());
+}
+
+// A string value (REG_SZ), or false when absent.
+bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
+bool KeyExists(HKEY root, const std::wstring& key);
+
+// A temporary folder of the test's own, removed with its contents at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::wstring& Path() const { return path_; }  // with a trailing backslash
+
+ private:
+  std::wstring path_;
+};
+
+}  // namespace twtest

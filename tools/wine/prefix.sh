@@ -17,6 +17,16 @@ case "$action" in
       rm -rf "$WINEPREFIX"
     fi
     mkdir -p "$WINEPREFIX"
+    # No X server here: Wine's null display driver still makes (unseen)
+    # windows that tests can find, read, draw and close. Written before the
+    # prefix boots, so the desktop starts with it.
+    cat > "$WINEPREFIX/user.reg" <<'REG'
+WINE REGISTRY Version 2
+;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
+
+[Software\\Wine\\Drivers] 1700000000
+"Graphics"="null"
+REG
     # The server and the services that wineboot starts outlive this script:
     # started here with no pipes of the test runner, later tests find them
     # running and start nothing that could hold those pipes open.

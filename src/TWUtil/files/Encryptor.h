@@ -8,12 +8,12 @@
 
 namespace twutil {
 
-class Encryptor
-    : public ComObject<TypeInfoDispatch<IEncryptor>, SupportErrorInfo<IEncryptor>> {
+class Encryptor : public ComObject<TypeInfoDispatch<IEncryptor>, SupportErrorInfo<IEncryptor>> {
  public:
   explicit Encryptor(IUnknown* outer) : ComObject(outer) {}
 
-  STDMETHODIMP Encrypt(EEncryptAlgorithm, BSTR, BSTR*) override { return E_NOTIMPL; }
+  // Every algorithm value selects the one transform.
+  STDMETHODIMP Encrypt(EEncryptAlgorithm algorithm, BSTR input, BSTR* output) override;
 
  protected:
   void* InterfaceFor(REFIID iid) override {

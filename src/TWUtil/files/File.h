@@ -1,32 +1,35 @@
-// File: file services for scripts.
+// File: file services for scripts: copy, test, classify and log; code-page
+// checks, VxD version data and short names.
 #pragma once
 
 #include "TWUtil.h"
 #include "com/ComObject.h"
 #include "com/ObjectSafety.h"
 #include "com/TypeInfoDispatch.h"
+#include "files/ShortName.h"
 
 namespace twutil {
 
 class File : public ComObject<TypeInfoDispatch<IFileSys>, ObjectSafety> {
  public:
-  explicit File(IUnknown* outer) : ComObject(outer) {}
+  explicit File(IUnknown* outer);
 
-  STDMETHODIMP FileCopy(BSTR, BSTR, VARIANT_BOOL, LONG*) override { return E_NOTIMPL; }
-  STDMETHODIMP FileExists(BSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP ShowDemo(BSTR, BSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP LogError(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP IsFileUnicode(BSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP LogMessage(BSTR, BSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP FileType(BSTR, EnumFileType*) override { return E_NOTIMPL; }
-  STDMETHODIMP IsCPSupported(BSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP IsCPInstalled(BSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetVxdVersionInfoSize(BSTR, LONG*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetVxdVersionInfo(BSTR, LONG, LONG*, LONG*, BSTR*, VARIANT*, VARIANT*,
-                                 VARIANT_BOOL*) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetShortLongFilename(BSTR, BSTR, BSTR*, LONG*) override { return E_NOTIMPL; }
+  STDMETHODIMP FileCopy(BSTR bstrSrcFile, BSTR bstrTargetFile, VARIANT_BOOL bOverWrite,
+                        LONG* pResult) override;
+  STDMETHODIMP FileExists(BSTR bstrFile, VARIANT_BOOL* bExists) override;
+  STDMETHODIMP ShowDemo(BSTR bstrPath, BSTR bstrFileName, VARIANT_BOOL* vbSuccess) override;
+  STDMETHODIMP LogError(BSTR bstrMessage, BSTR bstrUrl, BSTR bstrLine) override;
+  STDMETHODIMP IsFileUnicode(BSTR bstrFileName, VARIANT_BOOL* vbIsUnicode) override;
+  STDMETHODIMP LogMessage(BSTR bstrMessage, BSTR bstrFileName) override;
+  STDMETHODIMP FileType(BSTR sFileName, EnumFileType* pFileType) override;
+  STDMETHODIMP IsCPSupported(BSTR sCodePage, VARIANT_BOOL* bSupported) override;
+  STDMETHODIMP IsCPInstalled(BSTR sCodePage, VARIANT_BOOL* bInstalled) override;
+  STDMETHODIMP GetVxdVersionInfoSize(BSTR bstrFileName, LONG* pResult) override;
+  STDMETHODIMP GetVxdVersionInfo(BSTR bstrFileName, LONG Len, LONG* dwFileVersionMS,
+                                 LONG* dwFileVersionLS, BSTR* bstrVersion, VARIANT* pLanguage,
+                                 VARIANT* pCodePage, VARIANT_BOOL* vbSuccess) override;
+  STDMETHODIMP GetShortLongFilename(BSTR bstrFileName, BSTR bstrLangID, BSTR* bstrShortLongName,
+                                    LONG* pResult) override;
 
  protected:
   void* InterfaceFor(REFIID iid) override {
@@ -34,6 +37,9 @@ class File : public ComObject<TypeInfoDispatch<IFileSys>, ObjectSafety> {
     if (iid == IID_IObjectSafety) return static_cast<IObjectSafety*>(this);
     return nullptr;
   }
+
+ private:
+  const WideFileFunctions wideFileFunctions_;
 };
 
 }  // namespace twutil

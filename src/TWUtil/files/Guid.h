@@ -12,7 +12,9 @@ class Guid : public ComObject<TypeInfoDispatch<IGuid>, ObjectSafety> {
  public:
   explicit Guid(IUnknown* outer) : ComObject(outer) {}
 
-  STDMETHODIMP CreateGuid(BSTR*) override { return E_NOTIMPL; }
+  // A new GUID in registry form; S_OK always, a null string when none could
+  // be made.
+  STDMETHODIMP CreateGuid(BSTR* guidText) override;
 
  protected:
   void* InterfaceFor(REFIID iid) override {

@@ -1,4 +1,6 @@
 // Registry: forgiving registry access for scripts and for the live capture.
+// No state: every call opens its key, does its one job and closes the key.
+// Every member returns S_OK; the outcome travels in lResult (0 or -1).
 #pragma once
 
 #include "TWUtil.h"
@@ -12,33 +14,28 @@ class Registry : public ComObject<TypeInfoDispatch<IRegistry>, ObjectSafety> {
  public:
   explicit Registry(IUnknown* outer) : ComObject(outer) {}
 
-  STDMETHODIMP RegAddValue(ERegistryHives, BSTR, BSTR, ERegistryDataTypes, VARIANT*,
-                           LONG*) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP RegReadValue(ERegistryHives, BSTR, BSTR, ERegistryDataTypes, VARIANT*,
-                            LONG*) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP RegQueryKey(ERegistryHives, BSTR, ERegistryQueryTypes, VARIANT*, LONG*) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP RegDeleteValue(ERegistryHives, BSTR, BSTR, LONG*) override { return E_NOTIMPL; }
-  STDMETHODIMP RegSoftDeleteRegValue(ERegistryHives, BSTR, BSTR, VARIANT_BOOL, LONG*) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP RegSetExtractComponent(IExtractComponent*, ERegistryHives, BSTR, BSTR, VARIANT_BOOL,
-                                      LONG*) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP RegReadType(ERegistryHives, BSTR, BSTR, LONG*, LONG*) override { return E_NOTIMPL; }
+  STDMETHODIMP RegAddValue(ERegistryHives hive, BSTR key, BSTR valueName, ERegistryDataTypes type,
+                           VARIANT* value, LONG* result) override;
+  STDMETHODIMP RegReadValue(ERegistryHives hive, BSTR key, BSTR valueName, ERegistryDataTypes type,
+                            VARIANT* value, LONG* result) override;
+  STDMETHODIMP RegQueryKey(ERegistryHives hive, BSTR key, ERegistryQueryTypes queryType,
+                           VARIANT* names, LONG* result) override;
+  STDMETHODIMP RegDeleteValue(ERegistryHives hive, BSTR key, BSTR valueName, LONG* result) override;
+  STDMETHODIMP RegSoftDeleteRegValue(ERegistryHives hive, BSTR key, BSTR valueName,
+                                     VARIANT_BOOL deleteAllValues, LONG* result) override;
+  STDMETHODIMP RegSetExtractComponent(IExtractComponent* component, ERegistryHives hive, BSTR key,
+                                      BSTR valueName, VARIANT_BOOL deleteAllValues,
+                                      LONG* result) override;
+  STDMETHODIMP RegReadType(ERegistryHives hive, BSTR key, BSTR valueName, LONG* type,
+                           LONG* result) override;
 
  protected:
-  void* InterfaceFor(REFIID iid) override {
-    if (iid == IID_IRegistry || iid == IID_IDispatch) return static_cast<IRegistry*>(this);
-    if (iid == IID_IObjectSafety) return static_cast<IObjectSafety*>(this);
-    return nullptr;
-  }
+  void* InterfaceFor(REFIID iid) override;
 };
+
+// lResult as the caller sees it.
+inline void ReportOutcome(LONG* result, bool succeeded) {
+  if (result) *result = succeeded ? 0 : -1;
+}
 
 }  // namespace twutil

@@ -1,0 +1,53 @@
+#include "files/VxdVersionInfo.h"
+
+#include "files/VersionData16.h"
+#include "files/VxdVersionReader.h"
+
+namespace twutil {
+namespace {
+
+// Committed read-write pages of its own, released on every way out.
+class VirtualBuffer {
+ public:
+  explicit VirtualBuffer(size_t size)
+      : data_(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+  ~VirtualBuffer() {
+    if (data_) VirtualFree(data_, 0, MEM_RELEASE);
+  }
+  VirtualBuffer(const VirtualBuffer&) = delete;
+  VirtualBuffer& operator=(const VirtualBuffer&) = delete;
+  void* Get() const { return data_; }
+
+ private:
+  void* data_;
+};
+
+}  // namespace
+
+long GetVxdVersionDataSize(const wchar_t* path) {
+  DWORD size = 0;
+  if (ExtractVxdVersionData(path, &size, nullptr) || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+    return 0;
+  SetLastError(ERROR_SUCCESS);
+  return static_cast<long>(size);
+}
+
+VxdVersionInfo ReadVxdVersionInfo(const wchar_t* path, long bufferSize) {
+  VxdVersionInfo info;
+  if (bufferSize <= 0) return info;
+  VirtualBuffer buffer(static_cast<size_t>(bufferSize));
+  if (!buffer.Get()) return info;
+  DWORD size = static_cast<DWORD>(bufferSize);
+  if (!ExtractVxdVersionData(path, &size, buffer.Get())) return info;
+
+  ByteSpan data(buffer.Get(), size);
+  VS_FIXEDFILEINFO fixed;
+  if (!QueryFixedFileInfo(data, &fixed)) return info;
+  info.hasFixedInfo = true;
+  info.fileVersionMS = fixed.dwFileVersionMS;
+  info.fileVersionLS = fixed.dwFileVersionLS;
+  info.hasTranslations = QueryTranslations(data, &info.translations);
+  return info;
+}
+
+}  // namespace twutil

@@ -1,0 +1,60 @@
+// Byte images of the files the File tests read: VxDs (LE executables with a
+// 16-bit version resource), PE and NE executables, icon and cursor files.
+// Built here, never taken from elsewhere.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace filefixtures {
+
+using Bytes = std::vector<uint8_t>;
+
+// Writes a little-endian 32-bit value at, growing bytes when needed.
+void PutU32(Bytes* bytes, size_t at, uint32_t value);
+
+// A node of the 16-bit version block: 8-bit key, raw value, children.
+struct VersionNode {
+  std::string key;
+  Bytes value;
+  std::vector<VersionNode> children;
+};
+Bytes Serialize(const VersionNode& node);
+
+// The fixed file information of the given file version.
+Bytes FixedFileInfo(DWORD versionMS, DWORD versionLS);
+// "VarFileInfo" holding "Translation" with the given 32-bit entries.
+VersionNode VarFileInfo(const std::vector<uint32_t>& translations);
+// A StringFileInfo with one string table, to stand in the walk's way.
+VersionNode StringFileInfo();
+// The version 4.0.950.1 with the translation 1033 / 1252, 172 bytes.
+Bytes StandardVersionData();
+
+// An LE executable whose Windows resource holds versionData. The fields
+// let a test make the header lie: a resource length of 0 says there is no
+// resource, and without placeResource the file ends after the LE header.
+struct VxdLayout {
+  uint32_t headerOffset = 0x80;
+  uint32_t signature = 0x0000454C;
+  uint32_t resourceOffset = 0x200;
+  uint32_t resourceLength = 0xFFFFFFFF;  // 12 + data size
+  uint32_t dataSize = 0xFFFFFFFF;        // the data's real size
+  bool placeResource = true;
+};
+Bytes Vxd(const Bytes& versionData, const VxdLayout& layout = VxdLayout());
+
+// A PE image whose COFF header has the given characteristics.
+Bytes PEImage(uint16_t characteristics);
+// A 16-bit (NE) executable.
+Bytes NEImage();
+// Files beginning with the words 0, type, 1.
+Bytes IconFile();
+Bytes CursorFile();
+
+bool WriteFile(const std::wstring& path, const Bytes& bytes);
+Bytes ReadFile(const std::wstring& path);
+
+}  // namespace filefixtures

@@ -1,0 +1,357 @@
+// The Registry object through COM, checked against the registry read directly.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "TWUtil.h"
+#include "support/TestSupport.h"
+
+namespace twtest {
+namespace {
+
+using twutil::Bstr;
+using twutil::Variant;
+constexpr long kNumeric = 0, kString = 1, kVariant = 2, kKeys = 0, kNames = 1;
+const HKEY kHives[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS};
+
+Bstr B(const std::wstring& text) { return Bstr(text.data(), static_cast<UINT>(text.size())); }
+std::string Bytes(const void* data, size_t size) {
+  return std::string(static_cast<const char*>(data), size);
+}
+VARIANT Of(VARTYPE type, void* value) {  // value points at the payload
+  VARIANT v = {};
+  V_VT(&v) = type;
+  if (type & VT_BYREF)
+    V_BYREF(&v) = value;
+  else
+    memcpy(&V_I4(&v), value, type == VT_I2 ? 2 : type == VT_R8 ? 8 : 4);
+  return v;
+}
+std::wstring TextIn(const VARIANT& v) {
+  return V_VT(&v) == VT_BSTR && V_BSTR(&v) ? V_BSTR(&v) : L"(not a string)";
+}
+
+class Registry : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(Create(CLSID_Registry, &reg_), S_OK);
+    const char* name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    path_ = L"Software\\TWTest\\Registry\\" + std::wstring(name, name + strlen(name));
+    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+    twutil::RegKey key;
+    RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    key.Put(), nullptr);
+  }
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
+
+  void Put(const std::wstring& name, DWORD type, const void* data, DWORD size) {
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, path_.c_str(), name.c_str(), type, data, size),
+              ERROR_SUCCESS);
+  }
+  void PutText(const std::wstring& name, const std::wstring& text, DWORD type = REG_SZ) {
+    Put(name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
+  }
+  // The stored type and bytes, read directly; "(absent)" when there are none.
+  std::string Stored(const std::wstring& name, DWORD* type = nullptr) {
+    std::vector<char> data(100000);
+    DWORD size = static_cast<DWORD>(data.size());
+    if (RegGetValueW(HKEY_CURRENT_USER, path_.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
+                     type, data.data(), &size) != ERROR_SUCCESS)
+      return "(absent)";
+    return Bytes(data.data(), size);
+  }
+  long Add(const std::wstring& name, long type, VARIANT* value, long hive = 1,
+           const std::wstring& sub = L"") {
+    LONG result = 99;
+    EXPECT_EQ(reg_->RegAddValue(ERegistryHives(hive), B(path_ + sub).Get(), B(name).Get(),
+                                ERegistryDataTypes(type), value, &result),
+              S_OK);
+    return result;
+  }
+  long Read(const std::wstring& name, long type, VARIANT* value, long hive = 1) {
+    LONG result = 99;
+    EXPECT_EQ(reg_->RegReadValue(ERegistryHives(hive), B(path_).Get(), B(name).Get(),
+                                 ERegistryDataTypes(type), value, &result),
+              S_OK);
+    return result;
+  }
+  long Query(long type, VARIANT* names, long hive = 1) {
+    LONG result = 99;
+    reg_->RegQueryKey(ERegistryHives(hive), B(path_).Get(), ERegistryQueryTypes(type), names,
+                      &result);
+    return result;
+  }
+  // The listed names, sorted: their order is the registry's.
+  static std::vector<std::wstring> Names(VARIANT* v) {
+    std::vector<std::wstring> names;
+    EXPECT_EQ(V_VT(v), VT_ARRAY | VT_VARIANT);
+    LONG upper = -1;
+    SafeArrayGetUBound(V_ARRAY(v), 1, &upper);
+    for (LONG i = 0; i <= upper; ++i) {
+      Variant element;
+      SafeArrayGetElement(V_ARRAY(v), &i, element.Put());
+      names.push_back(TextIn(element.Ref()));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  twutil::ComPtr<IRegistry> reg_;
+  std::wstring path_;
+};
+
+TEST_F(Registry, AddWritesNumbersAndTextsOfEveryAcceptedShape) {
+  Bstr minus(L"  -12abc"), letters(L"abc"), huge(L"99999999999"), nul = B({L"ab\0cd", 5});
+  BSTR held = minus.Get(), none = nullptr;
+  SHORT i2 = -2;
+  LONG i4 = 7;
+  VARIANT inner = Of(VT_I4, &i4);
+  struct {
+    const wchar_t* name;
+    long type;
+    VARIANT value;
+    DWORD expectType;
+    std::string expectBytes;
+  } cases[] = {
+      {L"text", kNumeric, Of(VT_BSTR, &held), REG_DWORD, Bytes("\xF4\xFF\xFF\xFF", 4)},
+      {L"letters", kNumeric, Of(VT_BSTR, &letters), REG_DWORD, Bytes("\0\0\0\0", 4)},
+      {L"null", kNumeric, Of(VT_BSTR, &none), REG_DWORD, Bytes("\0\0\0\0", 4)},
+      {L"huge", kNumeric, Of(VT_BSTR, &huge), REG_DWORD, Bytes("\xFF\xFF\xFF\x7F", 4)},
+      {L"i2", kNumeric, Of(VT_I2, &i2), REG_DWORD, Bytes("\xFE\xFF\xFF\xFF", 4)},
+      {L"i2 ref", kNumeric, Of(VT_BYREF | VT_I2, &i2), REG_DWORD, Bytes("\xFE\xFF\xFF\xFF", 4)},
+      {L"i4 ref", kNumeric, Of(VT_BYREF | VT_I4, &i4), REG_DWORD, Bytes("\7\0\0\0", 4)},
+      {L"variant ref", kNumeric, Of(VT_BYREF | VT_VARIANT, &inner), REG_DWORD,
+       Bytes("\7\0\0\0", 4)},
+      {L"bstr ref", kNumeric, Of(VT_BYREF | VT_BSTR, &held), REG_DWORD,
+       Bytes("\xF4\xFF\xFF\xFF", 4)},
+      {L"string", kString, Of(VT_BYREF | VT_BSTR, &held), REG_SZ, Bytes(L"  -12abc", 18)},
+      {L"up to nul", kString, Of(VT_BSTR, &nul), REG_SZ, Bytes(L"ab", 6)},
+      {L"from number", kString, Of(VT_I4, &i4), REG_SZ, Bytes("\0\0", 2)},
+      {L"from null", kString, Of(VT_BSTR, &none), REG_SZ, Bytes("\0\0", 2)},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.name);
+    EXPECT_EQ(Add(c.name, c.type, &c.value), 0);
+    DWORD type = 0;
+    EXPECT_EQ(Stored(c.name, &type), c.expectBytes);
+    EXPECT_EQ(type, c.expectType);
+  }
+}
+
+TEST_F(Registry, AddOfAnUnsupportedValueCreatesTheKeyOnly) {
+  double r8 = 1.5;
+  LONG i4 = 1;
+  VARIANT inner = Of(VT_I4, &i4), once = Of(VT_BYREF | VT_VARIANT, &inner);
+  VARIANT values[] = {Of(VT_R8, &r8),    Of(VT_BOOL, &i4),
+                      Of(VT_EMPTY, &i4), Of(VT_BYREF | VT_VARIANT, &once),
+                      Of(VT_I4, &i4),    Of(VT_I4, &i4)};
+  long types[] = {kNumeric, kString, kNumeric, kNumeric, kVariant, 7};
+  for (int i = 0; i < 6; ++i) {
+    std::wstring sub = L"\\case" + std::to_wstring(i);
+    EXPECT_EQ(Add(L"v", types[i], &values[i], 1, sub), -1) << i;
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, path_ + sub)) << i;
+  }
+  EXPECT_EQ(Add(L"v", kString, nullptr, 1, L"\\null"), -1);
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, path_ + L"\\null"));
+}
+
+TEST_F(Registry, AddReachesEveryHiveButNotOverlongKeys) {
+  LONG i4 = 5;
+  VARIANT v = Of(VT_I4, &i4);
+  EXPECT_EQ(Add(L"deep", kNumeric, &v, 1, L"\\a\\b\\c"), 0);
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, path_ + L"\\a\\b\\c"));
+  EXPECT_EQ(Add(L"v", kNumeric, &v, 1, L"\\" + std::wstring(300, L'k')), -1);
+  EXPECT_EQ(Add(std::wstring(300, L'n'), kNumeric, &v), 0);  // value names may be long
+  for (long hive : {0L, 2L}) {
+    LONG result = 99;
+    reg_->RegAddValue(ERegistryHives(hive), B(L"TWTest.Hive").Get(), B(L"n").Get(),
+                      ERegistryDataTypes(kNumeric), &v, &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(KeyExists(kHives[hive], L"TWTest.Hive"));
+    RegDeleteTreeW(kHives[hive], L"TWTest.Hive");
+  }
+}
+
+TEST_F(Registry, NumericReadTakesAnyFourBytesAndWritesEvenOnFailure) {
+  Put(L"two", REG_BINARY, "\x34\x12", 2);
+  PutText(L"text", L"A");
+  Put(L"qword", REG_QWORD, "12345678", 8);
+  Variant v;
+  EXPECT_EQ(Read(L"two", kNumeric, v.Put()), 0);
+  EXPECT_EQ(V_I4(&v.Ref()), 0x1234);
+  EXPECT_EQ(Read(L"text", kNumeric, v.Put()), 0);
+  EXPECT_EQ(V_I4(&v.Ref()), 0x41);
+  for (const wchar_t* name : {L"qword", L"missing"}) {
+    V_VT(v.Put()) = VT_BSTR;
+    V_BSTR(&v.Ref()) = SysAllocString(L"old");
+    EXPECT_EQ(Read(name, kNumeric, &v.Ref()), -1);
+    EXPECT_EQ(v.Type(), VT_I4);
+    EXPECT_EQ(V_I4(&v.Ref()), 0);
+  }
+  LONG target = 3;
+  VARIANT byRef = Of(VT_BYREF | VT_I4, &target);
+  EXPECT_EQ(Read(L"two", kNumeric, &byRef), 0);
+  EXPECT_EQ(target, 0x1234);
+}
+
+TEST_F(Registry, StringReadTakesTextUpToTheFirstNulWithinFourKilobytes) {
+  Put(L"dword", REG_DWORD, "A\0B\0", 4);
+  Put(L"multi", REG_MULTI_SZ, L"one\0two\0", 18);
+  PutText(L"fits", std::wstring(2047, L'f'));
+  PutText(L"too long", std::wstring(2048, L'x'));
+  Put(L"no nul", REG_BINARY, std::string(4096, 'A').data(), 4096);
+  Variant v;
+  EXPECT_EQ(Read(L"dword", kString, v.Put()), 0);
+  EXPECT_EQ(TextIn(v.Ref()), L"AB");
+  EXPECT_EQ(Read(L"multi", kString, v.Put()), 0);
+  EXPECT_EQ(TextIn(v.Ref()), L"one");
+  EXPECT_EQ(Read(L"fits", kString, v.Put()), 0);
+  EXPECT_EQ(TextIn(v.Ref()), std::wstring(2047, L'f'));
+  EXPECT_EQ(Read(L"no nul", kString, v.Put()), 0);
+  EXPECT_EQ(TextIn(v.Ref()), std::wstring(2048, L'\x4141'));
+  EXPECT_EQ(Read(L"too long", kString, v.Put()), -1);
+  EXPECT_EQ(TextIn(v.Ref()), L"");
+
+  BSTR held = SysAllocString(L"stale");
+  VARIANT byRef = Of(VT_BYREF | VT_BSTR, &held);
+  EXPECT_EQ(Read(L"multi", kString, &byRef), 0);
+  EXPECT_STREQ(held, L"one");
+  EXPECT_EQ(Read(L"missing", kString, &byRef), -1);
+  EXPECT_STREQ(held, L"");
+  SysFreeString(held);
+}
+
+TEST_F(Registry, VariantReadShapesByRegistryType) {
+  PutText(L"expand", L"%SystemRoot%", REG_EXPAND_SZ);
+  Put(L"multi", REG_MULTI_SZ, L"first\0second\0", 28);
+  Put(L"dword", REG_DWORD, "\xFE\xFF\xFF\xFF", 4);
+  Put(L"binary", REG_BINARY, "\x01\xAB\x00\x10", 4);
+  Put(L"empty", REG_BINARY, nullptr, 0);
+  std::string longData;
+  for (int i = 0; i < 4096; ++i) longData.push_back(static_cast<char>(i));
+  Put(L"4096 bytes", REG_BINARY, longData.data(), 4096);
+  Variant v;
+  EXPECT_EQ(Read(L"expand", kVariant, v.Put()), 0);
+  EXPECT_EQ(TextIn(v.Ref()), L"%SystemRoot%");
+  EXPECT_EQ(Read(L"multi", kVariant, v.Put()), 0);
+  EXPECT_EQ(TextIn(v.Ref()), L"first");
+  EXPECT_EQ(Read(L"dword", kVariant, v.Put()), 0);
+  EXPECT_EQ(v.Type(), VT_I4);
+  EXPECT_EQ(V_I4(&v.Ref()), -2);
+  EXPECT_EQ(Read(L"binary", kVariant, v.Put()), 0);
+  EXPECT_EQ(TextIn(v.Ref()), L"01ab0010");
+  EXPECT_EQ(Read(L"empty", kVariant, v.Put()), 0);
+  EXPECT_EQ(TextIn(v.Ref()), L"");
+  EXPECT_EQ(Read(L"4096 bytes", kVariant, v.Put()), 0);  // longer than 2,047 bytes: all of it
+  std::wstring hex = TextIn(v.Ref());
+  EXPECT_EQ(hex.size(), 8192u);
+  EXPECT_EQ(hex.substr(8184), L"fcfdfeff");
+}
+
+TEST_F(Registry, VariantReadWithoutAnAnswerLeavesTheCallerAlone) {
+  Put(L"big endian", REG_DWORD_BIG_ENDIAN, "\0\0\0\1", 4);
+  Put(L"qword", REG_QWORD, "12345678", 8);
+  Put(L"none", REG_NONE, "x", 1);
+  Put(L"4097 bytes", REG_BINARY, std::string(4097, 'b').data(), 4097);
+  Variant v;
+  V_VT(v.Put()) = VT_BSTR;
+  V_BSTR(&v.Ref()) = SysAllocString(L"untouched");
+  for (const wchar_t* name : {L"big endian", L"qword", L"none", L"4097 bytes", L"missing"})
+    EXPECT_EQ(Read(name, kVariant, &v.Ref()), -1) << name;
+  EXPECT_EQ(Read(L"qword", 3, &v.Ref()), -1);  // no such shape
+  EXPECT_EQ(Read(L"qword", kNumeric, &v.Ref(), 4), -1);
+  EXPECT_EQ(Read(L"qword", kString, &v.Ref(), -1), -1);
+  EXPECT_EQ(TextIn(v.Ref()), L"untouched");
+}
+
+TEST_F(Registry, QueryListsSubkeysOrValueNamesOfUpTo260Characters) {
+  Variant v;
+  V_VT(v.Put()) = VT_BSTR;
+  V_BSTR(&v.Ref()) = SysAllocString(L"untouched");
+  EXPECT_EQ(Query(kKeys, &v.Ref()), -1);
+  EXPECT_EQ(Query(kNames, &v.Ref()), -1);
+  for (const wchar_t* sub : {L"\\b", L"\\a"}) {
+    twutil::RegKey key;
+    RegCreateKeyW(HKEY_CURRENT_USER, (path_ + sub).c_str(), key.Put());
+  }
+  PutText(L"", L"default");
+  EXPECT_EQ(Query(2, &v.Ref()), -1);
+  EXPECT_EQ(Query(kKeys, &v.Ref(), 4), -1);
+  EXPECT_EQ(TextIn(v.Ref()), L"untouched");
+
+  EXPECT_EQ(Query(kKeys, &v.Ref()), 0);
+  EXPECT_EQ(Names(&v.Ref()), (std::vector<std::wstring>{L"a", L"b"}));
+  EXPECT_EQ(Query(kNames, v.Put()), 0);
+  EXPECT_EQ(Names(&v.Ref()), std::vector<std::wstring>{L""});
+  std::wstring longest(260, L'm');
+  Put(longest, REG_DWORD, "\1\0\0\0", 4);
+  EXPECT_EQ(Query(kNames, v.Put()), 0);
+  EXPECT_EQ(Names(&v.Ref()), (std::vector<std::wstring>{L"", longest}));
+  Put(std::wstring(300, L'z'), REG_DWORD, "\1\0\0\0", 4);
+  EXPECT_EQ(Query(kNames, &v.Ref()), -1);
+  EXPECT_EQ(Names(&v.Ref()).size(), 2u);  // the earlier answer stays
+}
+
+TEST_F(Registry, DeleteRemovesOneValueAndKeepsTheKey) {
+  Put(L"last", REG_DWORD, "\1\0\0\0", 4);
+  LONG result = 99;
+  reg_->RegDeleteValue(ERegistryHives(1), B(path_).Get(), B(L"last").Get(), &result);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Stored(L"last"), "(absent)");
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, path_));
+  reg_->RegDeleteValue(ERegistryHives(1), B(path_).Get(), B(L"last").Get(), &result);
+  EXPECT_EQ(result, -1);
+  reg_->RegDeleteValue(ERegistryHives(1), B(path_ + L"\\none").Get(), nullptr, &result);
+  EXPECT_EQ(result, -1);
+}
+
+TEST_F(Registry, ReadTypeMapsRegistryTypesToScriptCodes) {
+  struct {
+    DWORD type;
+    LONG code;
+  } cases[] = {{REG_DWORD, 0},     {REG_DWORD_BIG_ENDIAN, 0},
+               {REG_BINARY, 2},    {REG_MULTI_SZ, 3},
+               {REG_EXPAND_SZ, 4}, {REG_SZ, 1},
+               {REG_NONE, 1},      {REG_QWORD, 1}};
+  std::string large(100000, 'x');  // no data are read: any size will do
+  for (const auto& c : cases) {
+    Put(L"v", c.type, large.data(), c.type == REG_DWORD ? 4 : static_cast<DWORD>(large.size()));
+    LONG code = 99, result = 99;
+    reg_->RegReadType(ERegistryHives(1), B(path_).Get(), B(L"v").Get(), &code, &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(code, c.code) << "registry type " << c.type;
+  }
+  LONG code = 99, result = 99;
+  for (long hive : {1L, 4L}) {
+    reg_->RegReadType(ERegistryHives(hive), B(path_).Get(), B(L"missing").Get(), &code, &result);
+    EXPECT_EQ(result, -1);
+  }
+  EXPECT_EQ(code, 99);
+}
+
+TEST_F(Registry, NoEffectMembersAndForeignHivesTouchNothing) {
+  Put(L"kept", REG_DWORD, "\5\0\0\0", 4);
+  LONG result = 1234;
+  EXPECT_EQ(reg_->RegSoftDeleteRegValue(ERegistryHives(1), B(path_).Get(), B(L"kept").Get(),
+                                        VARIANT_TRUE, &result),
+            S_OK);
+  EXPECT_EQ(reg_->RegSetExtractComponent(nullptr, ERegistryHives(9), nullptr, nullptr,
+                                         VARIANT_FALSE, &result),
+            S_OK);
+  EXPECT_EQ(result, 1234);
+  LONG i4 = 1;
+  VARIANT v = Of(VT_I4, &i4);
+  for (long hive : {-1L, 4L}) {
+    EXPECT_EQ(Add(L"v", kNumeric, &v, hive, L"\\created"), -1);
+    for (HKEY root : kHives) EXPECT_FALSE(KeyExists(root, path_ + L"\\created"));
+    reg_->RegDeleteValue(ERegistryHives(hive), B(path_).Get(), B(L"kept").Get(), &result);
+    EXPECT_EQ(result, -1);
+  }
+  EXPECT_EQ(Stored(L"kept"), Bytes("\5\0\0\0", 4));
+}
+
+}  // namespace
+}  // namespace twtest

@@ -20,7 +20,7 @@ namespace twutil::model {
 struct MiscRegistryEntry {
   // An ERegistryHives number, or a predefined key's value (0x80000000 + hive).
   ULONG root = 0;
-  std::optional<std::wstring> key;        // empty when a null BSTR came
+  std::optional<std::wstring> key;        // nullopt when a null BSTR came
   std::optional<std::wstring> valueName;  // likewise
   VARIANT_BOOL deleteAllValues = VARIANT_FALSE;
 };

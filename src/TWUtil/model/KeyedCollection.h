@@ -15,8 +15,9 @@
 
 namespace twutil::model {
 
-// ItemT is the item class: default-constructible from an outer unknown,
-// implementing ItemI, with PutKey(BSTR) setting its key property.
+// ItemT is the item class: constructible from an outer unknown, implementing
+// ItemI, with PutKey(BSTR) setting its key property. An item stays filed under
+// the key that Add was given, whatever is later put into its key property.
 template <class CollectionI, class ItemI, class ItemT>
 class KeyedCollection : public ComObject<TypeInfoDispatch<CollectionI>> {
   using Base = ComObject<TypeInfoDispatch<CollectionI>>;
@@ -35,8 +36,9 @@ class KeyedCollection : public ComObject<TypeInfoDispatch<CollectionI>> {
         *item = ComPtr<ItemI>(items_[position].Get()).Detach();
         return S_OK;
       }
-      ComPtr<ItemI> created(new ItemT(nullptr));
-      HRESULT hr = static_cast<ItemT*>(created.Get())->PutKey(key);
+      ItemT* fresh = new ItemT(nullptr);
+      ComPtr<ItemI> created(fresh);
+      HRESULT hr = fresh->PutKey(key);
       if (FAILED(hr)) return hr;
       items_.reserve(items_.size() + 1);
       keys_.Insert(key, items_.size());

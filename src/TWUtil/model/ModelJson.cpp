@@ -1,6 +1,6 @@
 #include "model/ModelJson.h"
 
-#include <cstdio>
+#include <cwchar>
 
 #include "com/Owners.h"
 #include "model/Component.h"

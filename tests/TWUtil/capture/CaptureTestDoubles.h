@@ -13,6 +13,19 @@
 
 namespace twtest {
 
+// A dual interface whose stand-in is only ever called through its table.
+template <class Dual>
+class EarlyBoundOnly : public Dual {
+ public:
+  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                      UINT*) override {
+    return E_NOTIMPL;
+  }
+};
+
 // A progress object; with status it also takes the status texts.
 class ProgressRecorder : public IServerInfoStatusEvent {
  public:
@@ -35,20 +48,13 @@ class ProgressRecorder : public IServerInfoStatusEvent {
 // The spy component as ServerInfo sees it: takes files, then reports each one
 // started and finished to the callback. Registered for the spy's CLSID in
 // this process while alive.
-class FakeSpy : public ITWRegSpy {
+class FakeSpy : public EarlyBoundOnly<ITWRegSpy> {
  public:
   FakeSpy();
   ~FakeSpy();
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
   STDMETHODIMP_(ULONG) Release() override { return --refs_; }
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
   STDMETHODIMP get_TimeoutSeconds(LONG*) override { return E_NOTIMPL; }
   STDMETHODIMP put_TimeoutSeconds(LONG) override { return E_NOTIMPL; }
   STDMETHODIMP get_FileCount(LONG*) override { return E_NOTIMPL; }
@@ -70,18 +76,11 @@ class FakeSpy : public ITWRegSpy {
 };
 
 // A VB collection of components, answering Item by 1-based position.
-class ComponentCollection : public _Collection {
+class ComponentCollection : public EarlyBoundOnly<_Collection> {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
   STDMETHODIMP Item(VARIANT* index, VARIANT* result) override;
   STDMETHODIMP Add(VARIANT*, VARIANT*, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP Count(LONG* count) override;

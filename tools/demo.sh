@@ -11,7 +11,8 @@ cmake --build "$build" -j"$(nproc)" --target TWUtil
 # A prefix of its own, so the demo never disturbs a test run.
 prefix=$build/demo-prefix
 "$here/tools/wine/prefix.sh" create "$prefix" >/dev/null
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' LANG=C.UTF-8
+unset LC_ALL
 winpath() { echo "Z:$1" | sed 's|/|\\|g'; }
 wine regsvr32 /s "$(winpath "$build/bin/TWUtil.dll")"
 wine cscript //nologo "$(winpath "$here/tools/demo/classes.vbs")"

@@ -7,6 +7,8 @@ set -eu
 action=$1
 export WINEPREFIX=$2
 export WINEDEBUG=-all
+export LANG=C.UTF-8  # as build/wine-run: the same locale for the prefix and the tests
+unset LC_ALL
 export WINEDLLOVERRIDES='mscoree,mshtml='
 
 case "$action" in

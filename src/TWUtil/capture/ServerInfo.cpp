@@ -5,6 +5,7 @@
 
 #include "CodePage.h"
 #include "TWRegSpy.h"
+#include "capture/CaptureAreaHarvest.h"
 
 namespace twutil {
 namespace {
@@ -188,9 +189,19 @@ STDMETHODIMP ServerInfo::OnQuery(LONG, LONG, LONG, LONG, VARIANT_BOOL* answer) {
   return S_OK;
 }
 
-void ServerInfo::HarvestFile(IExtractComponent*) {
-  // The harvest of the capture area (type libraries, classes, ProgIDs,
-  // extensions, MIME types, remaining hive entries) goes here.
+void ServerInfo::HarvestFile(IExtractComponent* component) {
+  // Only CErrorInfo is carried back across the spy component, so a failed
+  // model call travels as one, with the callee's message.
+  try {
+    HarvestCaptureArea(component, CaptureAreaEditor());
+  } catch (CExcept* failure) {
+    std::unique_ptr<CExcept> owned(failure);
+    throw CErrorInfo(owned->message, IID_IServerInfo);
+  } catch (const com_exception& failure) {
+    throw CErrorInfo(ToWide(failure.what()).c_str(), IID_IServerInfo);
+  } catch (const std::bad_alloc&) {
+    throw CErrorInfo(L"Out of memory", IID_IServerInfo);
+  }
 }
 
 void ServerInfo::Cleanup() {

@@ -1,0 +1,48 @@
+// The registry-spy component: takes server files, then registers each one
+// in a helper process with the hives redirected into the capture area, and
+// reports each file to the caller's callback before and after, on the
+// caller's thread.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "FileOutcome.h"
+#include "TWRegSpy.h"
+#include "TWUtil.h"
+#include "com/ComObject.h"
+#include "com/Owners.h"
+#include "com/SupportErrorInfo.h"
+#include "com/TypeInfoDispatch.h"
+
+namespace twregspy {
+
+class SpyCaptureArea;
+
+class RegSpy : public twutil::ComObject<twutil::TypeInfoDispatch<ITWRegSpy>,
+                                        twutil::SupportErrorInfo<ITWRegSpy>> {
+ public:
+  explicit RegSpy(IUnknown* outer) : ComObject(outer) {}
+
+  STDMETHODIMP get_TimeoutSeconds(LONG* seconds) override;
+  STDMETHODIMP put_TimeoutSeconds(LONG seconds) override;
+  STDMETHODIMP get_FileCount(LONG* count) override;
+  STDMETHODIMP ClearFiles() override;
+  STDMETHODIMP AddFile(BSTR file, LONG flags, LONG reserved) override;
+  STDMETHODIMP get_LastReport(BSTR* report) override;
+  STDMETHODIMP RunCapture(BSTR captureRoot, IUnknown* callback) override;
+
+ protected:
+  void* InterfaceFor(REFIID iid) override;
+
+ private:
+  HRESULT Capture(const std::wstring& root, IRegSpyCallback* callback);
+  FileOutcome RegisterFile(const twutil::Bstr& file, const std::wstring& root);
+
+  std::vector<twutil::Bstr> files_;
+  LONG timeoutSeconds_ = 60;
+  std::wstring lastReport_;
+  bool running_ = false;
+};
+
+}  // namespace twregspy

@@ -1,0 +1,16 @@
+// Registers an executable server ("/regserver") with its registry writes
+// redirected: the server starts under this process's debugging, stops at its
+// entry point, gets the hook library loaded by a thread of its own (which
+// redirects the hives inside the server's process), and only then runs.
+#pragma once
+
+#include <string>
+
+#include "HelperReport.h"
+
+namespace twregspy {
+
+HelperResult RegisterExecutableRedirected(const wchar_t* serverPath, const wchar_t* captureRoot,
+                                          const std::wstring& hookPath);
+
+}  // namespace twregspy

@@ -1,0 +1,50 @@
+// Registry writes of the spy's test servers: unchecked, as a server's own
+// registration code tends to be; the spy's tests look at what arrived.
+#pragma once
+
+#include <windows.h>
+// oleauto.h builds on windows.h.
+#include <oleauto.h>
+
+#include <string>
+
+namespace spytest {
+
+inline void WriteValue(HKEY root, const wchar_t* path, const wchar_t* name,
+                       const std::wstring& text, REGSAM view = 0) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return;
+  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+inline std::wstring ModulePath(HMODULE module) {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::wstring(path, n) : std::wstring();
+}
+
+// Registers the type library in the module's resources.
+inline HRESULT RegisterOwnTypeLibrary(HMODULE module) {
+  std::wstring path = ModulePath(module);
+  ITypeLib* library = nullptr;
+  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+  if (FAILED(hr)) return hr;
+  hr = RegisterTypeLib(library, &path[0], nullptr);
+  library->Release();
+  return hr;
+}
+
+// A server's own mark in every hive, the last one through an explicit view
+// of HKEY_LOCAL_MACHINE.
+inline void MarkEveryHive(const wchar_t* marker) {
+  WriteValue(HKEY_LOCAL_MACHINE, L"Software\\TWSpyTest", L"Marker", marker);
+  WriteValue(HKEY_CURRENT_USER, L"Software\\TWSpyTest", L"Marker", marker);
+  WriteValue(HKEY_USERS, L".DEFAULT\\Software\\TWSpyTest", L"Marker", marker);
+  WriteValue(HKEY_LOCAL_MACHINE, L"Software\\TWSpyTestView", L"Marker", marker, KEY_WOW64_64KEY);
+}
+
+}  // namespace spytest

@@ -1,0 +1,36 @@
+// A server whose registration succeeds and leaves a marker file beside it:
+// "<module>.registered" or "<module>.unregistered".
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+HMODULE self = nullptr;
+
+HRESULT LeaveMarker(const wchar_t* suffix) {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(self, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return E_FAIL;
+  std::wstring marker = std::wstring(path, n) + suffix;
+  HANDLE file = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return E_FAIL;
+  CloseHandle(file);
+  return S_OK;
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) self = instance;
+  return TRUE;
+}
+
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
+  return LeaveMarker(L".registered");
+}
+
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  return LeaveMarker(L".unregistered");
+}

@@ -1,0 +1,232 @@
+// The control hosted in place by a container of the tests' own: with a window
+// of its own, windowless, and not active; each way a changed text must lead to
+// a repaint request.
+
+#include <gtest/gtest.h>
+#include <olectl.h>
+
+#include <memory>
+
+#include "HeaderTestSupport.h"
+#include "TestContainer.h"
+
+namespace twtest {
+namespace {
+
+using twutil::ComPtr;
+
+const RECT kPlace = {20, 10, 320, 34};
+const COLORREF kOutside = RGB(10, 200, 30);
+
+RECT PlaceInHost(HWND window) {
+  RECT place;
+  GetWindowRect(window, &place);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+class Hosting : public ::testing::Test {
+ protected:
+  void Host(TestContainer::Site site) {
+    container_ = std::make_unique<TestContainer>(site, kPlace);
+    ASSERT_TRUE(header_ = NewHeader());
+    ASSERT_EQ(header_.As(&object_), S_OK);
+    ASSERT_EQ(header_.As(&inPlace_), S_OK);
+    ASSERT_EQ(header_.As(&view_), S_OK);
+    ASSERT_EQ(object_->SetClientSite(container_.get()), S_OK);
+  }
+  void TearDown() override {
+    if (object_) {
+      object_->Close(OLECLOSE_NOSAVE);
+      object_->SetClientSite(nullptr);
+    }
+    view_.Reset();
+    inPlace_.Reset();
+    object_.Reset();
+    header_.Reset();
+    // The control gave back every reference it took on the container.
+    if (container_) {
+      EXPECT_EQ(container_->References(), 1);
+    }
+  }
+  HRESULT Activate(LONG verb) {
+    return object_->DoVerb(verb, nullptr, container_.get(), 0, container_->Window(), &kPlace);
+  }
+
+  std::unique_ptr<TestContainer> container_;
+  ComPtr<IPropertyHeader> header_;
+  ComPtr<IOleObject> object_;
+  ComPtr<IOleInPlaceObjectWindowless> inPlace_;
+  ComPtr<IViewObjectEx> view_;
+};
+
+TEST_F(Hosting, WindowedControlInvalidatesAndPaintsItsOwnWindow) {
+  Host(TestContainer::Site::kWindowed);
+  ASSERT_EQ(view_->SetAdvise(DVASPECT_CONTENT, 0, container_.get()), S_OK);
+  LONG inactiveReferences = container_->References();
+  ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
+  EXPECT_TRUE(container_->Called("OnInPlaceActivateEx"));
+  EXPECT_TRUE(container_->Called("ShowObject"));
+  HWND window = nullptr;
+  ASSERT_EQ(inPlace_->GetWindow(&window), S_OK);
+  EXPECT_EQ(GetParent(window), container_->Window());
+  EXPECT_TRUE(IsWindowVisible(window));
+  RECT place = PlaceInHost(window);
+  EXPECT_TRUE(EqualRect(&place, &kPlace));
+
+  UpdateWindow(window);
+  RECT dirty;
+  EXPECT_FALSE(GetUpdateRect(window, &dirty, FALSE));
+  ASSERT_EQ(PutLateBound(header_.Get(), 1, L"Form1"), S_OK);
+  ASSERT_TRUE(GetUpdateRect(window, &dirty, FALSE));
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_TRUE(EqualRect(&dirty, &client));
+  EXPECT_FALSE(container_->Called("OnViewChange"));
+  EXPECT_FALSE(container_->Called("InvalidateRect"));
+  UpdateWindow(window);  // the control's paint validates the window
+  EXPECT_FALSE(GetUpdateRect(window, &dirty, FALSE));
+
+  Canvas canvas(300, 24, kOutside);
+  SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+  EXPECT_EQ(canvas.At(0, 0), GetSysColor(COLOR_APPWORKSPACE));
+  RECT ink = canvas.Unlike(GetSysColor(COLOR_APPWORKSPACE), RECT{0, 0, 300, 24});
+  EXPECT_FALSE(IsRectEmpty(&ink));
+
+  RECT moved = {40, 50, 200, 70};
+  ASSERT_EQ(inPlace_->SetObjectRects(&moved, &moved), S_OK);
+  place = PlaceInHost(window);
+  EXPECT_TRUE(EqualRect(&place, &moved));
+
+  ASSERT_EQ(inPlace_->InPlaceDeactivate(), S_OK);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(container_->Called("OnInPlaceDeactivateEx"));
+  EXPECT_EQ(inPlace_->GetWindow(&window), E_FAIL);
+  EXPECT_EQ(container_->References(), inactiveReferences);
+}
+
+TEST_F(Hosting, PlainSiteGetsTheClassicNotices) {
+  Host(TestContainer::Site::kPlain);
+  ASSERT_EQ(Activate(OLEIVERB_SHOW), S_OK);
+  EXPECT_TRUE(container_->Called("OnInPlaceActivate"));
+  HWND window = nullptr;
+  EXPECT_EQ(inPlace_->GetWindow(&window), S_OK);
+  ASSERT_EQ(inPlace_->InPlaceDeactivate(), S_OK);
+  EXPECT_TRUE(container_->Called("OnInPlaceDeactivate"));
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(Hosting, WindowlessControlAsksTheSiteToInvalidateItsArea) {
+  Host(TestContainer::Site::kWindowless);
+  ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
+  EXPECT_TRUE(container_->Called("OnInPlaceActivateEx windowless"));
+  HWND window = nullptr;
+  EXPECT_EQ(inPlace_->GetWindow(&window), E_FAIL);
+
+  ASSERT_EQ(PutLateBound(header_.Get(), 1, L"Form1"), S_OK);
+  ASSERT_EQ(PutLateBound(header_.Get(), 2, L"Form"), S_OK);
+  EXPECT_EQ(container_->Count("InvalidateRect"), 2u);
+  EXPECT_TRUE(EqualRect(&container_->lastInvalidated, &kPlace));
+
+  // Without bounds it draws where it sits.
+  Canvas canvas(340, 40, kOutside);
+  ASSERT_EQ(view_->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.Dc(), nullptr,
+                        nullptr, nullptr, 0),
+            S_OK);
+  RECT painted = canvas.Unlike(kOutside, RECT{0, 0, 340, 40});
+  EXPECT_TRUE(EqualRect(&painted, &kPlace));
+
+  RECT moved = {0, 0, 100, 20};
+  ASSERT_EQ(inPlace_->SetObjectRects(&moved, &moved), S_OK);
+  ASSERT_EQ(header_->put_PropertyName(nullptr), S_OK);
+  EXPECT_TRUE(EqualRect(&container_->lastInvalidated, &moved));
+  ASSERT_EQ(inPlace_->InPlaceDeactivate(), S_OK);
+  EXPECT_TRUE(container_->Called("OnInPlaceDeactivateEx"));
+}
+
+TEST_F(Hosting, UIActivationHandsTheFrameTheActiveObjectAndTakesItBack) {
+  Host(TestContainer::Site::kWindowless);
+  ASSERT_EQ(Activate(OLEIVERB_UIACTIVATE), S_OK);
+  EXPECT_TRUE(container_->Called("OnUIActivate"));
+  ComPtr<IOleInPlaceActiveObject> active;
+  ASSERT_EQ(header_.As(&active), S_OK);
+  EXPECT_EQ(container_->activeObject, active.Get());
+  // Deactivating in place leaves the UI state first.
+  ASSERT_EQ(inPlace_->InPlaceDeactivate(), S_OK);
+  EXPECT_EQ(container_->activeObject, nullptr);
+  EXPECT_TRUE(container_->Called("OnUIDeactivate"));
+}
+
+TEST_F(Hosting, InactiveControlTellsTheViewSinkAsItAskedToBeTold) {
+  Host(TestContainer::Site::kWindowed);
+  ASSERT_EQ(view_->SetAdvise(DVASPECT_CONTENT, 0, container_.get()), S_OK);
+  ASSERT_EQ(PutLateBound(header_.Get(), 1, L"Form1"), S_OK);
+  ASSERT_EQ(header_->put_PropertyClass(nullptr), S_OK);
+  EXPECT_EQ(container_->Count("OnViewChange"), 2u);
+  EXPECT_FALSE(container_->Called("OnViewChange other"));
+  DWORD aspects = 0, flags = 0;
+  ComPtr<IAdviseSink> sink;
+  ASSERT_EQ(view_->GetAdvise(&aspects, &flags, sink.Put()), S_OK);
+  EXPECT_EQ(aspects, static_cast<DWORD>(DVASPECT_CONTENT));
+  EXPECT_EQ(sink.Get(), static_cast<IAdviseSink*>(container_.get()));
+  sink.Reset();
+
+  container_->calls.clear();
+  ASSERT_EQ(view_->SetAdvise(DVASPECT_CONTENT, ADVF_ONLYONCE | ADVF_PRIMEFIRST, container_.get()),
+            S_OK);
+  EXPECT_EQ(container_->Count("OnViewChange"), 1u);  // the prime, which used the only notice
+  ASSERT_EQ(header_->put_PropertyName(nullptr), S_OK);
+  EXPECT_EQ(container_->Count("OnViewChange"), 1u);
+
+  ASSERT_EQ(view_->SetAdvise(DVASPECT_ICON, 0, container_.get()), S_OK);
+  ASSERT_EQ(header_->put_PropertyName(nullptr), S_OK);
+  EXPECT_EQ(container_->Count("OnViewChange"), 1u);
+  ASSERT_EQ(view_->SetAdvise(DVASPECT_CONTENT, 0, nullptr), S_OK);
+  ASSERT_EQ(header_->put_PropertyName(nullptr), S_OK);
+}
+
+TEST_F(Hosting, CloseDeactivatesSavesWhenDirtyAndTellsTheAdviseSinks) {
+  Host(TestContainer::Site::kWindowed);
+  ASSERT_EQ(Activate(OLEIVERB_PRIMARY), S_OK);
+  DWORD cookie = 0;
+  ASSERT_EQ(object_->Advise(container_.get(), &cookie), S_OK);
+  ASSERT_EQ(object_->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
+  EXPECT_TRUE(container_->Called("OnInPlaceDeactivateEx"));
+  EXPECT_FALSE(container_->Called("SaveObject"));  // nothing changed yet
+  EXPECT_EQ(container_->Count("OnClose"), 1u);
+
+  SIZEL size = {1000, 500};
+  ASSERT_EQ(object_->SetExtent(DVASPECT_CONTENT, &size), S_OK);
+  ASSERT_EQ(object_->Close(OLECLOSE_NOSAVE), S_OK);
+  EXPECT_FALSE(container_->Called("SaveObject"));
+  ASSERT_EQ(object_->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
+  EXPECT_TRUE(container_->Called("SaveObject"));
+  EXPECT_TRUE(container_->Called("OnSave"));
+
+  EXPECT_EQ(object_->Unadvise(cookie), S_OK);
+  EXPECT_EQ(object_->Unadvise(cookie), OLE_E_NOCONNECTION);
+}
+
+TEST_F(Hosting, VerbsWithoutAPlaceToGoFail) {
+  ComPtr<IOleObject> lone;
+  ASSERT_EQ(NewHeader().As(&lone), S_OK);
+  EXPECT_EQ(lone->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &kPlace),
+            E_UNEXPECTED);
+
+  Host(TestContainer::Site::kWindowed);
+  container_->allowInPlace = false;
+  EXPECT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), E_FAIL);
+  EXPECT_FALSE(container_->Called("OnInPlaceActivateEx"));
+  HWND window = nullptr;
+  EXPECT_EQ(inPlace_->GetWindow(&window), E_FAIL);
+
+  container_->allowInPlace = true;
+  EXPECT_EQ(Activate(OLEIVERB_PROPERTIES), E_NOTIMPL);
+  EXPECT_EQ(Activate(7), OLEOBJ_S_INVALIDVERB);  // runs the primary verb instead
+  EXPECT_EQ(inPlace_->GetWindow(&window), S_OK);
+  EXPECT_EQ(Activate(OLEIVERB_HIDE), S_OK);
+  EXPECT_FALSE(IsWindowVisible(window));
+}
+
+}  // namespace
+}  // namespace twtest

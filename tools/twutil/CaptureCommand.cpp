@@ -1,0 +1,225 @@
+// twutil capture: runs the registration capture of server files through the
+// library's ServerInfo class (spy path) and prints what they register, as
+// JSON, on stdout. Progress and status texts go to stderr.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Command.h"
+#include "Console.h"
+#include "TWUtil.h"
+#include "com/Owners.h"
+#include "model/Component.h"
+#include "model/ModelJson.h"
+
+using twutil::Bstr;
+using twutil::ComPtr;
+
+namespace twtool {
+namespace {
+
+const wchar_t kDefaultDestination[] = L"[INSTALLDIR]";
+
+// The caller's progress object: percentages and status texts on stderr.
+class ProgressReporter : public IServerInfoStatusEvent {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IServerInfoProgressEvent &&
+        iid != IID_IServerInfoStatusEvent)
+      return E_NOINTERFACE;
+    *out = static_cast<IServerInfoStatusEvent*>(this);
+    AddRef();
+    return S_OK;
+  }
+  // Lives on the command's stack for the whole capture.
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP SetProgressBarStatus(LONG progress) override {
+    WriteError(L"[" + std::to_wstring(progress) + L"%]\n");
+    return S_OK;
+  }
+  STDMETHODIMP SetStatusText(BSTR text) override {
+    WriteError(std::wstring(text ? text : L"") + L"\n");
+    return S_OK;
+  }
+};
+
+class Apartment {
+ public:
+  Apartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~Apartment() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  Apartment(const Apartment&) = delete;
+  Apartment& operator=(const Apartment&) = delete;
+  HRESULT Result() const { return hr_; }
+
+ private:
+  HRESULT hr_;
+};
+
+struct CaptureRequest {
+  std::wstring destination = kDefaultDestination;
+  std::vector<std::wstring> files;
+};
+
+int UsageError(const std::wstring& message) {
+  WriteError(L"twutil capture: " + message + L"\n(see \"twutil capture --help\")\n");
+  return kExitUsage;
+}
+
+// False, with the message shown, when the arguments do not make a request.
+bool ParseArguments(const std::vector<std::wstring>& arguments, CaptureRequest* request,
+                    int* exitCode) {
+  const std::wstring option = L"--destination";
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::wstring& argument = arguments[i];
+    if (argument == option) {
+      if (i + 1 >= arguments.size()) {
+        *exitCode = UsageError(L"--destination needs a folder");
+        return false;
+      }
+      request->destination = arguments[++i];
+    } else if (argument.compare(0, option.size() + 1, option + L"=") == 0) {
+      request->destination = argument.substr(option.size() + 1);
+    } else if (argument.size() > 1 && argument[0] == L'-' && argument[1] == L'-') {
+      *exitCode = UsageError(L"unknown option " + argument);
+      return false;
+    } else {
+      request->files.push_back(argument);
+    }
+  }
+  if (request->files.empty()) {
+    *exitCode = UsageError(L"no server file given");
+    return false;
+  }
+  return true;
+}
+
+// The full path of an existing regular file; empty (with the message shown)
+// otherwise.
+std::wstring ServerFilePath(const std::wstring& file) {
+  wchar_t full[MAX_PATH];
+  DWORD length = GetFullPathNameW(file.c_str(), MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) {
+    WriteError(L"twutil capture: path too long or invalid: " + file + L"\n");
+    return std::wstring();
+  }
+  DWORD attributes = GetFileAttributesW(full);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    WriteError(L"twutil capture: no such file: " + file + L"\n");
+    return std::wstring();
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    WriteError(L"twutil capture: a folder, not a server file: " + file + L"\n");
+    return std::wstring();
+  }
+  return std::wstring(full, length);
+}
+
+std::wstring SystemMessage(HRESULT hr) {
+  wchar_t* text = nullptr;
+  DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message = n ? std::wstring(text, n) : std::wstring();
+  LocalFree(text);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
+    message.pop_back();
+  wchar_t code[16];
+  swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+  return message.empty() ? code : message + L" (" + code + L")";
+}
+
+// The description that the failing call left, or the HRESULT's text.
+std::wstring FailureText(HRESULT hr) {
+  ComPtr<IErrorInfo> info;
+  Bstr description;
+  if (GetErrorInfo(0, info.Put()) == S_OK && info) info->GetDescription(description.Put());
+  if (!description.Empty()) return std::wstring(description.Text(), description.Length());
+  return SystemMessage(hr);
+}
+
+template <class T>
+HRESULT CreateLibraryObject(const CLSID& clsid, const wchar_t* name, ComPtr<T>* out) {
+  HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(T), out->PutVoid());
+  if (FAILED(hr))
+    WriteError(std::wstring(L"twutil capture: cannot create ") + name +
+               L" (is TWUtil.dll "
+               L"registered?): " +
+               SystemMessage(hr) + L"\n");
+  return hr;
+}
+
+int Capture(const CaptureRequest& request) {
+  std::vector<ComPtr<IExtractComponent>> components;
+  for (const std::wstring& file : request.files) {
+    std::wstring path = ServerFilePath(file);
+    if (path.empty()) return kExitFailure;
+    ComPtr<IExtractComponent> component;
+    if (FAILED(twutil::model::CreateExtractComponent(path.c_str(), request.destination.c_str(),
+                                                     component.Put())))
+      return kExitFailure;
+    components.push_back(component);
+  }
+
+  ComPtr<IServerInfo> serverInfo;
+  ComPtr<IRegistry> registry;
+  if (FAILED(CreateLibraryObject(CLSID_ServerInfo, L"ServerInfo", &serverInfo)) ||
+      FAILED(CreateLibraryObject(CLSID_Registry, L"Registry", &registry)))
+    return kExitFailure;
+
+  std::vector<IDispatch*> handed;
+  std::vector<IExtractComponent*> dumped;
+  for (const ComPtr<IExtractComponent>& component : components) {
+    handed.push_back(component.Get());
+    dumped.push_back(component.Get());
+  }
+  ProgressReporter progress;
+  LONG result = 0;
+  HRESULT hr =
+      serverInfo->SetServer(static_cast<LONG>(handed.size()), handed.data(), registry.Get(),
+                            VARIANT_FALSE, VARIANT_FALSE, VARIANT_FALSE, &progress, &result);
+  if (FAILED(hr)) {
+    WriteError(L"twutil capture: " + FailureText(hr) + L"\n");
+    return kExitFailure;
+  }
+  WriteOut(twutil::model::DumpComponentsJson(dumped.data(), dumped.size()) + "\n");
+  return kExitSuccess;
+}
+
+int RunCapture(const std::vector<std::wstring>& arguments) {
+  CaptureRequest request;
+  int exitCode = kExitUsage;
+  if (!ParseArguments(arguments, &request, &exitCode)) return exitCode;
+  Apartment apartment;
+  if (FAILED(apartment.Result())) {
+    WriteError(L"twutil capture: COM cannot start: " + SystemMessage(apartment.Result()) + L"\n");
+    return kExitFailure;
+  }
+  return Capture(request);
+}
+
+}  // namespace
+
+const Command kCaptureCommand = {
+    L"capture",
+    L"[--destination FOLDER] FILE...",
+    L"Captures what COM server files register and prints it as JSON.",
+    L"\nEach FILE (a DLL, OCX or EXE server) becomes one component; its self-registration\n"
+    L"runs inside the registry-spy component, redirected away from the real registry, and\n"
+    L"the classes, ProgIDs, AppIDs, type libraries, extensions, MIME types, verbs and icons\n"
+    L"it registers are printed on stdout as a JSON array, one object per file. Progress and\n"
+    L"status texts go to stderr.\n\n"
+    L"  --destination FOLDER  where the files will be installed (default [INSTALLDIR]);\n"
+    L"                        a DllSurrogate that names the file itself is recorded there\n\n"
+    L"Exit code 0 on success, 1 when the capture fails (the reason is on stderr), 2 for\n"
+    L"wrong arguments. TWUtil.dll and TWRegSpy.dll must be registered.\n",
+    RunCapture,
+};
+
+}  // namespace twtool

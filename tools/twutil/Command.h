@@ -1,0 +1,26 @@
+// One command of the twutil console program. Each command lives in a file of
+// its own and is listed once in main.cpp's table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace twtool {
+
+// Exit codes shared by the commands.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+struct Command {
+  const wchar_t* name;
+  const wchar_t* synopsis;  // the arguments, as the help shows them
+  const wchar_t* summary;   // one line
+  const wchar_t* details;   // further help text, may be empty
+  // Runs with the arguments that follow the command's name.
+  int (*run)(const std::vector<std::wstring>& arguments);
+};
+
+extern const Command kCaptureCommand;
+
+}  // namespace twtool

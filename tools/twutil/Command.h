@@ -22,5 +22,8 @@ struct Command {
 };
 
 extern const Command kCaptureCommand;
+extern const Command kStampCommand;
+extern const Command kCopyIconCommand;
+extern const Command kSignCommand;
 
 }  // namespace twtool

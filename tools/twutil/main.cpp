@@ -13,7 +13,12 @@
 namespace twtool {
 namespace {
 
-const Command* const kCommands[] = {&kCaptureCommand};
+const Command* const kCommands[] = {
+    &kCaptureCommand,
+    &kStampCommand,
+    &kCopyIconCommand,
+    &kSignCommand,
+};
 
 bool IsHelp(const std::wstring& argument) {
   return argument == L"--help" || argument == L"-h" || argument == L"/?" || argument == L"help";

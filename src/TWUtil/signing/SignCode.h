@@ -3,6 +3,7 @@
 
 #include "TWUtil.h"
 #include "com/ComObject.h"
+#include "com/Owners.h"
 #include "com/SupportErrorInfo.h"
 #include "com/TypeInfoDispatch.h"
 
@@ -12,7 +13,8 @@ class SignCode : public ComObject<TypeInfoDispatch<ISignCode>, SupportErrorInfo<
  public:
   explicit SignCode(IUnknown* outer) : ComObject(outer) {}
 
-  STDMETHODIMP Sign(BSTR, SignCodeOption*, ISignCodeEvent*) override { return E_NOTIMPL; }
+  // Always S_OK: the outcome reaches the caller through pCallBack's Finished.
+  STDMETHODIMP Sign(BSTR sFullName, SignCodeOption* scoOption, ISignCodeEvent* pCallBack) override;
 
  protected:
   void* InterfaceFor(REFIID iid) override {
@@ -20,6 +22,14 @@ class SignCode : public ComObject<TypeInfoDispatch<ISignCode>, SupportErrorInfo<
     if (iid == IID_ISupportErrorInfo) return static_cast<ISupportErrorInfo*>(this);
     return nullptr;
   }
+
+ private:
+  // The event object of the latest call; a call made while the tool runs
+  // (from a dispatched message) replaces it for the rest of the first call.
+  void OutPut(const std::wstring& line);
+  void Finished(long result);
+
+  ComPtr<ISignCodeEvent> callBack_;
 };
 
 }  // namespace twutil

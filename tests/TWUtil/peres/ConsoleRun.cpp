@@ -1,0 +1,79 @@
+#include "ConsoleRun.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "com/Owners.h"
+
+namespace twtest {
+namespace {
+
+std::string Normalized(const std::string& bytes) {
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); ++i)
+    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
+  return text;
+}
+
+// Temporary files rather than pipes: nothing can fill up while we wait.
+class OutputFile {
+ public:
+  OutputFile() {
+    wchar_t dir[MAX_PATH];
+    wchar_t name[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, L"con", 0, name);
+    path_ = name;
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    handle_ = twutil::Handle(CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr));
+  }
+  ~OutputFile() { DeleteFileW(path_.c_str()); }
+  HANDLE Handle() const { return handle_.Get(); }
+  std::string Read() {
+    handle_.Reset();
+    // Others may still hold a copy of the write handle for a moment.
+    twutil::Handle file(CreateFileW(path_.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    if (!file.Valid()) return "<unreadable: " + std::to_string(GetLastError()) + ">";
+    std::string bytes(GetFileSize(file.Get(), nullptr), '\0');
+    DWORD read = 0;
+    if (!bytes.empty())
+      ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+    return Normalized(bytes);
+  }
+
+ private:
+  std::wstring path_;
+  twutil::Handle handle_;
+};
+
+}  // namespace
+
+ConsoleResult RunConsole(const std::wstring& commandLine) {
+  ConsoleResult result;
+  OutputFile out, err;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out.Handle();
+  startup.hStdError = err.Handle();
+  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+  line.push_back(L'\0');
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
+                      nullptr, &startup, &process))
+    return result;
+  twutil::Handle processHandle(process.hProcess), thread(process.hThread);
+  WaitForSingleObject(processHandle.Get(), INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(processHandle.Get(), &code);
+  result.exitCode = code;
+  result.out = out.Read();
+  result.err = err.Read();
+  return result;
+}
+
+}  // namespace twtest

@@ -190,7 +190,6 @@ void PatchModule(HMODULE module) {
 }  // namespace
 
 void StripRegistryViewsInLoadedModules() {
-  return;
   if (!Resolve()) return;
   HMODULE modules[1024];
   DWORD needed = 0;

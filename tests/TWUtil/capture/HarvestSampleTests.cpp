@@ -435,4 +435,39 @@ TEST_F(SampleCapture, TheSampleExecutableGivesItsModel) {
   EXPECT_TRUE(HasKey(L"HKEY_CLASSES_ROOT\\MIME\\Database\\Content Type\\text/x-sample-note"));
 }
 
+// The same samples through the real spy component: each registers in a
+// helper process of the spy, and the models come out as above.
+class SampleCaptureThroughSpy : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Tarnwick\\Foundry\\7.0");
+    HMODULE spy = LoadLibraryW((twtest::BinDir() + L"TWRegSpy.dll").c_str());
+    ASSERT_NE(spy, nullptr);
+    auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(
+        reinterpret_cast<void*>(GetProcAddress(spy, "DllRegisterServer")));
+    ASSERT_TRUE(reg && SUCCEEDED(reg()));
+    ASSERT_EQ(twtest::Create(CLSID_ServerInfo, &info_), S_OK);
+    ASSERT_EQ(twtest::Create(CLSID_Registry, &registry_), S_OK);
+  }
+
+  std::string Capture(const std::wstring& file) {
+    ComPtr<IExtractComponent> component = NewComponent(file.c_str(), L"[INSTALLDIR]");
+    IDispatch* handed[] = {component.Get()};
+    EXPECT_EQ(info_->SetServer(1, handed, registry_.Get(), 0, 0, 0, nullptr, nullptr), S_OK);
+    EXPECT_FALSE(twtest::KeyExists(HKEY_CURRENT_USER, L"Software\\Tarnwick\\RegSpyProxy"));
+    return twutil::model::DumpComponentJson(component.Get());
+  }
+
+  ComPtr<IServerInfo> info_;
+  ComPtr<IRegistry> registry_;
+};
+
+TEST_F(SampleCaptureThroughSpy, BothSamplesGiveTheirModels) {
+  std::wstring dll = SampleDll(), exe = SampleExe();
+  EXPECT_EQ(Capture(dll), ExpectedModel(kSampleDllModel, dll));
+  EXPECT_EQ(Capture(exe), ExpectedModel(kSampleExeModel, exe));
+  EXPECT_FALSE(twtest::KeyExists(HKEY_CLASSES_ROOT, L"SampleServer.Greeter.1"));
+  EXPECT_FALSE(twtest::KeyExists(HKEY_CLASSES_ROOT, L"SampleServerExe.Document.1"));
+}
+
 }  // namespace

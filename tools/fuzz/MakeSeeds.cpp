@@ -39,14 +39,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
-  pefixture::VersionSpec one;
+  pefixture::VersionPlan one;
   one.tables = {pefixture::StandardTable()};
-  pefixture::VersionSpec two;
+  pefixture::VersionPlan two;
   two.tables = {pefixture::StandardTable(u"040904b0", u" with room"),
                 pefixture::StandardTable(u"040704b0")};
   two.varFileInfoFirst = true;
 
-  pefixture::PeSpec wide;
+  pefixture::PePlan wide;
   wide.pe32Plus = true;
   pefixture::Resource version;
   version.type = 16;

@@ -25,9 +25,9 @@ class Commands : public ::testing::Test {
 };
 
 TEST_F(Commands, StampWritesTheDiagnosticsToStdout) {
-  pefixture::VersionSpec spec;
-  spec.tables = {pefixture::StandardTable()};
-  std::wstring file = Write(L"app.exe", pefixture::PeWithVersion(spec));
+  pefixture::VersionPlan plan;
+  plan.tables = {pefixture::StandardTable()};
+  std::wstring file = Write(L"app.exe", pefixture::PeWithVersion(plan));
   twtest::ConsoleResult run =
       Twutil(L"stamp --company Tarnwick --version 2.5.0.12 --language 0x0407 " + Quoted(file));
   EXPECT_EQ(run.exitCode, 0u);
@@ -71,13 +71,13 @@ TEST_F(Commands, WrongArgumentsAreUsageErrors) {
 }
 
 TEST_F(Commands, CopyIconTellsTheSlotOrWhyNot) {
-  pefixture::PeSpec source;
+  pefixture::PePlan source;
   source.resources = {icontest::GroupResource(3, {30}),
                       icontest::ImageResource(30, icontest::ImageBytes(30))};
   std::wstring from = Write(L"source.dll", pefixture::BuildPe(source));
-  pefixture::VersionSpec spec;
-  spec.tables = {pefixture::StandardTable()};
-  std::wstring to = Write(L"dest.exe", pefixture::PeWithVersion(spec));
+  pefixture::VersionPlan plan;
+  plan.tables = {pefixture::StandardTable()};
+  std::wstring to = Write(L"dest.exe", pefixture::PeWithVersion(plan));
 
   twtest::ConsoleResult run =
       Twutil(L"copy-icon --from " + Quoted(from) + L" --slot 2 " + Quoted(to));

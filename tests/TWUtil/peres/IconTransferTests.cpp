@@ -28,15 +28,15 @@ class IconTransfer : public ::testing::Test {
   }
   // A program without icons (a version resource only).
   std::wstring Plain(const wchar_t* name) {
-    pefixture::VersionSpec spec;
-    spec.tables = {pefixture::StandardTable()};
-    return Write(name, pefixture::PeWithVersion(spec));
+    pefixture::VersionPlan plan;
+    plan.tables = {pefixture::StandardTable()};
+    return Write(name, pefixture::PeWithVersion(plan));
   }
   // A file with group icons built from resources.
   std::wstring WithResources(const wchar_t* name, const std::vector<pefixture::Resource>& list) {
-    pefixture::PeSpec spec;
-    spec.resources = list;
-    return Write(name, pefixture::BuildPe(spec));
+    pefixture::PePlan plan;
+    plan.resources = list;
+    return Write(name, pefixture::BuildPe(plan));
   }
   twtest::TempDir dir_;
 };

@@ -19,14 +19,14 @@ void AppendText(Bytes* bytes, const std::u16string& text) {
   bytes->push_back(0);
 }
 
-Bytes FixedFileInfo(const VersionSpec& spec) {
+Bytes FixedFileInfo(const VersionPlan& plan) {
   Bytes info(52, 0);
-  PutU32(&info, 0, spec.signature);
+  PutU32(&info, 0, plan.signature);
   PutU32(&info, 4, 0x00010000);  // structure version
-  PutU32(&info, 8, spec.fileVersionMS);
-  PutU32(&info, 12, spec.fileVersionLS);
-  PutU32(&info, 16, spec.fileVersionMS);
-  PutU32(&info, 20, spec.fileVersionLS);
+  PutU32(&info, 8, plan.fileVersionMS);
+  PutU32(&info, 12, plan.fileVersionLS);
+  PutU32(&info, 16, plan.fileVersionMS);
+  PutU32(&info, 20, plan.fileVersionLS);
   PutU32(&info, 24, 0x3F);        // flags mask
   PutU32(&info, 32, 0x00040004);  // NT, Windows 32
   PutU32(&info, 36, 1);           // application
@@ -114,16 +114,16 @@ VersionNode StringNode(const std::u16string& key, const std::u16string& value, s
   return node;
 }
 
-VersionNode VersionTree(const VersionSpec& spec) {
+VersionNode VersionTree(const VersionPlan& plan) {
   VersionNode root;
   root.key = u"VS_VERSION_INFO";
   root.type = 0;
-  root.value = FixedFileInfo(spec);
+  root.value = FixedFileInfo(plan);
   root.valueLength = 52;
 
   VersionNode strings;
   strings.key = u"StringFileInfo";
-  for (const StringTable& table : spec.tables) {
+  for (const StringTable& table : plan.tables) {
     VersionNode node;
     node.key = table.key;
     node.children = table.strings;
@@ -135,11 +135,11 @@ VersionNode VersionTree(const VersionSpec& spec) {
   VersionNode translation;
   translation.key = u"Translation";
   translation.type = 0;
-  for (uint32_t t : spec.translations) PutU32(&translation.value, translation.value.size(), t);
+  for (uint32_t t : plan.translations) PutU32(&translation.value, translation.value.size(), t);
   translation.valueLength = static_cast<uint16_t>(translation.value.size());
   vars.children.push_back(translation);
 
-  if (spec.varFileInfoFirst) {
+  if (plan.varFileInfoFirst) {
     root.children = {vars, strings};
   } else {
     root.children = {strings, vars};
@@ -147,7 +147,7 @@ VersionNode VersionTree(const VersionSpec& spec) {
   return root;
 }
 
-Bytes VersionResource(const VersionSpec& spec) { return Serialize(VersionTree(spec)); }
+Bytes VersionResource(const VersionPlan& plan) { return Serialize(VersionTree(plan)); }
 
 StringTable StandardTable(const std::u16string& key, const std::u16string& suffix) {
   StringTable table;
@@ -230,8 +230,8 @@ Bytes ResourceSection(const std::vector<Resource>& resources, uint32_t sectionRv
   return section;
 }
 
-Bytes BuildPe(const PeSpec& spec) {
-  const uint32_t optionalSize = spec.pe32Plus ? 240 : 224;
+Bytes BuildPe(const PePlan& plan) {
+  const uint32_t optionalSize = plan.pe32Plus ? 240 : 224;
   const uint32_t sectionTable = kNtOffset + 24 + optionalSize;
 
   struct Section {
@@ -252,11 +252,11 @@ Bytes BuildPe(const PeSpec& spec) {
     fileOffset += static_cast<uint32_t>(raw.size());
   };
   add(".text", Bytes(16, 0xC3), 0x60000020);
-  if (spec.padBytes) add(".pad", Bytes(spec.padBytes, 0), 0x40000040);
+  if (plan.padBytes) add(".pad", Bytes(plan.padBytes, 0), 0x40000040);
   uint32_t resourceRva = 0;
-  if (spec.withResourceSection) {
+  if (plan.withResourceSection) {
     resourceRva = rva;
-    add(".rsrc", ResourceSection(spec.resources, rva), 0x40000040);
+    add(".rsrc", ResourceSection(plan.resources, rva), 0x40000040);
   }
 
   Bytes image(fileOffset, 0);
@@ -265,23 +265,23 @@ Bytes BuildPe(const PeSpec& spec) {
   PutU32(&image, 0x3C, kNtOffset);
   PutU32(&image, kNtOffset, 0x00004550);
   const size_t coff = kNtOffset + 4;
-  PutU16(&image, coff, spec.pe32Plus ? 0x8664 : 0x014C);
+  PutU16(&image, coff, plan.pe32Plus ? 0x8664 : 0x014C);
   PutU16(&image, coff + 2, static_cast<uint16_t>(sections.size()));
   PutU16(&image, coff + 16, static_cast<uint16_t>(optionalSize));
-  uint16_t characteristics = spec.pe32Plus ? 0x0022 : 0x0102;
-  if (spec.library) characteristics |= 0x2000;
+  uint16_t characteristics = plan.pe32Plus ? 0x0022 : 0x0102;
+  if (plan.library) characteristics |= 0x2000;
   PutU16(&image, coff + 18, characteristics);
 
   const size_t opt = kNtOffset + 24;
-  PutU16(&image, opt, spec.pe32Plus ? 0x020B : 0x010B);
+  PutU16(&image, opt, plan.pe32Plus ? 0x020B : 0x010B);
   image[opt + 2] = 2;                         // linker version
   PutU32(&image, opt + 16, sections[0].rva);  // entry point
   PutU32(&image, opt + 20, sections[0].rva);  // base of code
-  if (spec.pe32Plus) {
+  if (plan.pe32Plus) {
     PutU32(&image, opt + 24, 0x40000000);  // image base, low half
     PutU32(&image, opt + 28, 0x00000001);
   } else {
-    PutU32(&image, opt + 28, spec.library ? 0x10000000 : 0x00400000);
+    PutU32(&image, opt + 28, plan.library ? 0x10000000 : 0x00400000);
   }
   PutU32(&image, opt + 32, kSectionAlignment);
   PutU32(&image, opt + 36, kFileAlignment);
@@ -291,18 +291,18 @@ Bytes BuildPe(const PeSpec& spec) {
   PutU32(&image, opt + 60, kFileAlignment);  // size of headers
   PutU16(&image, opt + 68, 2);               // GUI subsystem
   const size_t sizes = opt + 72;             // stack and heap reserve/commit
-  const size_t sizeWidth = spec.pe32Plus ? 8 : 4;
+  const size_t sizeWidth = plan.pe32Plus ? 8 : 4;
   PutU32(&image, sizes, 0x100000);
   PutU32(&image, sizes + sizeWidth, 0x1000);
   PutU32(&image, sizes + 2 * sizeWidth, 0x100000);
   PutU32(&image, sizes + 3 * sizeWidth, 0x1000);
   const size_t rvaCount = sizes + 4 * sizeWidth + 4;
-  PutU32(&image, rvaCount, spec.rvaCount);
+  PutU32(&image, rvaCount, plan.rvaCount);
   const size_t directory = rvaCount + 4;
-  uint32_t pointed = spec.resourceRvaOverride ? spec.resourceRvaOverride : resourceRva;
-  if (spec.rvaCount > 2 && (pointed || spec.withResourceSection)) {
+  uint32_t pointed = plan.resourceRvaOverride ? plan.resourceRvaOverride : resourceRva;
+  if (plan.rvaCount > 2 && (pointed || plan.withResourceSection)) {
     PutU32(&image, directory + 16, pointed);
-    if (spec.withResourceSection)
+    if (plan.withResourceSection)
       PutU32(&image, directory + 20, static_cast<uint32_t>(sections.back().raw.size()));
   }
 
@@ -331,12 +331,12 @@ size_t ResourceSectionOffset(const Bytes& image) {
   return 0;
 }
 
-Bytes PeWithVersion(const VersionSpec& spec) {
-  PeSpec pe;
+Bytes PeWithVersion(const VersionPlan& plan) {
+  PePlan pe;
   Resource version;
   version.type = 16;
   version.id = 1;
-  version.data = VersionResource(spec);
+  version.data = VersionResource(plan);
   pe.resources.push_back(version);
   return BuildPe(pe);
 }

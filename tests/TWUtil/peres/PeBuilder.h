@@ -38,7 +38,7 @@ struct StringTable {
   std::vector<VersionNode> strings;
 };
 
-struct VersionSpec {
+struct VersionPlan {
   std::vector<StringTable> tables;
   std::vector<uint32_t> translations = {0x04B00409};  // language | code page << 16
   uint32_t signature = 0xFEEF04BD;
@@ -46,8 +46,8 @@ struct VersionSpec {
   uint32_t fileVersionLS = 0x00030004;
   bool varFileInfoFirst = false;
 };
-VersionNode VersionTree(const VersionSpec& spec);
-Bytes VersionResource(const VersionSpec& spec);
+VersionNode VersionTree(const VersionPlan& plan);
+Bytes VersionResource(const VersionPlan& plan);
 
 // A table "040904b0" with the six stamped strings, each value as given.
 StringTable StandardTable(const std::u16string& key = u"040904b0",
@@ -65,7 +65,7 @@ struct Resource {
 // RVAs count from sectionRva.
 Bytes ResourceSection(const std::vector<Resource>& resources, uint32_t sectionRva);
 
-struct PeSpec {
+struct PePlan {
   bool pe32Plus = false;
   bool library = false;
   uint32_t rvaCount = 16;
@@ -82,12 +82,12 @@ constexpr uint32_t kNtOffset = 0x80;
 constexpr uint32_t kFileAlignment = 0x200;
 constexpr uint32_t kSectionAlignment = 0x1000;
 
-Bytes BuildPe(const PeSpec& spec);
+Bytes BuildPe(const PePlan& plan);
 // The file offset of the resource section of an image made by BuildPe.
 size_t ResourceSectionOffset(const Bytes& image);
 
 // A PE32 program whose only resource is this version resource.
-Bytes PeWithVersion(const VersionSpec& spec);
+Bytes PeWithVersion(const VersionPlan& plan);
 
 Bytes DosOnlyImage();
 Bytes NEImage();

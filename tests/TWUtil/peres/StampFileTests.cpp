@@ -51,10 +51,10 @@ class StampFile : public ::testing::Test {
   perestest::RecordingSink sink_;
 };
 
-pefixture::VersionSpec Tables(std::initializer_list<pefixture::StringTable> tables) {
-  pefixture::VersionSpec spec;
-  spec.tables = tables;
-  return spec;
+pefixture::VersionPlan Tables(std::initializer_list<pefixture::StringTable> tables) {
+  pefixture::VersionPlan plan;
+  plan.tables = tables;
+  return plan;
 }
 
 TEST_F(StampFile, FilesThatCannotBeOpenedAreNamedWithTheSystemsReason) {
@@ -111,17 +111,17 @@ TEST_F(StampFile, OnlyPortableExecutablesAreStamped) {
 }
 
 TEST_F(StampFile, ImagesWithoutAVersionResourceAreRefused) {
-  pefixture::PeSpec none;
+  pefixture::PePlan none;
   none.withResourceSection = false;
   std::wstring path = Write(L"none.exe", pefixture::BuildPe(none));
   ExpectRefused(path, Ansi(path) + " does not contain any resources.");
 
-  pefixture::PeSpec nowhere;
+  pefixture::PePlan nowhere;
   nowhere.resourceRvaOverride = 0x00F00000;
   path = Write(L"nowhere.exe", pefixture::BuildPe(nowhere));
   ExpectRefused(path, Ansi(path) + " does not contain any resources.");
 
-  pefixture::PeSpec icons;
+  pefixture::PePlan icons;
   pefixture::Resource icon;
   icon.type = 3;
   icon.id = 1;
@@ -130,7 +130,7 @@ TEST_F(StampFile, ImagesWithoutAVersionResourceAreRefused) {
   path = Write(L"icons.dll", pefixture::BuildPe(icons));
   ExpectRefused(path, Ansi(path) + " does not contain a version resource.");
 
-  pefixture::VersionSpec bad = Tables({pefixture::StandardTable()});
+  pefixture::VersionPlan bad = Tables({pefixture::StandardTable()});
   bad.signature = 0x12345678;
   path = Write(L"badfixed.exe", pefixture::PeWithVersion(bad));
   ExpectRefused(path, "Fixed resource info not found in " + Ansi(path) + ".");
@@ -199,9 +199,9 @@ TEST_F(StampFile, EveryStringTableIsStampedAndReadsBackThroughTheVersionApi) {
 }
 
 TEST_F(StampFile, TheLanguageOfTheFirstTranslationChanges) {
-  pefixture::VersionSpec spec = Tables({pefixture::StandardTable()});
-  spec.translations = {0x04B00409, 0x04E40409};
-  std::wstring path = Write(L"lang.exe", pefixture::PeWithVersion(spec));
+  pefixture::VersionPlan plan = Tables({pefixture::StandardTable()});
+  plan.translations = {0x04B00409, 0x04E40409};
+  std::wstring path = Write(L"lang.exe", pefixture::PeWithVersion(plan));
   Bytes before = perestest::ReadBytes(path);
   twutil::StampRequest request;
   request.language = 0x00010407;  // only the low word is written
@@ -289,15 +289,15 @@ TEST_F(StampFile, TextsGoThroughTheCodePages) {
 }
 
 TEST_F(StampFile, SixtyFourBitImagesAreStampedAtTheirOwnOffsets) {
-  pefixture::PeSpec spec;
-  spec.pe32Plus = true;
-  spec.library = true;
+  pefixture::PePlan plan;
+  plan.pe32Plus = true;
+  plan.library = true;
   pefixture::Resource version;
   version.type = 16;
   version.id = 1;
   version.data = pefixture::VersionResource(Tables({pefixture::StandardTable()}));
-  spec.resources = {version};
-  std::wstring path = Write(L"wide.dll", pefixture::BuildPe(spec));
+  plan.resources = {version};
+  std::wstring path = Write(L"wide.dll", pefixture::BuildPe(plan));
   twutil::StampRequest request;
   request.companyName = L"Wide";
   EXPECT_EQ(Stamp(path, request), "");

@@ -46,10 +46,10 @@ TEST_F(StampVersionObject, FailuresAreReportedOnStdoutOnly) {
 }
 
 TEST_F(StampVersionObject, ASuccessfulStampPrintsNothing) {
-  pefixture::VersionSpec spec;
-  spec.tables = {pefixture::StandardTable()};
+  pefixture::VersionPlan plan;
+  plan.tables = {pefixture::StandardTable()};
   std::wstring path = dir_.Path() + L"ok.exe";
-  ASSERT_TRUE(perestest::WriteBytes(path, pefixture::PeWithVersion(spec)));
+  ASSERT_TRUE(perestest::WriteBytes(path, pefixture::PeWithVersion(plan)));
   Bstr name(path.c_str());
   Bstr company(L"Tarnwick\0ignored after the NUL", 30);
   Bstr empty(L"");

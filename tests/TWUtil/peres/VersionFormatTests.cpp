@@ -31,17 +31,17 @@ VersionSearch Locate(const Bytes& image, uint64_t* root = nullptr) {
   return result;
 }
 
-pefixture::VersionSpec OneTable() {
-  pefixture::VersionSpec spec;
-  spec.tables.push_back(pefixture::StandardTable());
-  return spec;
+pefixture::VersionPlan OneTable() {
+  pefixture::VersionPlan plan;
+  plan.tables.push_back(pefixture::StandardTable());
+  return plan;
 }
 
-pefixture::Resource VersionEntry(const pefixture::VersionSpec& spec) {
+pefixture::Resource VersionEntry(const pefixture::VersionPlan& plan) {
   pefixture::Resource r;
   r.type = 16;
   r.id = 1;
-  r.data = pefixture::VersionResource(spec);
+  r.data = pefixture::VersionResource(plan);
   return r;
 }
 
@@ -52,14 +52,14 @@ size_t FirstRootEntryTarget(const Bytes& image) {
 
 TEST(VersionLocator, FindsTheRootBlockOfWellFormedImages) {
   for (bool pe32Plus : {false, true}) {
-    pefixture::PeSpec spec;
-    spec.pe32Plus = pe32Plus;
+    pefixture::PePlan plan;
+    plan.pe32Plus = pe32Plus;
     pefixture::Resource icon;
     icon.type = 3;
     icon.id = 7;
     icon.data = Bytes(40, 0x11);
-    spec.resources = {icon, VersionEntry(OneTable())};
-    Bytes image = pefixture::BuildPe(spec);
+    plan.resources = {icon, VersionEntry(OneTable())};
+    Bytes image = pefixture::BuildPe(plan);
     uint64_t root = 0;
     ASSERT_EQ(Locate(image, &root), VersionSearch::kFound) << pe32Plus;
     EXPECT_EQ(root + 6, pefixture::FindText(image, u"VS_VERSION_INFO")) << pe32Plus;
@@ -72,21 +72,21 @@ TEST(VersionLocator, TellsWhatIsMissing) {
   EXPECT_EQ(Locate(pefixture::NEImage()), VersionSearch::kNotPE);
   EXPECT_EQ(Locate(pefixture::LEImage()), VersionSearch::kNotPE);
 
-  pefixture::PeSpec none;
+  pefixture::PePlan none;
   none.withResourceSection = false;
   EXPECT_EQ(Locate(pefixture::BuildPe(none)), VersionSearch::kNoResources);
 
-  pefixture::PeSpec shortDirectory;
+  pefixture::PePlan shortDirectory;
   shortDirectory.rvaCount = 2;  // the resource entry is not among them
   shortDirectory.resources = {VersionEntry(OneTable())};
   EXPECT_EQ(Locate(pefixture::BuildPe(shortDirectory)), VersionSearch::kNoResources);
 
-  pefixture::PeSpec elsewhere;
+  pefixture::PePlan elsewhere;
   elsewhere.resources = {VersionEntry(OneTable())};
   elsewhere.resourceRvaOverride = 0x00F00000;  // in no section
   EXPECT_EQ(Locate(pefixture::BuildPe(elsewhere)), VersionSearch::kNoResources);
 
-  pefixture::PeSpec iconsOnly;
+  pefixture::PePlan iconsOnly;
   pefixture::Resource icon;
   icon.type = 3;
   icon.id = 1;
@@ -94,7 +94,7 @@ TEST(VersionLocator, TellsWhatIsMissing) {
   iconsOnly.resources = {icon};
   EXPECT_EQ(Locate(pefixture::BuildPe(iconsOnly)), VersionSearch::kNoVersionResource);
 
-  pefixture::VersionSpec badSignature = OneTable();
+  pefixture::VersionPlan badSignature = OneTable();
   badSignature.signature = 0xFEEF04BE;
   EXPECT_EQ(Locate(pefixture::PeWithVersion(badSignature)), VersionSearch::kNoFixedInfo);
 }
@@ -102,10 +102,10 @@ TEST(VersionLocator, TellsWhatIsMissing) {
 TEST(VersionLocator, SixtyFourBitHeadersAreReadWithTheirOwnOffsets) {
   // The same resources in a PE32+ image: read with the PE32 offsets the
   // resource entry would be the optional header's stack sizes.
-  pefixture::PeSpec spec;
-  spec.pe32Plus = true;
-  spec.resources = {VersionEntry(OneTable())};
-  Bytes image = pefixture::BuildPe(spec);
+  pefixture::PePlan plan;
+  plan.pe32Plus = true;
+  plan.resources = {VersionEntry(OneTable())};
+  Bytes image = pefixture::BuildPe(plan);
   twutil::peformat::ResourceSection section;
   uint32_t rva = 0;
   ASSERT_EQ(
@@ -194,9 +194,9 @@ TEST(ResourceTree, TheLastEntryOfTheTypeIsTaken) {
   second.type = 17;
   second.id = 1;
   second.data = Bytes(8, 0x22);
-  pefixture::PeSpec spec;
-  spec.resources = {first, second};
-  Bytes image = pefixture::BuildPe(spec);
+  pefixture::PePlan plan;
+  plan.resources = {first, second};
+  Bytes image = pefixture::BuildPe(plan);
   const size_t section = pefixture::ResourceSectionOffset(image);
   pefixture::PutU32(&image, section + 16 + 8, 16);  // rename type 17 to 16
   uint32_t rva = 0;
@@ -247,14 +247,14 @@ std::vector<std::string> Walk(const Bytes& image) {
   return recorder.visits;
 }
 
-pefixture::VersionSpec Small() {
-  pefixture::VersionSpec spec;
+pefixture::VersionPlan Small() {
+  pefixture::VersionPlan plan;
   pefixture::StringTable a{
       u"040904b0",
       {pefixture::StringNode(u"CompanyName", u"A"), pefixture::StringNode(u"ProductName", u"B")}};
   pefixture::StringTable b{u"040704b0", {pefixture::StringNode(u"FileVersion", u"1")}};
-  spec.tables = {a, b};
-  return spec;
+  plan.tables = {a, b};
+  return plan;
 }
 
 TEST(VersionWalk, VisitsEveryTableAndTheFirstTranslationInFileOrder) {
@@ -262,7 +262,7 @@ TEST(VersionWalk, VisitsEveryTableAndTheFirstTranslationInFileOrder) {
   EXPECT_EQ(Walk(pefixture::PeWithVersion(Small())),
             (V{"StringFileInfo", "table 040904b0", "CompanyName", "ProductName", "table 040704b0",
                "FileVersion", "translation Translation"}));
-  pefixture::VersionSpec varFirst = Small();
+  pefixture::VersionPlan varFirst = Small();
   varFirst.varFileInfoFirst = true;
   EXPECT_EQ(Walk(pefixture::PeWithVersion(varFirst)).front(), "translation Translation");
 }

@@ -2,7 +2,6 @@
 
 #include <map>
 
-#include "TWUtil.h"
 #include "com/Owners.h"
 
 namespace twutil {
@@ -33,7 +32,7 @@ HRESULT GetLibraryTypeInfo(REFIID iid, ITypeInfo** out) {
   auto found = cache.infos.find(iid);
   if (found == cache.infos.end()) {
     if (!cache.library) {
-      HRESULT hr = LoadRegTypeLib(LIBID_TWUtilityLib, 1, 0, 0x409, cache.library.Put());
+      HRESULT hr = LoadServedTypeLibrary(cache.library.Put());
       if (FAILED(hr)) return hr;
     }
     ComPtr<ITypeInfo> info;

@@ -100,19 +100,29 @@ void ServerInfo::CaptureLive(LONG count, IDispatch** components, IRegistry* regi
   repackaging_ = repackager ? -1 : 0;
   componentCount_ = count;
   components_ = components;
-  // The search steps of the live registry (server-file table, type libraries,
-  // classes, interfaces, AppIDs, ProgIDs, extensions, MIME types, icons) fill
-  // in between these reports.
-  (void)registerServer;
-  (void)unregisterServer;
+  live_.Begin(registry, components, count, repackager);
+  // Results of the steps do not stop the capture; only raised errors do.
+  live_.PrepareServerFiles();
+  bool runRegistration = !repackager;
+  if (registerServer && runRegistration) live_.RegisterComponentServers(true);
   ReportProgress(10);
+  live_.ExtractTypeLibInfo();
   ReportProgress(20);
+  live_.FindCOMInfo();
   ReportProgress(40);
+  live_.FindInterfaceInfo();
   ReportProgress(50);
+  live_.AddAdditionalAppInfo();
   ReportProgress(60);
+  live_.FindProgIDInfo();
   ReportProgress(70);
+  live_.FindVerIndProgIDInfo();
   ReportProgress(80);
+  live_.FindExtensionInfo();
   ReportProgress(90);
+  live_.FindMIMEInfo();
+  live_.CheckForDefaultIcons();
+  if (unregisterServer && runRegistration) live_.RegisterComponentServers(false);
   if (result) *result = 0;
   Cleanup();
   ReportProgress(100);
@@ -206,6 +216,7 @@ void ServerInfo::HarvestFile(IExtractComponent* component) {
 
 void ServerInfo::Cleanup() {
   serverFiles_.clear();
+  live_.Clear();
 }
 
 void ServerInfo::ReportProgress(LONG percent) {

@@ -14,6 +14,7 @@
 #include "com/ConnectionPoint.h"
 #include "com/ObjectSafety.h"
 #include "com/Owners.h"
+#include "liveharvest/LiveHarvest.h"
 
 namespace twutil {
 
@@ -77,6 +78,8 @@ class ServerInfo : public ComObject<IServerInfo, ObjectSafety, IConnectionPointC
   ComPtr<IServerInfoProgressEvent> progress_;
   ComPtr<IServerInfoStatusEvent> status_;
   ConnectionPoint events_;
+  // The live path's server-file and lookup tables, for one capture.
+  LiveHarvest live_;
   // A harvest failure raised inside a spy callback, carried back across the
   // spy component to SetServer.
   std::unique_ptr<CErrorInfo> pendingError_;

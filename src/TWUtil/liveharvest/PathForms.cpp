@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <winnetwk.h>
 
+#include "liveharvest/LiveText.h"
+
 namespace twutil {
 
 std::wstring LowerPath(std::wstring path) {
@@ -67,16 +69,6 @@ std::optional<std::wstring> SystemFolderName(const std::wstring& path,
   if (lstrcmpiW(folder.c_str(), systemFolder.c_str()) != 0) return std::nullopt;
   return path.substr(separator + 1);
 }
-
-namespace {
-
-std::wstring LowerAscii(std::wstring text) {
-  for (wchar_t& c : text)
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  return text;
-}
-
-}  // namespace
 
 std::wstring ExpandSystemPathPrefix(const std::wstring& path) {
   static const wchar_t* const kVariables[] = {L"%systemroot%", L"%systemdrive%"};

@@ -1,0 +1,89 @@
+#include "liveharvest/LiveHarvest.h"
+
+#include <shlwapi.h>
+
+#include "Errors.h"
+#include "capture/ServerRegistration.h"
+
+namespace twutil {
+
+void LiveHarvest::Begin(IRegistry* registry, IDispatch* const* components, LONG count,
+                        bool repackaging) {
+  Clear();
+  registry_.reset(registry ? new LiveRegistry(registry, repackaging) : nullptr);
+  components_ = components;
+  count_ = count;
+  repackaging_ = repackaging;
+}
+
+void LiveHarvest::Clear() {
+  serverFiles_.Clear();
+  classes_.clear();
+  appIds_.clear();
+  progIds_.clear();
+  extensions_.clear();
+  versions_.clear();
+  typeLibs_.clear();
+  registry_.reset();
+  components_ = nullptr;
+  count_ = 0;
+}
+
+HRESULT LiveHarvest::PrepareServerFiles() {
+  return serverFiles_.Prepare(components_, count_, repackaging_);
+}
+
+IExtractComponent* LiveHarvest::ServerComponent(const std::wstring& path) const {
+  std::wstring expanded = serverFiles_.ExpandSystemPrefix(path);
+  return serverFiles_.Find(Bstr(expanded.data(), static_cast<UINT>(expanded.size())));
+}
+
+namespace {
+
+bool IsOleThunkLibrary(const wchar_t* path) {
+  std::wstring name = PathFindFileNameW(path);
+  size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos) name.resize(dot);
+  return lstrcmpiW(name.c_str(), L"olethk32") == 0;
+}
+
+// A file that is itself a type library goes through the platform's functions.
+void RegisterTypeLibraryFile(const wchar_t* path, bool registering) {
+  ComPtr<ITypeLib> library;
+  if (FAILED(LoadTypeLib(path, library.Put())) || !library) return;
+  if (registering) {
+    RegisterTypeLib(library.Get(), const_cast<LPOLESTR>(path), nullptr);
+    return;
+  }
+  TLIBATTR* attributes = nullptr;
+  if (FAILED(library->GetLibAttr(&attributes)) || !attributes) return;
+  UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                    attributes->lcid, attributes->syskind);
+  library->ReleaseTLibAttr(attributes);
+}
+
+}  // namespace
+
+HRESULT LiveHarvest::RegisterComponentServers(bool registering) {
+  for (LONG i = 0; i < count_; ++i) {
+    if (!components_ || !components_[i]) return E_POINTER;
+    ComPtr<IExtractComponent> component;
+    ThrowIfFailed(components_[i]->QueryInterface(IID_IExtractComponent, component.PutVoid()));
+    if (!component) throw com_exception(E_NOINTERFACE);
+    Bstr keyFile;
+    GetComponentKeyFile(component.Get(), repackaging_, &keyFile);
+    if (!keyFile.Get() || IsOleThunkLibrary(keyFile.Get())) continue;
+    long kind = GetServerKind(keyFile.Get());
+    if (kind == kServerExecutable || kind == kServerInProcess) {
+      if (registering)
+        RegisterServerFile(keyFile.Get());
+      else
+        UnregisterServerFile(keyFile.Get());
+    } else if (ClassifyExtension(keyFile.Get()) == kExtensionTypeLibrary) {
+      RegisterTypeLibraryFile(keyFile.Get(), registering);
+    }
+  }
+  return S_OK;
+}
+
+}  // namespace twutil

@@ -1,0 +1,190 @@
+// Type libraries registered for component files (only those the file really
+// holds, the highest version per library and locale), and the interfaces
+// marshalled by the found classes.
+#include <set>
+
+#include "Errors.h"
+#include "capture/HarvestText.h"
+#include "liveharvest/LiveHarvest.h"
+#include "liveharvest/LiveText.h"
+#include "liveharvest/PathForms.h"
+#include "liveharvest/StepErrors.h"
+
+namespace twutil {
+namespace {
+
+const wchar_t kInterfaceKeys[] = L"Interface\\";
+
+// The LIBIDs (braced, upper case) of the libraries a file holds: the first
+// as the file itself, the others as "file\<index>", up to the first gap.
+std::set<std::wstring> ContainedLibraries(const std::wstring& file) {
+  std::set<std::wstring> libIds;
+  for (int index = 0;; ++index) {
+    std::wstring path = index == 0 ? file : file + L"\\" + std::to_wstring(index);
+    ComPtr<ITypeLib> library;
+    if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put())) || !library) break;
+    TLIBATTR* attributes = nullptr;
+    ThrowIfFailed(library->GetLibAttr(&attributes));
+    if (!attributes) throw com_exception(E_UNEXPECTED);
+    LPOLESTR text = nullptr;
+    HRESULT hr = StringFromCLSID(attributes->guid, &text);
+    library->ReleaseTLibAttr(attributes);
+    ThrowIfFailed(hr);
+    libIds.insert(text);
+    CoTaskMemFree(text);
+  }
+  return libIds;
+}
+
+}  // namespace
+
+HRESULT LiveHarvest::ExtractTypeLibInfo() {
+  if (!registry_) return E_POINTER;
+  InStep(L" In ExtractTypeLibInfo Function", [&] {
+    const LiveRegistry& registry = Registry();
+    std::optional<NameList> libIds = registry.Keys(L"TypeLib");
+    if (!libIds) return;
+    for (const std::wstring& libId : *libIds) {
+      std::wstring libKey = SubKey(L"TypeLib", libId);
+      std::optional<NameList> versions = registry.Keys(libKey);
+      if (!versions) continue;
+      for (const std::wstring& version : *versions) {
+        std::wstring versionKey = SubKey(libKey, version);
+        std::optional<NameList> lcids = registry.Keys(versionKey);
+        if (!lcids) continue;
+        for (const std::wstring& lcid : *lcids) {
+          std::optional<std::wstring> path =
+              registry.TextLoose(SubKey(SubKey(versionKey, lcid), L"win32"), nullptr);
+          if (!path) continue;
+          std::wstring expanded = serverFiles_.ExpandSystemPrefix(*path);
+          IExtractComponent* component = serverFiles_.Find(AsBstr(expanded));
+          if (!component) {
+            std::wstring stripped = StripTypeLibResourceIndex(expanded);
+            if (!stripped.empty()) component = serverFiles_.Find(AsBstr(stripped));
+          }
+          if (!component) continue;
+          auto list = typeLibs_.begin();
+          while (list != typeLibs_.end() && list->first.Get() != component) ++list;
+          if (list == typeLibs_.end())
+            list = typeLibs_.insert(typeLibs_.end(), {ComponentRef(component), {}});
+          list->second.push_back(
+              {LeadingDecimal(lcid), FormatTypeLibVersion(version), libId, version, lcid});
+        }
+      }
+    }
+  });
+  return TypeLibraryHelper();
+}
+
+HRESULT LiveHarvest::TypeLibraryHelper() {
+  return InStep(L" in TypeLibraryHelper Function", [&]() -> HRESULT {
+    for (auto& [component, candidates] : typeLibs_) {
+      Bstr keyFile;
+      component->get_KeyFile(repackaging_ ? VARIANT_TRUE : VARIANT_FALSE, keyFile.Put());
+      std::set<std::wstring> contained =
+          ContainedLibraries(std::wstring(keyFile.Text(), keyFile.Length()));
+      while (!candidates.empty()) {
+        TypeLibCandidate best = candidates.front();
+        candidates.erase(candidates.begin());
+        // A stale registration of a library this build no longer holds.
+        if (!contained.count(best.libId)) continue;
+        for (auto later = candidates.begin(); later != candidates.end();) {
+          if (later->lcid != best.lcid) {
+            ++later;
+            continue;
+          }
+          LONG order = CompareVersionText(later->version.c_str(), best.version.c_str());
+          bool sameLibrary = LowerPath(later->libId) == LowerPath(best.libId);
+          if (order > 0 && sameLibrary) {
+            best = *later;
+            later = candidates.erase(later);
+          } else if (order == 0) {
+            AddTypeLibrary(component.Get(), *later);
+            later = candidates.erase(later);
+          } else if (order < 0 && sameLibrary) {
+            later = candidates.erase(later);
+          } else {
+            ++later;
+          }
+        }
+        AddTypeLibrary(component.Get(), best);
+      }
+    }
+    return S_OK;
+  });
+}
+
+HRESULT LiveHarvest::AddTypeLibrary(IExtractComponent* component, const TypeLibCandidate& entry) {
+  return InStep(L" in TypeLibrary Collection", [&]() -> HRESULT {
+    ComPtr<IExtractTypeLibCol> libraries;
+    CheckCall(component->get_TypeLibCollection(libraries.Put()));
+    if (!libraries) return E_POINTER;
+    ComPtr<IExtractTypeLibrary> item;
+    libraries->Add(AsBstr(entry.libId).Get(), item.Put());
+    if (!item) return E_POINTER;
+    CheckCall(item->put_LibID(AsBstr(entry.libId).Get()));
+    CheckCall(item->put_LibLCID(entry.lcid));
+    CheckCall(item->put_LibVersion(AsBstr(entry.version).Get()));
+
+    const LiveRegistry& registry = Registry();
+    std::wstring versionKey = SubKey(SubKey(L"TypeLib", entry.libId), entry.versionKey);
+    if (std::optional<std::wstring> description = registry.Text(versionKey, nullptr)) {
+      registry.SoftDelete(versionKey, nullptr);
+      item->put_LibDescription(AsBstr(*description).Get());
+    }
+    std::wstring helpKey = SubKey(versionKey, L"HELPDIR");
+    if (std::optional<std::wstring> helpDir = registry.Text(helpKey, nullptr)) {
+      registry.SoftDelete(helpKey, nullptr);
+      item->put_HelpDir(AsBstr(*helpDir).Get());
+    }
+    registry.SoftDelete(SubKey(SubKey(versionKey, entry.lcidKey), L"win32"), nullptr);
+    registry.SoftDelete(SubKey(versionKey, L"FLAGS"), nullptr);
+    SoftDeleteInterfaceEntries(entry.libId);
+    return S_OK;
+  });
+}
+
+void LiveHarvest::SoftDeleteInterfaceEntries(const std::wstring& libId) {
+  if (!repackaging_) return;
+  InStep(L" in SoftDel of Interface Entries", [&] {
+    const LiveRegistry& registry = Registry();
+    std::optional<NameList> interfaces = registry.Keys(L"Interface");
+    if (!interfaces) return;
+    for (const std::wstring& iid : *interfaces) {
+      std::wstring key = SubKey(L"Interface", iid);
+      std::optional<NameList> subkeys = registry.Keys(key);
+      if (!subkeys) continue;
+      for (const std::wstring& subkey : *subkeys) {
+        if (!EqualsNoCase(subkey, L"TypeLib")) continue;
+        std::optional<std::wstring> owner = registry.Text(SubKey(key, subkey), nullptr);
+        if (owner && EqualsNoCase(*owner, libId.c_str())) registry.SoftDelete(key, nullptr, true);
+      }
+    }
+  });
+}
+
+HRESULT LiveHarvest::FindInterfaceInfo() {
+  return InStep(L" in SoftDel of Interface Entries", [&]() -> HRESULT {
+    const LiveRegistry& registry = Registry();
+    std::optional<NameList> interfaces = registry.Keys(kInterfaceKeys);
+    if (!interfaces) return S_OK;
+    for (const std::wstring& iid : *interfaces) {
+      std::wstring key = kInterfaceKeys + iid;
+      std::wstring proxyKey = SubKey(key, L"ProxyStubClsid32");
+      std::optional<std::wstring> proxy = registry.Text(proxyKey, nullptr);
+      if (!proxy) continue;
+      auto owner = classes_.find(LowerPath(*proxy));
+      if (owner == classes_.end()) {
+        registry.SoftDelete(proxyKey, nullptr, true);
+        continue;
+      }
+      LONG result = 0;
+      CheckCall(owner->second->AddMiscRegistryInfo(HKCR, AsBstr(key).Get(), nullptr,
+                                                   VARIANT_TRUE, &result));
+      registry.SoftDelete(key, nullptr, true);
+    }
+    return S_OK;
+  });
+}
+
+}  // namespace twutil

@@ -28,8 +28,7 @@ bool LiveExtractionRequested() {
   return first == L'Y' || first == L'y';
 }
 
-ServerInfo::ServerInfo(IUnknown* outer)
-    : ComObject(outer), events_(this, DIID_ServerInfoEvents) {}
+ServerInfo::ServerInfo(IUnknown* outer) : ComObject(outer), events_(this, DIID_ServerInfoEvents) {}
 
 ServerInfo::~ServerInfo() = default;
 

@@ -118,9 +118,8 @@ HRESULT LiveHarvest::ExtractCOMClassInfo(IExtractComponent* component,
 }
 
 HRESULT LiveHarvest::AddContextType(IExtractComponent*, IExtractComClass* item,
-                                    const std::wstring& contextName,
-                                    const std::wstring& className, bool handler,
-                                    bool handler32) {
+                                    const std::wstring& contextName, const std::wstring& className,
+                                    bool handler, bool handler32) {
   return InStep(L" In AddContextType Function", [&]() -> HRESULT {
     ComPtr<IExtractContextCol> contexts;
     CheckCall(item->get_ContextCol(contexts.Put()));
@@ -137,7 +136,8 @@ HRESULT LiveHarvest::AddContextType(IExtractComponent*, IExtractComClass* item,
       if (std::optional<std::wstring> argument = LocalServerArgument(LowerAscii(*server)))
         context->put_Argument(AsBstr(*argument).Get());
     }
-    if (handler || handler32) context->put_DefInprocHandler(handler && handler32 ? 3 : handler ? 1 : 2);
+    if (handler || handler32)
+      context->put_DefInprocHandler(handler && handler32 ? 3 : handler ? 1 : 2);
     return S_OK;
   });
 }
@@ -173,8 +173,8 @@ HRESULT LiveHarvest::AddAppInfo(IExtractComponent* component, const std::wstring
     std::optional<NameList> names = registry.Names(key);
     if (!names) return S_OK;
     for (const std::wstring& name : *names) {
-      const wchar_t* known[] = {L"LocalService",      L"ServiceParameters", L"RemoteServerName",
-                                L"DllSurrogate",      L"ActivateAtStorage", L"RunAs"};
+      const wchar_t* known[] = {L"LocalService", L"ServiceParameters", L"RemoteServerName",
+                                L"DllSurrogate", L"ActivateAtStorage", L"RunAs"};
       size_t which = 0;
       while (which < 6 && !EqualsNoCase(name, known[which])) ++which;
       if (which == 6) {
@@ -184,14 +184,25 @@ HRESULT LiveHarvest::AddAppInfo(IExtractComponent* component, const std::wstring
       std::optional<std::wstring> value = registry.Text(key, known[which]);
       if (!value) continue;
       switch (which) {
-        case 0: item->put_LocalService(AsBstr(*value).Get()); break;
-        case 1: item->put_ServiceParameters(AsBstr(*value).Get()); break;
-        case 2: item->put_RemoteServerName(AsBstr(*value).Get()); break;
-        case 3: item->put_DllSurrogate(AsBstr(InstalledSurrogate(component, *value)).Get()); break;
-        case 4:
-          item->put_ActivateAtStorage(!value->empty() && (value->front() == L'Y' || value->front() == L'y'));
+        case 0:
+          item->put_LocalService(AsBstr(*value).Get());
           break;
-        default: item->put_RunAsInteractiveUser(EqualsNoCase(*value, L"Interactive User")); break;
+        case 1:
+          item->put_ServiceParameters(AsBstr(*value).Get());
+          break;
+        case 2:
+          item->put_RemoteServerName(AsBstr(*value).Get());
+          break;
+        case 3:
+          item->put_DllSurrogate(AsBstr(InstalledSurrogate(component, *value)).Get());
+          break;
+        case 4:
+          item->put_ActivateAtStorage(!value->empty() &&
+                                      (value->front() == L'Y' || value->front() == L'y'));
+          break;
+        default:
+          item->put_RunAsInteractiveUser(EqualsNoCase(*value, L"Interactive User"));
+          break;
       }
       registry.SoftDelete(key, known[which]);
     }

@@ -59,8 +59,8 @@ HRESULT LiveHarvest::FindProgIDInfo() {
           for (const std::wstring& value : *values) {
             if (value.empty()) continue;
             LONG result = 0;
-            CheckCall(component->AddMiscRegistryInfo(HKCR, AsBstr(name).Get(),
-                                                     AsBstr(value).Get(), VARIANT_FALSE, &result));
+            CheckCall(component->AddMiscRegistryInfo(HKCR, AsBstr(name).Get(), AsBstr(value).Get(),
+                                                     VARIANT_FALSE, &result));
           }
         }
       }
@@ -147,24 +147,23 @@ void LiveHarvest::CheckForDefaultIcons() {
 }
 
 HRESULT LiveHarvest::CheckForDefaultIcon(const std::wstring& name) {
-  return InGuardedStep(
-      L" in CheckForDefaultIcon Function", L"Error in CheckForDefaultIcon Function",
-      [&]() -> HRESULT {
-        std::wstring key = SubKey(name, L"DefaultIcon");
-        if (!Registry().TextUnchecked(key, nullptr)) return S_OK;
-        for (const auto& entry : extensions_) {
-          if (!entry.second) return E_POINTER;
-          ComPtr<IExtractProgIDCol> progIds;
-          CheckCall(entry.second->get_ProgIDCollection(progIds.Put()));
-          if (!progIds) continue;
-          ComPtr<IExtractProgIDInfo> item;
-          ItemByName(progIds.Get(), name, &item);
-          if (!item) continue;
-          ExtractDefIconInfo(item.Get(), key, kProgIDIcon);
-          break;
-        }
-        return S_OK;
-      });
+  return InGuardedStep(L" in CheckForDefaultIcon Function",
+                       L"Error in CheckForDefaultIcon Function", [&]() -> HRESULT {
+                         std::wstring key = SubKey(name, L"DefaultIcon");
+                         if (!Registry().TextUnchecked(key, nullptr)) return S_OK;
+                         for (const auto& entry : extensions_) {
+                           if (!entry.second) return E_POINTER;
+                           ComPtr<IExtractProgIDCol> progIds;
+                           CheckCall(entry.second->get_ProgIDCollection(progIds.Put()));
+                           if (!progIds) continue;
+                           ComPtr<IExtractProgIDInfo> item;
+                           ItemByName(progIds.Get(), name, &item);
+                           if (!item) continue;
+                           ExtractDefIconInfo(item.Get(), key, kProgIDIcon);
+                           break;
+                         }
+                         return S_OK;
+                       });
 }
 
 }  // namespace twutil

@@ -12,7 +12,8 @@ constexpr ERegistryHives kClassesRoot = HKCR;
 std::wstring TextOf(const VARIANT& value) {
   if (V_VT(&value) == VT_BSTR) return std::wstring(V_BSTR(&value), SysStringLen(V_BSTR(&value)));
   Variant converted;
-  if (FAILED(VariantChangeType(converted.Put(), const_cast<VARIANT*>(&value), 0, VT_BSTR))) return std::wstring();
+  if (FAILED(VariantChangeType(converted.Put(), const_cast<VARIANT*>(&value), 0, VT_BSTR)))
+    return std::wstring();
   BSTR text = V_BSTR(&converted.Ref());
   return std::wstring(text, SysStringLen(text));
 }
@@ -55,15 +56,16 @@ LiveRegistry::Answer LiveRegistry::Read(const std::wstring& key, const wchar_t* 
                                         Variant* value) const {
   LONG result = -1;
   Bstr valueName(name);
-  HRESULT hr = registry_->RegReadValue(kClassesRoot, KeyText(key).Get(), valueName.Get(),
-                                       regSTRING, value->Put(), &result);
+  HRESULT hr = registry_->RegReadValue(kClassesRoot, KeyText(key).Get(), valueName.Get(), regSTRING,
+                                       value->Put(), &result);
   return {hr, result};
 }
 
 LiveRegistry::Answer LiveRegistry::List(const std::wstring& key, ERegistryQueryTypes type,
                                         Variant* value) const {
   LONG result = -1;
-  HRESULT hr = registry_->RegQueryKey(kClassesRoot, KeyText(key).Get(), type, value->Put(), &result);
+  HRESULT hr =
+      registry_->RegQueryKey(kClassesRoot, KeyText(key).Get(), type, value->Put(), &result);
   return {hr, result};
 }
 
@@ -132,11 +134,11 @@ void LiveRegistry::HandOver(IExtractComponent* component, const std::wstring& ke
                             const wchar_t* name, bool allValues, Check check) const {
   LONG result = 0;
   VARIANT_BOOL all = allValues ? VARIANT_TRUE : VARIANT_FALSE;
-  HRESULT hr = repackaging_ ? registry_->RegSetExtractComponent(component, kClassesRoot,
-                                                                KeyText(key).Get(),
-                                                                Bstr(name).Get(), all, &result)
-                            : component->AddMiscRegistryInfo(kClassesRoot, KeyText(key).Get(),
-                                                             Bstr(name).Get(), all, &result);
+  HRESULT hr = repackaging_
+                   ? registry_->RegSetExtractComponent(component, kClassesRoot, KeyText(key).Get(),
+                                                       Bstr(name).Get(), all, &result)
+                   : component->AddMiscRegistryInfo(kClassesRoot, KeyText(key).Get(),
+                                                    Bstr(name).Get(), all, &result);
   if (check == Check::kAlways || (check == Check::kMiscOnly && !repackaging_)) CheckCall(hr);
 }
 

@@ -16,7 +16,8 @@ using NameList = std::vector<std::wstring>;
 
 class LiveRegistry {
  public:
-  LiveRegistry(IRegistry* registry, bool repackaging) : registry_(registry), repackaging_(repackaging) {}
+  LiveRegistry(IRegistry* registry, bool repackaging)
+      : registry_(registry), repackaging_(repackaging) {}
 
   // A value as text (name null: the default value). Present when the object
   // answers other than -1 and hands back something.

@@ -46,7 +46,8 @@ std::optional<LiveVerbCommand> SplitLiveVerbCommand(const std::wstring& lowered)
     size_t start = rundll + 13;
     if (start >= lowered.size()) return std::nullopt;
     size_t comma = lowered.find(L',', start);
-    split.file = lowered.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
+    split.file =
+        lowered.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
     if (comma != std::wstring::npos) split.arguments = lowered.substr(comma + 1);
     return split;
   }
@@ -75,7 +76,8 @@ std::wstring FormatTypeLibVersion(const std::wstring& name) {
   unsigned long minor = 0;
   if (dot != std::wstring::npos) {
     size_t next = name.find(L'.', dot + 1);
-    minor = HexNumber(name.substr(dot + 1, next == std::wstring::npos ? std::wstring::npos : next - dot - 1));
+    minor = HexNumber(
+        name.substr(dot + 1, next == std::wstring::npos ? std::wstring::npos : next - dot - 1));
   }
   wchar_t text[32];
   swprintf(text, 32, L"%d.%d", static_cast<int>(major), static_cast<int>(minor));
@@ -105,11 +107,12 @@ LONG CompareRuns(const std::wstring& a, const std::wstring& b) {
       // Compared as numbers: without leading zeros, the longer is larger.
       left.erase(0, std::min(left.find_first_not_of(L'0'), left.size()));
       right.erase(0, std::min(right.find_first_not_of(L'0'), right.size()));
-      order = left.size() != right.size() ? (left.size() < right.size() ? -1 : 1)
-                                          : left.compare(right);
+      order =
+          left.size() != right.size() ? (left.size() < right.size() ? -1 : 1) : left.compare(right);
     } else {
       order = CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
-                                   static_cast<int>(right.size()), TRUE) - CSTR_EQUAL;
+                                   static_cast<int>(right.size()), TRUE) -
+              CSTR_EQUAL;
     }
     if (order != 0) return order < 0 ? -1 : 1;
   }

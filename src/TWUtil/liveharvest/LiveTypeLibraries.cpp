@@ -179,8 +179,8 @@ HRESULT LiveHarvest::FindInterfaceInfo() {
         continue;
       }
       LONG result = 0;
-      CheckCall(owner->second->AddMiscRegistryInfo(HKCR, AsBstr(key).Get(), nullptr,
-                                                   VARIANT_TRUE, &result));
+      CheckCall(owner->second->AddMiscRegistryInfo(HKCR, AsBstr(key).Get(), nullptr, VARIANT_TRUE,
+                                                   &result));
       registry.SoftDelete(key, nullptr, true);
     }
     return S_OK;

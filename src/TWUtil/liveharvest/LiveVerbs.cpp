@@ -171,7 +171,8 @@ HRESULT LiveHarvest::AddVerbProgInfo(IExtractComponent* component, const std::ws
     ComPtr<IExtractVerbInfo> verbItem;
     verbItems->Add(AsBstr(verb).Get(), verbItem.Put());
     if (!verbItem) return E_POINTER;
-    std::optional<std::wstring> menuText = registry.Text(SubKey(SubKey(name, L"Shell"), verb), nullptr);
+    std::optional<std::wstring> menuText =
+        registry.Text(SubKey(SubKey(name, L"Shell"), verb), nullptr);
     PutVerb(verbItem.Get(), verb, menuText ? *menuText : verb, arguments, item.Get(), sequence,
             command, true);
     return S_OK;

@@ -1,9 +1,11 @@
 // twutil capture: runs the registration capture of server files through the
-// library's ServerInfo class (spy path) and prints what they register, as
-// JSON, on stdout. Progress and status texts go to stderr.
+// library's ServerInfo class (the spy path, or with --live / --repackage the
+// search of the live registry) and prints what they register, as JSON, on
+// stdout. Progress and status texts go to stderr.
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,48 @@ class Apartment {
 struct CaptureRequest {
   std::wstring destination = kDefaultDestination;
   std::vector<std::wstring> files;
+  bool live = false;
+  bool repackage = false;
+  bool registerFirst = false;
+  bool unregisterAfter = false;
+};
+
+// Asks ServerInfo for the live path for as long as it lives, through the
+// user's "UseOldComExtraction" setting, and puts the setting back after.
+class LivePathSetting {
+ public:
+  LivePathSetting() {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kFoundryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        key_.Put(), nullptr) != ERROR_SUCCESS)
+      return;
+    DWORD size = 0;
+    if (RegQueryValueExW(key_.Get(), kValue, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+      previous_.resize(size);
+      had_ = RegQueryValueExW(key_.Get(), kValue, nullptr, &type_, previous_.data(), &size) ==
+             ERROR_SUCCESS;
+      previous_.resize(size);
+    }
+    RegSetValueExW(key_.Get(), kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Y"),
+                   2 * sizeof(wchar_t));
+  }
+  ~LivePathSetting() {
+    if (!key_) return;
+    if (had_)
+      RegSetValueExW(key_.Get(), kValue, 0, type_, previous_.data(),
+                     static_cast<DWORD>(previous_.size()));
+    else
+      RegDeleteValueW(key_.Get(), kValue);
+  }
+  LivePathSetting(const LivePathSetting&) = delete;
+  LivePathSetting& operator=(const LivePathSetting&) = delete;
+
+ private:
+  static constexpr const wchar_t* kFoundryKey = L"Software\\Tarnwick\\Foundry\\7.0";
+  static constexpr const wchar_t* kValue = L"UseOldComExtraction";
+  twutil::RegKey key_;
+  std::vector<BYTE> previous_;
+  DWORD type_ = REG_SZ;
+  bool had_ = false;
 };
 
 int UsageError(const std::wstring& message) {
@@ -86,6 +130,14 @@ bool ParseArguments(const std::vector<std::wstring>& arguments, CaptureRequest* 
       request->destination = arguments[++i];
     } else if (argument.compare(0, option.size() + 1, option + L"=") == 0) {
       request->destination = argument.substr(option.size() + 1);
+    } else if (argument == L"--live") {
+      request->live = true;
+    } else if (argument == L"--repackage") {
+      request->repackage = true;
+    } else if (argument == L"--register") {
+      request->registerFirst = true;
+    } else if (argument == L"--unregister") {
+      request->unregisterAfter = true;
     } else if (argument.size() > 1 && argument[0] == L'-' && argument[1] == L'-') {
       *exitCode = UsageError(L"unknown option " + argument);
       return false;
@@ -95,6 +147,10 @@ bool ParseArguments(const std::vector<std::wstring>& arguments, CaptureRequest* 
   }
   if (request->files.empty()) {
     *exitCode = UsageError(L"no server file given");
+    return false;
+  }
+  if ((request->registerFirst || request->unregisterAfter) && !request->live) {
+    *exitCode = UsageError(L"--register and --unregister need --live");
     return false;
   }
   return true;
@@ -167,6 +223,8 @@ int Capture(const CaptureRequest& request) {
     components.push_back(component);
   }
 
+  // Declared first: ServerInfo keeps its progress object until it goes.
+  ProgressReporter progress;
   ComPtr<IServerInfo> serverInfo;
   ComPtr<IRegistry> registry;
   if (FAILED(CreateLibraryObject(CLSID_ServerInfo, L"ServerInfo", &serverInfo)) ||
@@ -179,11 +237,16 @@ int Capture(const CaptureRequest& request) {
     handed.push_back(component.Get());
     dumped.push_back(component.Get());
   }
-  ProgressReporter progress;
   LONG result = 0;
-  HRESULT hr =
-      serverInfo->SetServer(static_cast<LONG>(handed.size()), handed.data(), registry.Get(),
-                            VARIANT_FALSE, VARIANT_FALSE, VARIANT_FALSE, &progress, &result);
+  HRESULT hr = S_OK;
+  {
+    std::unique_ptr<LivePathSetting> livePath;
+    if (request.live && !request.repackage) livePath.reset(new LivePathSetting);
+    auto flag = [](bool on) { return on ? VARIANT_TRUE : VARIANT_FALSE; };
+    hr = serverInfo->SetServer(static_cast<LONG>(handed.size()), handed.data(), registry.Get(),
+                               flag(request.repackage), flag(request.registerFirst),
+                               flag(request.unregisterAfter), &progress, &result);
+  }
   if (FAILED(hr)) {
     WriteError(L"twutil capture: " + FailureText(hr) + L"\n");
     return kExitFailure;
@@ -208,13 +271,20 @@ int RunCapture(const std::vector<std::wstring>& arguments) {
 
 const Command kCaptureCommand = {
     L"capture",
-    L"[--destination FOLDER] FILE...",
+    L"[--live [--register] [--unregister] | --repackage] [--destination FOLDER] FILE...",
     L"Captures what COM server files register and prints it as JSON.",
     L"\nEach FILE (a DLL, OCX or EXE server) becomes one component; its self-registration\n"
     L"runs inside the registry-spy component, redirected away from the real registry, and\n"
     L"the classes, ProgIDs, AppIDs, type libraries, extensions, MIME types, verbs and icons\n"
     L"it registers are printed on stdout as a JSON array, one object per file. Progress and\n"
     L"status texts go to stderr.\n\n"
+    L"  --live                search the live registry (through the Registry class) for\n"
+    L"                        what the files have registered, instead of the spy\n"
+    L"  --register            with --live: register the files for real first\n"
+    L"  --unregister          with --live: unregister them again afterwards\n"
+    L"  --repackage           search the live registry in repackaging mode: the files are\n"
+    L"                        known by their place under --destination, nothing is\n"
+    L"                        registered, entries go to the registry object\n"
     L"  --destination FOLDER  where the files will be installed (default [INSTALLDIR]);\n"
     L"                        a DllSurrogate that names the file itself is recorded there\n\n"
     L"Exit code 0 on success, 1 when the capture fails (the reason is on stderr), 2 for\n"

@@ -33,10 +33,9 @@ bool GetProperty(IDispatch* object, const wchar_t* name, Variant* value) {
                                   value->Put(), nullptr, nullptr));
 }
 
-bool GetItem(IDispatch* collection, const wchar_t* key, Variant* value) {
+bool GetItem(IDispatch* collection, const VARIANT& key, Variant* value) {
   Variant argument;
-  V_VT(argument.Put()) = VT_BSTR;
-  V_BSTR(&argument.Ref()) = SysAllocString(key);
+  VariantCopy(argument.Put(), const_cast<VARIANT*>(&key));
   DISPPARAMS params = {&argument.Ref(), nullptr, 1, 0};
   return SUCCEEDED(collection->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT,
                                       DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params, value->Put(),
@@ -54,7 +53,10 @@ bool Walk(IUnknown* root, std::initializer_list<const wchar_t*> path, Variant* v
         FAILED(V_UNKNOWN(&value->Ref())->QueryInterface(IID_IDispatch, object.PutVoid())))
       return false;
     Variant next;
-    if (!GetProperty(object.Get(), step, &next) && !GetItem(object.Get(), step, &next))
+    Variant key;
+    V_VT(key.Put()) = VT_BSTR;
+    V_BSTR(&key.Ref()) = SysAllocString(step);
+    if (!GetProperty(object.Get(), step, &next) && !GetItem(object.Get(), key.Ref(), &next))
       return false;
     VariantCopy(value->Put(), &next.Ref());
   }
@@ -79,6 +81,20 @@ long ItemCount(IUnknown* root, std::initializer_list<const wchar_t*> path) {
   Variant count;
   if (!GetProperty(V_DISPATCH(&value.Ref()), L"Count", &count)) return -1;
   return V_I4(&count.Ref());
+}
+
+std::vector<ComPtr<IUnknown>> Items(IUnknown* root, const wchar_t* collection) {
+  std::vector<ComPtr<IUnknown>> items;
+  Variant list;
+  if (!Walk(root, {collection}, &list) || V_VT(&list.Ref()) != VT_DISPATCH) return items;
+  for (long i = 1; i <= ItemCount(root, {collection}); ++i) {
+    Variant position, item;
+    V_VT(position.Put()) = VT_I4;
+    V_I4(&position.Ref()) = i;
+    if (GetItem(V_DISPATCH(&list.Ref()), position.Ref(), &item) && V_VT(&item.Ref()) == VT_DISPATCH)
+      items.push_back(ComPtr<IUnknown>(V_UNKNOWN(&item.Ref())));
+  }
+  return items;
 }
 
 std::vector<std::wstring> MiscLines(IExtractComponent* component) {

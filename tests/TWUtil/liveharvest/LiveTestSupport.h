@@ -24,6 +24,8 @@ twutil::ComPtr<IExtractComponent> NewComponent(const std::wstring& keyFile,
 // or property that is not there.
 std::wstring ModelValue(IUnknown* root, std::initializer_list<const wchar_t*> path);
 long ItemCount(IUnknown* root, std::initializer_list<const wchar_t*> path);
+// The items of one of root's collections, by position.
+std::vector<twutil::ComPtr<IUnknown>> Items(IUnknown* root, const wchar_t* collection);
 
 // The component's AddMiscRegistryInfo calls as "KEY|NAME|all" lines.
 std::vector<std::wstring> MiscLines(IExtractComponent* component);

@@ -1,0 +1,112 @@
+// The live capture against Wine's real registry, through the library's own
+// Registry class, after a real registration of the sample server; and the
+// same file captured through the spy, for comparison.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "LiveTestSupport.h"
+#include "support/TestSupport.h"
+
+using twutil::ComPtr;
+
+namespace {
+
+std::wstring Describe(IUnknown* item, std::initializer_list<const wchar_t*> properties) {
+  std::wstring line;
+  for (const wchar_t* property : properties)
+    line += std::wstring(property) + L"=" + twtest::ModelValue(item, {property}) + L" ";
+  return line;
+}
+
+// What a capture found, one line per item; verbs in a set of their own.
+struct ModelLines {
+  std::set<std::wstring> items, verbs;
+};
+
+ModelLines LinesOf(IExtractComponent* component) {
+  ModelLines lines;
+  for (auto& library : twtest::Items(component, L"TypeLibCollection"))
+    lines.items.insert(L"typelib " + Describe(library.Get(), {L"LibID", L"LibLCID", L"LibVersion",
+                                                              L"LibDescription", L"HelpDir"}));
+  for (auto& item : twtest::Items(component, L"ComClassCollection")) {
+    std::wstring guid = twtest::ModelValue(item.Get(), {L"Guid"});
+    lines.items.insert(L"class " + Describe(item.Get(), {L"Guid", L"Description", L"ProgID",
+                                                         L"AppID", L"DefaultIcon", L"IconIndex"}));
+    for (auto& context : twtest::Items(item.Get(), L"ContextCol"))
+      lines.items.insert(L"context " + guid + L" " +
+                         Describe(context.Get(), {L"Name", L"DefInprocHandler", L"Argument"}));
+  }
+  for (auto& item : twtest::Items(component, L"AppInfoCollection"))
+    lines.items.insert(L"appid " + Describe(item.Get(), {L"Guid", L"Description", L"LocalService",
+                                                         L"ServiceParameters", L"RemoteServerName",
+                                                         L"DllSurrogate", L"ActivateAtStorage",
+                                                         L"RunAsInteractiveUser"}));
+  for (auto& item : twtest::Items(component, L"ProgIDCollection")) {
+    std::wstring progId = twtest::ModelValue(item.Get(), {L"ProgID"});
+    lines.items.insert(L"progid " +
+                       Describe(item.Get(), {L"ProgID", L"ClassID", L"Description", L"Parent",
+                                             L"DefaultIcon", L"IconIndex"}));
+    for (auto& verb : twtest::Items(item.Get(), L"VerbCollection"))
+      lines.verbs.insert(progId + L" " +
+                         Describe(verb.Get(), {L"Verb", L"Command", L"Argument", L"Sequence",
+                                               L"PEFile", L"Extension"}));
+  }
+  for (auto& item : twtest::Items(component, L"ExtensionCol"))
+    lines.items.insert(L"extension " + Describe(item.Get(), {L"Extension", L"ProgID", L"MIME"}));
+  for (auto& item : twtest::Items(component, L"MIMECol"))
+    lines.items.insert(L"mime " + Describe(item.Get(), {L"Content", L"CLSID", L"Extension"}));
+  return lines;
+}
+
+TEST(LiveRealRegistry, TheSampleFoundInTheLiveRegistryAgreesWithItsSpyCapture) {
+  twtest::TempDir folder;
+  std::wstring sample = folder.Path() + L"Sample.dll";
+  ASSERT_TRUE(
+      CopyFileW((twtest::BinDir() + L"samples\\SampleServer.dll").c_str(), sample.c_str(), FALSE));
+  HMODULE spy = LoadLibraryW((twtest::BinDir() + L"TWRegSpy.dll").c_str());
+  ASSERT_NE(spy, nullptr);
+  auto registerSpy = reinterpret_cast<HRESULT(WINAPI*)()>(
+      reinterpret_cast<void*>(GetProcAddress(spy, "DllRegisterServer")));
+  ASSERT_TRUE(registerSpy && SUCCEEDED(registerSpy()));
+  ComPtr<IRegistry> registry;
+  ASSERT_EQ(S_OK, twtest::Create(CLSID_Registry, &registry));
+
+  auto spyCaptured = twtest::NewComponent(sample);
+  ComPtr<IServerInfo> serverInfo;
+  ASSERT_EQ(S_OK, twtest::Create(CLSID_ServerInfo, &serverInfo));
+  IDispatch* handed[] = {spyCaptured.Get()};
+  ASSERT_EQ(S_OK, serverInfo->SetServer(1, handed, registry.Get(), 0, 0, 0, nullptr, nullptr));
+
+  const std::wstring greeter = L"CLSID\\{65BDD42C-3395-4F97-9964-CF5E1F5FB177}";
+  ASSERT_FALSE(twtest::KeyExists(HKEY_CLASSES_ROOT, greeter));
+  auto liveCaptured = twtest::NewComponent(sample);
+  twtest::LiveRun run = twtest::CaptureLive(registry.Get(), {liveCaptured}, {false, true, true});
+  ASSERT_EQ(S_OK, run.hr) << testing::PrintToString(run.error);
+  EXPECT_FALSE(twtest::KeyExists(HKEY_CLASSES_ROOT, greeter)) << "unregistered afterwards";
+
+  ModelLines spied = LinesOf(spyCaptured.Get()), live = LinesOf(liveCaptured.Get());
+  EXPECT_GE(spied.items.size(), 12u);
+  EXPECT_EQ(spied.items, live.items);
+
+  // Verbs differ as the two searches do: the live one records only verbs
+  // that run a component file (not the sample's notepad and executable
+  // verbs), names a verb without menu text after itself, keeps the whole
+  // command line as PEFile, and gives every verb of an extension's ProgID
+  // the extension.
+  std::wstring lowered = sample;
+  CharLowerBuffW(&lowered[0], static_cast<DWORD>(lowered.size()));
+  std::wstring print =
+      L"SampleServer.Greeter.1 Verb=print Command=print Argument=printgreeting %1 "
+      L"Sequence=4 PEFile=rundll32.exe " +
+      lowered + L",printgreeting %1 Extension=sgreet ";
+  EXPECT_EQ(std::set<std::wstring>({print}), live.verbs);
+  EXPECT_EQ(3u, spied.verbs.size());
+  std::wstring spiedPrint =
+      L"SampleServer.Greeter.1 Verb=print Command= Argument=printgreeting %1 "
+      L"Sequence=4 PEFile=" +
+      lowered + L" Extension= ";
+  EXPECT_EQ(1u, spied.verbs.count(spiedPrint)) << testing::PrintToString(spied.verbs);
+}
+
+}  // namespace

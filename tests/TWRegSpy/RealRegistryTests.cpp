@@ -2,93 +2,90 @@
 // both views, as it was.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <sstream>
 
 #include "SpyTestSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 
 using spytest::ServerPath;
+using Sections = std::map<std::string, std::string>;
 
 // Wine's device manager and network driver keep writing their own state
 // while a young prefix boots; those keys are theirs, not a server's.
-const char* const kWineDeviceState[] = {
-    "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum",
-    "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services",
-    "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\DeviceClasses",
-    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards",
-};
-
 bool IsWineDeviceState(const std::string& key) {
-  for (const char* prefix : kWineDeviceState) {
-    std::string start(prefix);
-    if (key.compare(0, start.size(), start) == 0 &&
-        (key.size() == start.size() || key[start.size()] == '\\'))
+  for (const std::string prefix :
+       {"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum",
+        "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services",
+        "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\DeviceClasses",
+        "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards"}) {
+    if (key.compare(0, prefix.size(), prefix) == 0 &&
+        (key.size() == prefix.size() || key[prefix.size()] == '\\'))
       return true;
   }
   return false;
 }
 
-// An export (UTF-16 text of reg.exe, several concatenated) as key path to
-// the exact text of its values; the view is part of the key.
-std::map<std::string, std::string> Sections(const std::string& exported, const char* view) {
-  std::string text;
-  for (size_t i = 0; i + 1 < exported.size(); i += 2) {
-    unsigned unit = static_cast<unsigned char>(exported[i]) |
-                    (static_cast<unsigned char>(exported[i + 1]) << 8);
-    // Only ASCII matters for the comparison; anything else keeps its place.
-    text.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
-  }
-  std::map<std::string, std::string> sections;
-  std::string key;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    at = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
-      key = std::string(view) + ":" + line.substr(1, line.size() - 2);
-      sections[key];
-    } else if (!key.empty() && !IsWineDeviceState(key.substr(key.find(':') + 1))) {
-      sections[key] += line + "\n";
+// HKEY_LOCAL_MACHINE and HKEY_USERS of one view ("32" or "64") as reg.exe
+// exports them: key path (with the view) to the exact text of its values.
+Sections Export(const char* view) {
+  twtest::TempDir dir;
+  Sections sections;
+  for (const wchar_t* hive : {L"HKLM", L"HKU"}) {
+    std::wstring file = dir.Path() + hive + L".reg";
+    std::wstring command = std::wstring(L"reg.exe export ") + hive + L" \"" + file +
+                           L"\" /y /reg:" + (view[0] == '3' ? L"32" : L"64");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &started)) {
+      ADD_FAILURE() << "reg.exe did not start";
+      return sections;
     }
-  }
-  for (auto it = sections.begin(); it != sections.end();) {
-    it = IsWineDeviceState(it->first.substr(it->first.find(':') + 1)) ? sections.erase(it)
-                                                                      : std::next(it);
+    twutil::Handle process(started.hProcess), thread(started.hThread);
+    WaitForSingleObject(process.Get(), 120000);
+    std::ifstream in(std::filesystem::path(file), std::ios::binary);
+    std::string exported(std::istreambuf_iterator<char>(in), {}), text, key;
+    EXPECT_GT(exported.size(), 1000u) << "empty export";
+    // UTF-16: only ASCII matters for the comparison; anything else keeps its place.
+    for (size_t i = 0; i + 1 < exported.size(); i += 2) {
+      unsigned unit = static_cast<unsigned char>(exported[i]) |
+                      (static_cast<unsigned char>(exported[i + 1]) << 8);
+      text.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    }
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
+        std::string path = line.substr(1, line.size() - 2);
+        key = IsWineDeviceState(path) ? "" : std::string(view) + ":" + path;
+        if (!key.empty()) sections[key];
+      } else if (!key.empty()) {
+        sections[key] += line + "\n";
+      }
+    }
   }
   return sections;
 }
 
-std::map<std::string, std::string> BothViews() {
-  std::map<std::string, std::string> both = Sections(spytest::ExportRegistry(L"32"), "32");
-  std::map<std::string, std::string> wide = Sections(spytest::ExportRegistry(L"64"), "64");
+Sections BothViews() {
+  Sections both = Export("32"), wide = Export("64");
   both.insert(wide.begin(), wide.end());
   return both;
 }
 
-// Taken once two exports in a row agree.
-std::map<std::string, std::string> SettledRegistry() {
-  std::map<std::string, std::string> previous = BothViews();
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    std::map<std::string, std::string> current = BothViews();
-    if (current == previous) break;
-    previous = current;
-  }
-  return previous;
-}
-
-std::string Differences(const std::map<std::string, std::string>& before,
-                        const std::map<std::string, std::string>& after) {
+std::string Differences(const Sections& before, const Sections& after) {
   std::string report;
   for (const auto& [key, values] : after) {
     auto found = before.find(key);
-    if (found == before.end())
-      report += "added " + key + "\n";
-    else if (found->second != values)
-      report += "changed " + key + "\n";
+    if (found == before.end() || found->second != values)
+      report += (found == before.end() ? "added " : "changed ") + key + "\n";
   }
   for (const auto& entry : before) {
     if (!after.count(entry.first)) report += "removed " + entry.first + "\n";
@@ -101,7 +98,13 @@ TEST(RealRegistryTest, CaptureLeavesBothViewsUnchanged) {
   ASSERT_EQ(spytest::CreateSpy(&spy), S_OK);
   ASSERT_EQ(spy->put_TimeoutSeconds(2), S_OK);
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TWSpyTestRoot");
-  const std::map<std::string, std::string> before = SettledRegistry();
+  // Taken once two exports in a row agree.
+  Sections before = BothViews();
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    Sections again = BothViews();
+    if (again == before) break;
+    before = again;
+  }
   ASSERT_GT(before.size(), 1000u);
 
   spytest::CallbackRecorder recorder;
@@ -115,8 +118,7 @@ TEST(RealRegistryTest, CaptureLeavesBothViewsUnchanged) {
                        &recorder),
       S_OK);
   ASSERT_EQ(recorder.Statuses(), (std::vector<LONG>{0, 0, 0, 0, 0, 3, 4, 3, 1, 3}));
-
-  const std::map<std::string, std::string> after = BothViews();
+  const Sections after = BothViews();
   EXPECT_TRUE(before == after) << Differences(before, after);
 }
 

@@ -1,20 +1,22 @@
-// Helpers of the spy suite: the registered spy, the built test servers, a
-// callback that records what the spy reports (and what the capture area
-// holds at that moment), and registry snapshots and exports.
+// Helpers of the spy suites: the registered spy, the built test servers, and
+// a callback that records what the spy reports and what the capture area
+// holds at that moment.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "TWRegSpy.h"
 #include "TWUtil.h"
+#include "capture/Listings.h"
 #include "com/Owners.h"
 
 namespace spytest {
+
+using twtest::Entries;
 
 const wchar_t kTestRoot[] = L"Software\\TWSpyTestRoot\\Capture";
 
@@ -26,26 +28,21 @@ std::wstring ServerPath(const wchar_t* name);
 bool SpyRegistered();
 HRESULT CreateSpy(twutil::ComPtr<ITWRegSpy>* spy);
 
-// Every key below root\path as its relative path, and every string value as
-// "key:name=value" ("@" for the default value), all lower case. Empty when
-// the key is missing.
-std::set<std::wstring> Snapshot(HKEY root, const std::wstring& path);
-// The snapshot without the four (empty) hive mirrors themselves.
-std::set<std::wstring> CapturedEntries(const std::wstring& root);
-bool Contains(const std::set<std::wstring>& entries, std::wstring entry);
+// The capture area as twtest::RegistryEntries lists it, lower case, without
+// the four (empty) hive mirrors themselves.
+Entries CapturedEntries();
+bool Contains(const Entries& entries, const std::wstring& entry);
 
 struct CallbackEvent {
-  bool start = false;
+  bool start = false, nullFile = false;
   std::wstring file;
-  bool nullFile = false;
   DWORD thread = 0;
   LONG status = -1;
-  std::set<std::wstring> captured;  // at the time of the call
+  Entries captured;  // at the time of the call
 };
 
 class CallbackRecorder : public IRegSpyCallback {
  public:
-  explicit CallbackRecorder(std::wstring root = kTestRoot) : root_(std::move(root)) {}
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
@@ -59,18 +56,13 @@ class CallbackRecorder : public IRegSpyCallback {
   HRESULT finishResult = S_OK;
 
   std::vector<LONG> Statuses() const;
-  const CallbackEvent& Finish(size_t index) const;
+  const Entries& Finished(size_t index) const;  // what the index-th finish saw
 
  private:
-  CallbackEvent Record(bool start, BSTR file, LONG status);
-  std::wstring root_;
+  void Record(bool start, BSTR file, LONG status);
 };
 
 // Adds the files and runs a capture into kTestRoot.
 HRESULT Capture(ITWRegSpy* spy, const std::vector<std::wstring>& files, CallbackRecorder* recorder);
-
-// The exported text of HKEY_LOCAL_MACHINE and HKEY_USERS in one registry
-// view ("32" or "64"), as reg.exe writes it.
-std::string ExportRegistry(const wchar_t* view);
 
 }  // namespace spytest

@@ -8,19 +8,18 @@
 #include <vector>
 
 #include "SpyTestSupport.h"
+#include "capture/Listings.h"
 #include "model/Component.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-using twutil::Bstr;
 using twutil::ComPtr;
-using twutil::RegKey;
 using Names = std::set<std::wstring>;
 
-std::wstring Lower(std::wstring s) {
-  for (wchar_t& c : s) c = static_cast<wchar_t>(towlower(c));
-  return s;
+std::wstring Lower(std::wstring text) {
+  CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+  return text;
 }
 
 std::wstring SystemFile(const wchar_t* name) {
@@ -29,82 +28,45 @@ std::wstring SystemFile(const wchar_t* name) {
   return std::wstring(dir) + L"\\" + name;
 }
 
-// Keys of a collection read back by position: GUIDs, ProgIDs, LIBIDs.
-template <class Collection, class Item>
-Names Keys(Collection* collection, HRESULT (STDMETHODCALLTYPE Item::*get)(BSTR*)) {
-  Names keys;
-  LONG count = 0;
-  if (!collection || FAILED(collection->get_Count(&count))) return keys;
-  for (LONG i = 1; i <= count; ++i) {
-    VARIANT at;
-    VariantInit(&at);
-    V_VT(&at) = VT_I4;
-    V_I4(&at) = i;
-    ComPtr<Item> item;
-    if (FAILED(collection->get_Item(at, item.Put())) || !item) continue;
-    Bstr key;
-    (item.Get()->*get)(key.Put());
-    keys.insert(Lower(key.Text()));
-  }
-  return keys;
-}
-
 struct Registration {
   Names classes, progIds, typeLibraries;
 };
 
-Registration Captured(IExtractComponent* component) {
-  Registration r;
-  ComPtr<IExtractComClassCol> classes;
-  ComPtr<IExtractProgIDCol> progIds;
-  ComPtr<IExtractTypeLibCol> libraries;
-  component->get_ComClassCollection(classes.Put());
-  component->get_ProgIDCollection(progIds.Put());
-  component->get_TypeLibCollection(libraries.Put());
-  r.classes = Keys(classes.Get(), &IExtractComClass::get_Guid);
-  r.progIds = Keys(progIds.Get(), &IExtractProgIDInfo::get_ProgID);
-  r.typeLibraries = Keys(libraries.Get(), &IExtractTypeLibrary::get_LibID);
-  return r;
-}
-
-std::vector<std::wstring> Subkeys(HKEY parent, const std::wstring& path) {
-  std::vector<std::wstring> names;
-  RegKey key;
-  if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return names;
-  wchar_t name[256];
-  for (DWORD i = 0;; ++i) {
-    DWORD length = 256;
-    if (RegEnumKeyExW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
-      break;
-    names.push_back(name);
+// The keys (GUIDs, ProgIDs, LIBIDs) of the model's items of one label.
+Names Keys(IExtractComponent* component, const char* label) {
+  Names keys;
+  for (const std::wstring& line : twtest::ModelLines(component, label)) {
+    size_t start = line.find(L' ') + 1;
+    keys.insert(Lower(line.substr(start, line.find(L'|') - start)));
   }
-  return names;
+  return keys;
 }
 
-bool ValueIs(const std::wstring& key, const std::wstring& path) {
-  std::wstring value;
-  return twtest::ReadString(HKEY_CLASSES_ROOT, key, nullptr, &value) && Lower(value) == Lower(path);
-}
-
-// What the registry says the file serves, after a real registration.
+// What the registry says the file serves.
 Registration Registered(const std::wstring& path) {
   Registration r;
-  for (const std::wstring& clsid : Subkeys(HKEY_CLASSES_ROOT, L"CLSID")) {
-    std::wstring key = L"CLSID\\" + clsid;
-    if (!ValueIs(key + L"\\InprocServer32", path)) continue;
-    r.classes.insert(Lower(clsid));
-    std::wstring progId;
-    for (const wchar_t* sub : {L"\\ProgID", L"\\VersionIndependentProgID"})
-      if (twtest::ReadString(HKEY_CLASSES_ROOT, key + sub, nullptr, &progId))
-        r.progIds.insert(Lower(progId));
+  const std::wstring server = Lower(path);
+  std::set<std::wstring> entries;  // lower case
+  for (const std::wstring& entry : twtest::RegistryEntries(HKEY_CLASSES_ROOT, L"CLSID"))
+    entries.insert(Lower(entry));
+  for (const std::wstring& entry : entries) {
+    size_t cut = entry.find(L"\\inprocserver32|@=");
+    if (cut == std::wstring::npos || entry.substr(cut + 18) != server) continue;
+    std::wstring clsid = entry.substr(0, cut);
+    r.classes.insert(clsid);
+    for (const std::wstring sub : {L"\\progid|@=", L"\\versionindependentprogid|@="}) {
+      auto progId = entries.lower_bound(clsid + sub);
+      if (progId != entries.end() &&
+          progId->compare(0, clsid.size() + sub.size(), clsid + sub) == 0)
+        r.progIds.insert(progId->substr(clsid.size() + sub.size()));
+    }
   }
-  for (const std::wstring& libid : Subkeys(HKEY_CLASSES_ROOT, L"TypeLib")) {
-    std::wstring key = L"TypeLib\\" + libid;
-    for (const std::wstring& version : Subkeys(HKEY_CLASSES_ROOT, key))
-      for (const std::wstring& lcid : Subkeys(HKEY_CLASSES_ROOT, key + L"\\" + version))
-        if (ValueIs(key + L"\\" + version + L"\\" + lcid + L"\\win32", path))
-          r.typeLibraries.insert(Lower(libid));
+  // Entries "{libid}\version\lcid\win32|@=path".
+  for (const std::wstring& entry : twtest::RegistryEntries(HKEY_CLASSES_ROOT, L"TypeLib")) {
+    const std::wstring lower = Lower(entry), tail = L"\\win32|@=" + server;
+    if (lower.size() > tail.size() &&
+        lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0)
+      r.typeLibraries.insert(lower.substr(0, lower.find(L'\\')));
   }
   return r;
 }
@@ -124,57 +86,41 @@ DWORD RunRegsvr32(const std::wstring& path) {
   return code;
 }
 
-std::wstring Describe(const Names& names) {
-  std::wstring text;
-  for (const std::wstring& n : names) text += n + L" ";
-  return text;
-}
-
 TEST(WineServerCapture, CaptureFindsWhatRegsvr32Writes) {
   ASSERT_TRUE(spytest::SpyRegistered());
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Tarnwick\\Foundry\\7.0");
   twtest::TempDir dir;
   const wchar_t* servers[] = {L"scrrun.dll", L"msxml3.dll"};
   std::vector<std::wstring> copies;
-  std::vector<ComPtr<IExtractComponent>> components;
-  std::vector<IDispatch*> raw;
-  for (const wchar_t* server : servers) {
-    copies.push_back(dir.Path() + server);
-    ASSERT_TRUE(CopyFileW(SystemFile(server).c_str(), copies.back().c_str(), FALSE));
-    ComPtr<IExtractComponent> component;
-    ASSERT_EQ(twutil::model::CreateExtractComponent(copies.back().c_str(), L"[INSTALLDIR]",
-                                                    component.Put()),
+  std::vector<ComPtr<IExtractComponent>> components(2);
+  std::vector<IDispatch*> handed;
+  for (size_t i = 0; i < 2; ++i) {
+    copies.push_back(dir.Path() + servers[i]);
+    ASSERT_TRUE(CopyFileW(SystemFile(servers[i]).c_str(), copies[i].c_str(), FALSE));
+    ASSERT_EQ(twutil::model::CreateExtractComponent(copies[i].c_str(), L"[INSTALLDIR]",
+                                                    components[i].Put()),
               S_OK);
-    components.push_back(component);
-    raw.push_back(component.Get());
+    handed.push_back(components[i].Get());
   }
-
   ComPtr<IServerInfo> info;
   ComPtr<IRegistry> registry;
   ASSERT_EQ(twtest::Create(CLSID_ServerInfo, &info), S_OK);
   ASSERT_EQ(twtest::Create(CLSID_Registry, &registry), S_OK);
-  LONG result = 77;
-  ASSERT_EQ(info->SetServer(static_cast<LONG>(raw.size()), raw.data(), registry.Get(), 0, 0, 0,
-                            nullptr, &result),
-            S_OK);
+  ASSERT_EQ(info->SetServer(2, handed.data(), registry.Get(), 0, 0, 0, nullptr, nullptr), S_OK);
 
   for (size_t i = 0; i < copies.size(); ++i) {
     SCOPED_TRACE(testing::Message() << servers[i]);
-    Registration captured = Captured(components[i].Get());
     // The capture changed nothing: the copy is not registered yet.
     EXPECT_TRUE(Registered(copies[i]).classes.empty());
     ASSERT_EQ(RunRegsvr32(copies[i]), 0u);
     Registration real = Registered(copies[i]);
-    EXPECT_FALSE(real.classes.empty());
-    EXPECT_FALSE(real.progIds.empty());
-    EXPECT_FALSE(real.typeLibraries.empty());
-    EXPECT_EQ(captured.classes, real.classes)
-        << "captured: " << testing::PrintToString(Describe(captured.classes))
-        << "\nregsvr32: " << testing::PrintToString(Describe(real.classes));
-    EXPECT_EQ(captured.typeLibraries, real.typeLibraries);
+    EXPECT_FALSE(real.classes.empty() || real.progIds.empty() || real.typeLibraries.empty());
+    EXPECT_EQ(Keys(components[i].Get(), "ComClass"), real.classes);
+    EXPECT_EQ(Keys(components[i].Get(), "TypeLib"), real.typeLibraries);
     // Every ProgID that names a captured class was captured.
+    Names captured = Keys(components[i].Get(), "ProgID");
     for (const std::wstring& progId : real.progIds)
-      EXPECT_TRUE(captured.progIds.count(progId)) << testing::PrintToString(progId);
+      EXPECT_TRUE(captured.count(progId)) << testing::PrintToString(progId);
   }
   // Give the prefix its own registrations back for the suites that follow.
   for (const wchar_t* server : servers) EXPECT_EQ(RunRegsvr32(SystemFile(server)), 0u);

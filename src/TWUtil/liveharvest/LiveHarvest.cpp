@@ -18,6 +18,7 @@ void LiveHarvest::Begin(IRegistry* registry, IDispatch* const* components, LONG 
 
 void LiveHarvest::Clear() {
   serverFiles_.Clear();
+  serverFileAnswers_.clear();
   classes_.clear();
   appIds_.clear();
   progIds_.clear();
@@ -33,9 +34,16 @@ HRESULT LiveHarvest::PrepareServerFiles() {
   return serverFiles_.Prepare(components_, count_, repackaging_);
 }
 
-IExtractComponent* LiveHarvest::ServerComponent(const std::wstring& path) const {
-  std::wstring expanded = serverFiles_.ExpandSystemPrefix(path);
-  return serverFiles_.Find(Bstr(expanded.data(), static_cast<UINT>(expanded.size())));
+IExtractComponent* LiveHarvest::ServerComponent(const std::wstring& path) {
+  return FindServerFile(serverFiles_.ExpandSystemPrefix(path));
+}
+
+IExtractComponent* LiveHarvest::FindServerFile(const std::wstring& path) {
+  auto known = serverFileAnswers_.find(path);
+  if (known != serverFileAnswers_.end()) return known->second;
+  IExtractComponent* component = serverFiles_.Find(AsBstr(path));
+  serverFileAnswers_.emplace(path, component);
+  return component;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -88,7 +89,10 @@ class LiveHarvest {
   void SoftDeleteInterfaceEntries(const std::wstring& libId);
 
   // A registry path's component, after the system-path prefix is expanded.
-  IExtractComponent* ServerComponent(const std::wstring& path) const;
+  IExtractComponent* ServerComponent(const std::wstring& path);
+  // The server-file table's answer for a path, asked once per capture: many
+  // classes name the same file, and each question may touch the file system.
+  IExtractComponent* FindServerFile(const std::wstring& path);
   const LiveRegistry& Registry() const { return *registry_; }
 
   std::unique_ptr<LiveRegistry> registry_;
@@ -97,6 +101,7 @@ class LiveHarvest {
   bool repackaging_ = false;
 
   ServerFileTable serverFiles_;
+  std::unordered_map<std::wstring, IExtractComponent*> serverFileAnswers_;
   // Keys lowered with the system's mapping; the last entry for a key wins.
   std::map<std::wstring, ComponentRef> classes_;
   std::map<std::wstring, ComponentRef> appIds_;

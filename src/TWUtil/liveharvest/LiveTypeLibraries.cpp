@@ -57,10 +57,10 @@ HRESULT LiveHarvest::ExtractTypeLibInfo() {
               registry.TextLoose(SubKey(SubKey(versionKey, lcid), L"win32"), nullptr);
           if (!path) continue;
           std::wstring expanded = serverFiles_.ExpandSystemPrefix(*path);
-          IExtractComponent* component = serverFiles_.Find(AsBstr(expanded));
+          IExtractComponent* component = FindServerFile(expanded);
           if (!component) {
             std::wstring stripped = StripTypeLibResourceIndex(expanded);
-            if (!stripped.empty()) component = serverFiles_.Find(AsBstr(stripped));
+            if (!stripped.empty()) component = FindServerFile(stripped);
           }
           if (!component) continue;
           auto list = typeLibs_.begin();

@@ -13,6 +13,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   WriteValue(HKEY_CLASSES_ROOT, classKey, nullptr, L"\"" + ModulePath(nullptr) + L"\"");
   WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.ExeThing\\CLSID", nullptr,
              L"{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C03}");
-  MarkEveryHive(L"exe server");
-  return SUCCEEDED(RegisterOwnTypeLibrary(nullptr)) ? 0 : 1;
+  return SUCCEEDED(RegisterTypeLibraryAndMark(nullptr, L"exe server")) ? 0 : 1;
 }

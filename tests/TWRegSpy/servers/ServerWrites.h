@@ -13,8 +13,7 @@ namespace spytest {
 inline void WriteValue(HKEY root, const wchar_t* path, const wchar_t* name,
                        const std::wstring& text, REGSAM view = 0) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
+  if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr))
     return;
   RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
@@ -27,8 +26,14 @@ inline std::wstring ModulePath(HMODULE module) {
   return n > 0 && n < MAX_PATH ? std::wstring(path, n) : std::wstring();
 }
 
-// Registers the type library in the module's resources.
-inline HRESULT RegisterOwnTypeLibrary(HMODULE module) {
+// Registers the type library in the module's resources and leaves the
+// server's mark in every hive, the last through an explicit view of
+// HKEY_LOCAL_MACHINE.
+inline HRESULT RegisterTypeLibraryAndMark(HMODULE module, const wchar_t* marker) {
+  WriteValue(HKEY_LOCAL_MACHINE, L"Software\\TWSpyTest", L"Marker", marker);
+  WriteValue(HKEY_CURRENT_USER, L"Software\\TWSpyTest", L"Marker", marker);
+  WriteValue(HKEY_USERS, L".DEFAULT\\Software\\TWSpyTest", L"Marker", marker);
+  WriteValue(HKEY_LOCAL_MACHINE, L"Software\\TWSpyTestView", L"Marker", marker, KEY_WOW64_64KEY);
   std::wstring path = ModulePath(module);
   ITypeLib* library = nullptr;
   HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
@@ -36,15 +41,6 @@ inline HRESULT RegisterOwnTypeLibrary(HMODULE module) {
   hr = RegisterTypeLib(library, &path[0], nullptr);
   library->Release();
   return hr;
-}
-
-// A server's own mark in every hive, the last one through an explicit view
-// of HKEY_LOCAL_MACHINE.
-inline void MarkEveryHive(const wchar_t* marker) {
-  WriteValue(HKEY_LOCAL_MACHINE, L"Software\\TWSpyTest", L"Marker", marker);
-  WriteValue(HKEY_CURRENT_USER, L"Software\\TWSpyTest", L"Marker", marker);
-  WriteValue(HKEY_USERS, L".DEFAULT\\Software\\TWSpyTest", L"Marker", marker);
-  WriteValue(HKEY_LOCAL_MACHINE, L"Software\\TWSpyTestView", L"Marker", marker, KEY_WOW64_64KEY);
 }
 
 }  // namespace spytest

@@ -24,6 +24,5 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
   WriteValue(HKEY_CLASSES_ROOT, server.c_str(), L"ThreadingModel", L"Apartment");
   WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.Thing.1\\CLSID", nullptr,
              L"{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C02}");
-  MarkEveryHive(L"typelib server");
-  return RegisterOwnTypeLibrary(self);
+  return RegisterTypeLibraryAndMark(self, L"typelib server");
 }

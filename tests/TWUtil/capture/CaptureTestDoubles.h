@@ -26,15 +26,36 @@ class EarlyBoundOnly : public Dual {
   }
 };
 
+// Answers QueryInterface for IUnknown and the interfaces given, as self.
+template <class Self, class... Interfaces>
+HRESULT Answer(Self* self, REFIID iid, void** out) {
+  *out = nullptr;
+  if (iid != IID_IUnknown && ((iid != __uuidof(Interfaces)) && ...)) return E_NOINTERFACE;
+  *out = self;
+  self->AddRef();
+  return S_OK;
+}
+
 // A progress object; with status it also takes the status texts.
 class ProgressRecorder : public IServerInfoStatusEvent {
  public:
   explicit ProgressRecorder(bool withStatus) : withStatus_(withStatus) {}
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (withStatus_)
+      return Answer<IServerInfoStatusEvent, IServerInfoProgressEvent, IServerInfoStatusEvent>(
+          this, iid, out);
+    return Answer<IServerInfoStatusEvent, IServerInfoProgressEvent>(this, iid, out);
+  }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
   STDMETHODIMP_(ULONG) Release() override { return --refs_; }
-  STDMETHODIMP SetProgressBarStatus(LONG progress) override;
-  STDMETHODIMP SetStatusText(BSTR text) override;
+  STDMETHODIMP SetProgressBarStatus(LONG value) override {
+    progress.push_back(value);
+    return S_OK;
+  }
+  STDMETHODIMP SetStatusText(BSTR text) override {
+    texts.push_back(text ? text : L"<null>");
+    return S_OK;
+  }
 
   std::vector<LONG> progress;
   std::vector<std::wstring> texts;
@@ -46,22 +67,53 @@ class ProgressRecorder : public IServerInfoStatusEvent {
 };
 
 // The spy component as ServerInfo sees it: takes files, then reports each one
-// started and finished to the callback. Registered for the spy's CLSID in
-// this process while alive.
-class FakeSpy : public EarlyBoundOnly<ITWRegSpy> {
+// started and finished to the callback. Its own class factory, registered
+// for the spy's CLSID in this process while alive.
+class FakeSpy : public EarlyBoundOnly<ITWRegSpy>, public IClassFactory {
  public:
-  FakeSpy();
-  ~FakeSpy();
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+  FakeSpy() {
+    CoRegisterClassObject(CLSID_TWRegSpy, static_cast<IClassFactory*>(this), CLSCTX_INPROC_SERVER,
+                          REGCLS_MULTIPLEUSE, &cookie_);
+  }
+  virtual ~FakeSpy() { CoRevokeClassObject(cookie_); }
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (iid != IID_IClassFactory) return Answer<ITWRegSpy, IDispatch, ITWRegSpy>(this, iid, out);
+    *out = static_cast<IClassFactory*>(this);
+    return S_OK;
+  }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
   STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+  STDMETHODIMP CreateInstance(IUnknown*, REFIID iid, void** out) override {
+    return QueryInterface(iid, out);
+  }
+  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
   STDMETHODIMP get_TimeoutSeconds(LONG*) override { return E_NOTIMPL; }
   STDMETHODIMP put_TimeoutSeconds(LONG) override { return E_NOTIMPL; }
   STDMETHODIMP get_FileCount(LONG*) override { return E_NOTIMPL; }
   STDMETHODIMP ClearFiles() override { return E_NOTIMPL; }
-  STDMETHODIMP AddFile(BSTR file, LONG flags, LONG reserved) override;
   STDMETHODIMP get_LastReport(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP RunCapture(BSTR root, IUnknown* callback) override;
+  STDMETHODIMP AddFile(BSTR file, LONG flags, LONG reserved) override {
+    added.push_back(file ? file : L"");
+    addFlags.push_back(flags);
+    addFlags.push_back(reserved);
+    return S_OK;
+  }
+  STDMETHODIMP RunCapture(BSTR root, IUnknown* callback) override {
+    captureRoot = root ? root : L"";
+    twutil::ComPtr<IRegSpyCallback> sink;
+    if (!callback || FAILED(callback->QueryInterface(IID_IRegSpyCallback, sink.PutVoid())))
+      return E_NOINTERFACE;
+    for (const std::wstring& file : added) {
+      twutil::Bstr path(file.c_str());
+      VARIANT_BOOL first = 0, second = 0, done = 0;
+      sink->OnFileStart(path.Get(), &first, &second);
+      startFlags.push_back(second);
+      startFlags.push_back(first);
+      finishResults.push_back(sink->OnFileFinished(path.Get(), 0, &done));
+      if (FAILED(finishResults.back())) return finishResults.back();  // the caller wants it over
+    }
+    return S_OK;
+  }
 
   std::vector<std::wstring> added;
   std::vector<LONG> addFlags;
@@ -70,7 +122,6 @@ class FakeSpy : public EarlyBoundOnly<ITWRegSpy> {
   std::vector<VARIANT_BOOL> startFlags;  // second, first of each start
 
  private:
-  class Factory;
   ULONG refs_ = 1;
   DWORD cookie_ = 0;
 };
@@ -78,12 +129,26 @@ class FakeSpy : public EarlyBoundOnly<ITWRegSpy> {
 // A VB collection of components, answering Item by 1-based position.
 class ComponentCollection : public EarlyBoundOnly<_Collection> {
  public:
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    return Answer<_Collection, IDispatch, _Collection>(this, iid, out);
+  }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP Item(VARIANT* index, VARIANT* result) override;
+  STDMETHODIMP Item(VARIANT* index, VARIANT* result) override {
+    LONG at = V_I4(index);
+    asked.push_back(at);
+    VariantInit(result);
+    if (at < 1 || static_cast<size_t>(at) > items.size()) return E_INVALIDARG;
+    V_VT(result) = VT_DISPATCH;
+    V_DISPATCH(result) = items[static_cast<size_t>(at - 1)].Get();
+    V_DISPATCH(result)->AddRef();
+    return S_OK;
+  }
   STDMETHODIMP Add(VARIANT*, VARIANT*, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
-  STDMETHODIMP Count(LONG* count) override;
+  STDMETHODIMP Count(LONG* count) override {
+    *count = static_cast<LONG>(items.size());
+    return S_OK;
+  }
   STDMETHODIMP Remove(VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP _NewEnum(IUnknown**) override { return E_NOTIMPL; }
 

@@ -1,10 +1,7 @@
 // The harvest as ServerInfo runs it at the end of each file that the spy
 // component reports: into that file's component, with its progress, and with
 // a failure that ends the whole capture.
-#include <gtest/gtest.h>
-
 #include "CaptureTestDoubles.h"
-#include "HarvestModelLines.h"
 #include "HarvestTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -12,20 +9,15 @@ using namespace harvesttest;
 
 namespace {
 
-using Lines = std::vector<std::wstring>;
-
-const std::wstring kClsid = L"HKEY_CLASSES_ROOT\\CLSID\\";
-
-class HarvestThroughServerInfo : public testing::Test {
+class HarvestThroughServerInfo : public HarvestTest {
  protected:
   void SetUp() override {
-    ResetCaptureArea();
+    HarvestTest::SetUp();
     ASSERT_EQ(twtest::Create(CLSID_ServerInfo, &info_), S_OK);
     ASSERT_EQ(twtest::Create(CLSID_Registry, &registry_), S_OK);
   }
-  void TearDown() override { RemoveCaptureArea(); }
 
-  HRESULT Capture(const std::vector<IExtractComponent*>& components, LONG* result) {
+  HRESULT Capture(const std::vector<IExtractComponent*>& components, LONG* result = nullptr) {
     std::vector<IDispatch*> handed(components.begin(), components.end());
     return info_->SetServer(static_cast<LONG>(handed.size()), handed.data(), registry_.Get(), 0, 0,
                             0, &progress_, result);
@@ -38,7 +30,13 @@ class HarvestThroughServerInfo : public testing::Test {
 };
 
 TEST_F(HarvestThroughServerInfo, EachFinishedFileIsHarvestedIntoItsComponent) {
-  SetText(kClsid + L"{C1}\\InprocServer32", nullptr, L"C:\\srv\\a.dll");
+  // {C1}'s server entry goes with the first harvest; {C2}'s stays, as it
+  // names a threading model, so that class is every later file's too.
+  Fill(
+      LR"(
+    HKCR\CLSID\{C1}\InprocServer32|@=C:\srv\a.dll
+    HKCR\CLSID\{C2}\InprocServer32|@=C:\srv\a.dll
+    HKCR\CLSID\{C2}\InprocServer32|ThreadingModel=Both)");
   ComPtr<IExtractComponent> a = NewComponent(L"C:\\srv\\a.dll");
   ComPtr<IExtractComponent> b = NewComponent(L"C:\\srv\\b.dll");
   ComPtr<IExtractComponent> c = NewComponent(L"C:\\srv\\c.dll");
@@ -46,49 +44,51 @@ TEST_F(HarvestThroughServerInfo, EachFinishedFileIsHarvestedIntoItsComponent) {
   ASSERT_EQ(Capture({a.Get(), b.Get(), c.Get()}, &result), S_OK);
   EXPECT_EQ(result, 77);
   EXPECT_EQ(progress_.progress, (std::vector<LONG>{0, 10, 40, 70, 100}));
-  // The first file's harvest takes the class; what it leaves is handed to
-  // every file that finishes after it.
-  EXPECT_EQ(ClassLines(a.Get()), (Lines{L"{C1}|||||0|InprocServer32:0:"}));
-  EXPECT_TRUE(ClassLines(b.Get()).empty());
-  for (IExtractComponent* component : {a.Get(), b.Get(), c.Get()})
-    EXPECT_EQ(MiscCalls(component), (Lines{L"HKEY_CLASSES_ROOT|<null>|<null>|all"}));
-}
-
-TEST_F(HarvestThroughServerInfo, AServerKeyThatStaysMakesTheClassEveryLaterFilesToo) {
-  SetText(kClsid + L"{C1}\\InprocServer32", nullptr, L"C:\\srv\\a.dll");
-  SetText(kClsid + L"{C1}\\InprocServer32", L"ThreadingModel", L"Both");
-  ComPtr<IExtractComponent> a = NewComponent(L"C:\\srv\\a.dll");
-  ComPtr<IExtractComponent> b = NewComponent(L"C:\\srv\\b.dll");
-  ASSERT_EQ(Capture({a.Get(), b.Get()}, nullptr), S_OK);
-  EXPECT_EQ(ClassLines(a.Get()), (Lines{L"{C1}|||||0|InprocServer32:0:"}));
-  EXPECT_EQ(ClassLines(b.Get()), (Lines{L"{C1}|||||0|InprocServer32:0:"}));
+  EXPECT_EQ(ModelLines(a.Get()), Listing(LR"(
+    ComClass {C1}|||||0
+    Context InprocServer32|0|
+    ComClass {C2}|||||0
+    Context InprocServer32|0|
+    MiscRegistry HKEY_CLASSES_ROOT|null|null|true)"));
+  const Lines later = Listing(
+      LR"(
+    ComClass {C2}|||||0
+    Context InprocServer32|0|
+    MiscRegistry HKEY_CLASSES_ROOT|null|null|true)");
+  EXPECT_EQ(ModelLines(b.Get()), later);
+  EXPECT_EQ(ModelLines(c.Get()), later);
 }
 
 TEST_F(HarvestThroughServerInfo, DuplicateKeyFilesHarvestIntoTheLaterComponent) {
-  SetText(kClsid + L"{C1}\\LocalServer32", nullptr, L"C:\\srv\\same.exe -x");
-  SetText(L"HKEY_LOCAL_MACHINE\\Software\\Same", L"Path", L"C:\\srv");
+  Fill(
+      LR"(
+    HKCR\CLSID\{C1}\LocalServer32|@=C:\srv\same.exe -x
+    HKLM\Software\Same|Path=C:\srv)");
   ComPtr<IExtractComponent> earlier = NewComponent(L"C:\\srv\\same.exe");
   ComPtr<IExtractComponent> later = NewComponent(L"C:\\srv\\same.exe");
-  ASSERT_EQ(Capture({earlier.Get(), later.Get()}, nullptr), S_OK);
-  EXPECT_TRUE(ClassLines(earlier.Get()).empty());
-  EXPECT_TRUE(MiscCalls(earlier.Get()).empty());
-  EXPECT_EQ(ClassLines(later.Get()), (Lines{L"{C1}|||||0|LocalServer32:0:-x"}));
+  ASSERT_EQ(Capture({earlier.Get(), later.Get()}), S_OK);
+  EXPECT_EQ(ModelLines(earlier.Get()), Lines{});
   // The class key itself stays, so both harvests hand over both mirrors.
-  EXPECT_EQ(
-      MiscCalls(later.Get()),
-      (Lines{L"HKEY_CLASSES_ROOT|<null>|<null>|all", L"HKEY_LOCAL_MACHINE|<null>|<null>|all",
-             L"HKEY_CLASSES_ROOT|<null>|<null>|all", L"HKEY_LOCAL_MACHINE|<null>|<null>|all"}));
+  EXPECT_EQ(ModelLines(later.Get()), Listing(LR"(
+    ComClass {C1}|||||0
+    Context LocalServer32|0|-x
+    MiscRegistry HKEY_CLASSES_ROOT|null|null|true
+    MiscRegistry HKEY_LOCAL_MACHINE|null|null|true
+    MiscRegistry HKEY_CLASSES_ROOT|null|null|true
+    MiscRegistry HKEY_LOCAL_MACHINE|null|null|true)"));
 }
 
 TEST_F(HarvestThroughServerInfo, AModelFailureEndsTheCaptureWithItsMessage) {
-  SetText(kClsid + L"{C1}\\InprocServer32", nullptr, L"C:\\srv\\a.dll");
-  SetText(kClsid + L"{C1}", L"AppID", L"{A}");
-  ComponentDouble failing(NewComponent(L"C:\\srv\\a.dll"));
-  failing.appIds = E_ACCESSDENIED;
-  failing.failureText = L"AppIDs are read-only here";
+  Fill(
+      LR"(
+    HKCR\CLSID\{C1}|AppID={A}
+    HKCR\CLSID\{C1}\InprocServer32|@=C:\srv\a.dll)");
+  ComPtr<ComponentDouble> failing = NewDouble(L"C:\\srv\\a.dll");
+  failing->appIds = E_ACCESSDENIED;
+  failing->failureText = L"AppIDs are read-only here";
   ComPtr<IExtractComponent> second = NewComponent(L"C:\\srv\\b.dll");
   LONG result = 77;
-  EXPECT_EQ(Capture({&failing, second.Get()}, &result), E_FAIL);
+  EXPECT_EQ(Capture({failing.Get(), second.Get()}, &result), E_FAIL);
   EXPECT_EQ(result, -1);
   ComPtr<IErrorInfo> error;
   ASSERT_EQ(GetErrorInfo(0, error.Put()), S_OK);
@@ -100,7 +100,7 @@ TEST_F(HarvestThroughServerInfo, AModelFailureEndsTheCaptureWithItsMessage) {
   // The spy heard that the capture is over: the second file never finished.
   EXPECT_EQ(spy_.finishResults.size(), 1u);
   EXPECT_EQ(progress_.progress, (std::vector<LONG>{0, 10}));
-  EXPECT_TRUE(MiscCalls(second.Get()).empty());
+  EXPECT_EQ(ModelLines(second.Get()), Lines{});
 }
 
 }  // namespace

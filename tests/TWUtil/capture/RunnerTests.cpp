@@ -12,151 +12,76 @@ namespace {
 
 using namespace twutil;
 
-std::wstring ServerSource(const wchar_t* name) {
-  return twtest::BinDir() + L"testdata\\runner\\" + name;
-}
-
 bool FileExists(const std::wstring& path) {
   DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The command line that the recorder server wrote beside itself.
-std::wstring RecordedCommandLine(const std::wstring& exe) {
-  std::wstring record = exe + L".cmdline";
-  HANDLE file = CreateFileW(record.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return L"<none>";
-  wchar_t text[1024] = {};
-  DWORD read = 0;
-  ReadFile(file, text, sizeof(text) - sizeof(wchar_t), &read, nullptr);
-  CloseHandle(file);
-  DeleteFileW(record.c_str());
-  return std::wstring(text, read / sizeof(wchar_t));
+TEST(ServerKind, LastThreeCharactersDecideWithoutRegardToCaseOrDot) {
+  const struct {
+    const wchar_t* path;
+    long extension, kind;
+  } cases[] = {{L"x.tlb", kExtensionTypeLibrary, kServerNeither},
+               {L"x.OLB", kExtensionTypeLibrary, kServerNeither},
+               {L"x.Ocx", kExtensionOcx, kServerInProcess},
+               {L"C:\\A\\SERVER.EXE", kExtensionExe, kServerExecutable},
+               {L"xdll", kExtensionDll, kServerInProcess},
+               {L"x.dll ", kExtensionOther, kServerNeither},
+               {L"ll", kExtensionOther, kServerNeither},
+               {L"", kExtensionOther, kServerNeither},
+               {nullptr, kExtensionOther, kServerNoPath}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ClassifyExtension(c.path), c.extension) << (c.path ? c.path : L"null");
+    EXPECT_EQ(GetServerKind(c.path), c.kind) << (c.path ? c.path : L"null");
+  }
+  for (const wchar_t* other : {L"x.tlb", L"x.olb", L"x.txt"})
+    EXPECT_EQ(RegisterServerFile(other), kRegistrationNotAServer) << other;
+  EXPECT_EQ(UnregisterServerFile(L"x.txt"), kRegistrationNotAServer);
+  EXPECT_EQ(RunServerRegistration(nullptr, nullptr), kRegistrationNotAServer);
 }
 
-class RunnerTest : public testing::Test {
+class Runner : public testing::Test {
  protected:
-  // A copy of a built server under a name of the test's choice.
+  // A copy of a built server (they live away from the tests' own folder)
+  // under a name of the test's choice.
   std::wstring Install(const wchar_t* built, const wchar_t* name) {
     std::wstring target = dir_.Path() + name;
-    EXPECT_TRUE(CopyFileW(ServerSource(built).c_str(), target.c_str(), FALSE)) << built;
+    EXPECT_TRUE(CopyFileW((twtest::BinDir() + L"testdata\\runner\\" + built).c_str(),
+                          target.c_str(), FALSE))
+        << built;
     return target;
   }
   twtest::TempDir dir_;
 };
 
-TEST(ServerKindTest, LastThreeCharactersDecideWithoutRegardToCaseOrDot) {
-  EXPECT_EQ(ClassifyExtension(L"x.tlb"), kExtensionTypeLibrary);
-  EXPECT_EQ(ClassifyExtension(L"x.OLB"), kExtensionTypeLibrary);
-  EXPECT_EQ(ClassifyExtension(L"x.Ocx"), kExtensionOcx);
-  EXPECT_EQ(ClassifyExtension(L"C:\\A\\SERVER.EXE"), kExtensionExe);
-  EXPECT_EQ(ClassifyExtension(L"xdll"), kExtensionDll);
-  EXPECT_EQ(ClassifyExtension(L"x.dll "), kExtensionOther);
-  EXPECT_EQ(ClassifyExtension(L"ll"), kExtensionOther);
-  EXPECT_EQ(ClassifyExtension(nullptr), kExtensionOther);
-  EXPECT_EQ(GetServerKind(L"x.OCX"), kServerInProcess);
-  EXPECT_EQ(GetServerKind(L"x.Dll"), kServerInProcess);
-  EXPECT_EQ(GetServerKind(L"C:\\A\\SERVER.EXE"), kServerExecutable);
-  EXPECT_EQ(GetServerKind(L"x.tlb"), kServerNeither);
-  EXPECT_EQ(GetServerKind(L""), kServerNeither);
-  EXPECT_EQ(GetServerKind(nullptr), kServerNoPath);
+// The command line that the recorder server wrote beside itself.
+std::wstring RecordedCommandLine(const std::wstring& exe) {
+  std::wstring record = exe + L".cmdline";
+  twutil::Handle file(CreateFileW(record.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+  wchar_t text[1024] = {};
+  DWORD read = 0;
+  if (!file.Valid() || !ReadFile(file.Get(), text, sizeof(text) - sizeof(wchar_t), &read, nullptr))
+    return L"<none>";
+  file.Reset();
+  DeleteFileW(record.c_str());
+  return std::wstring(text, read / sizeof(wchar_t));
 }
 
-TEST(ServerKindTest, TypeLibrariesAndOtherFilesAreNotRegistered) {
-  EXPECT_EQ(RegisterServerFile(L"x.tlb"), kRegistrationNotAServer);
-  EXPECT_EQ(RegisterServerFile(L"x.olb"), kRegistrationNotAServer);
-  EXPECT_EQ(RegisterServerFile(L"x.txt"), kRegistrationNotAServer);
-  EXPECT_EQ(UnregisterServerFile(L"x.txt"), kRegistrationNotAServer);
-  EXPECT_EQ(RunServerRegistration(nullptr, nullptr), kRegistrationNotAServer);
-}
-
-TEST(QuotingTest, QuotesAreAddedOnlyWhereMissing) {
-  wchar_t out[kRegistrationBufferChars];
-  EXPECT_TRUE(QuotePath(out, kRegistrationBufferChars, L"C:\\A\\SERVER.EXE"));
-  EXPECT_STREQ(out, L"\"C:\\A\\SERVER.EXE\"");
-  EXPECT_TRUE(QuotePath(out, kRegistrationBufferChars, L"\"C:\\A\\SERVER.EXE\""));
-  EXPECT_STREQ(out, L"\"C:\\A\\SERVER.EXE\"");
-  EXPECT_TRUE(QuotePath(out, kRegistrationBufferChars, L"\"C:\\open"));
-  EXPECT_STREQ(out, L"\"C:\\open\"");
-  EXPECT_TRUE(QuotePath(out, kRegistrationBufferChars, L"C:\\close\""));
-  EXPECT_STREQ(out, L"\"C:\\close\"");
-  // The closing quote is judged by the result: after the opening quote of an
-  // empty source it already ends with one.
-  EXPECT_TRUE(QuotePath(out, kRegistrationBufferChars, L""));
-  EXPECT_STREQ(out, L"\"");
-}
-
-TEST(QuotingTest, UnquoteDropsOneQuoteAtEachEnd) {
-  wchar_t out[kRegistrationBufferChars];
-  EXPECT_TRUE(UnquotePath(out, kRegistrationBufferChars, L"\"C:\\x y\\a.dll\""));
-  EXPECT_STREQ(out, L"C:\\x y\\a.dll");
-  EXPECT_TRUE(UnquotePath(out, kRegistrationBufferChars, L"\"C:\\a.dll"));
-  EXPECT_STREQ(out, L"C:\\a.dll");
-  EXPECT_TRUE(UnquotePath(out, kRegistrationBufferChars, L"C:\\a.dll\""));
-  EXPECT_STREQ(out, L"C:\\a.dll");
-  EXPECT_TRUE(UnquotePath(out, kRegistrationBufferChars, L"\""));
-  EXPECT_STREQ(out, L"");
-  EXPECT_TRUE(UnquotePath(out, kRegistrationBufferChars, L"\"\"x\"\""));
-  EXPECT_STREQ(out, L"\"x\"");
-}
-
-TEST(QuotingTest, NullArgumentsLeaveTheDestinationAlone) {
-  wchar_t out[8] = L"keep";
-  EXPECT_FALSE(QuotePath(out, 8, nullptr));
-  EXPECT_STREQ(out, L"keep");
-  EXPECT_FALSE(QuotePath(nullptr, 8, L"x"));
-  EXPECT_FALSE(UnquotePath(out, 8, nullptr));
-  EXPECT_STREQ(out, L"keep");
-}
-
-TEST(QuotingTest, TextsThatDoNotFitTheBufferAreRefused) {
-  std::wstring longPath(300, L'a');
-  wchar_t out[kRegistrationBufferChars];
-  EXPECT_FALSE(QuotePath(out, kRegistrationBufferChars, longPath.c_str()));
-  EXPECT_STREQ(out, L"");
-  EXPECT_FALSE(UnquotePath(out, kRegistrationBufferChars, longPath.c_str()));
-  EXPECT_STREQ(out, L"");
-  // 258 characters and two quotes leave no room for the terminator.
-  std::wstring edge(258, L'b');
-  EXPECT_FALSE(QuotePath(out, kRegistrationBufferChars, edge.c_str()));
-  edge.pop_back();
-  EXPECT_TRUE(QuotePath(out, kRegistrationBufferChars, edge.c_str()));
-  EXPECT_EQ(wcslen(out), 259u);
-}
-
-TEST(QuotingTest, CommandLineHasTwoSpacesBeforeTheSwitch) {
-  wchar_t out[kRegistrationBufferChars];
-  EXPECT_TRUE(BuildRegistrationCommandLine(out, kRegistrationBufferChars, L"C:\\A\\SERVER.EXE",
-                                           L" /regserver"));
-  EXPECT_STREQ(out, L"\"C:\\A\\SERVER.EXE\"  /regserver");
-  EXPECT_TRUE(BuildRegistrationCommandLine(out, kRegistrationBufferChars, L"\"C:\\A\\SERVER.EXE\"",
-                                           L" /unregserver"));
-  EXPECT_STREQ(out, L"\"C:\\A\\SERVER.EXE\"  /unregserver");
-  std::wstring nearlyFull(250, L'c');
-  EXPECT_FALSE(BuildRegistrationCommandLine(out, kRegistrationBufferChars, nearlyFull.c_str(),
-                                            L" /regserver"));
-}
-
-TEST_F(RunnerTest, ExecutableServerGetsItsQuotedPathAndTheSwitch) {
+TEST_F(Runner, ExecutableServerGetsItsQuotedPathAndTheSwitch) {
   std::wstring exe = Install(L"RunnerRecorder.exe", L"SERVER.EXE");
+  const std::wstring quoted = L"\"" + exe + L"\"  ";
   EXPECT_EQ(RegisterServerFile(exe.c_str()), kRegistrationDone);
-  EXPECT_EQ(RecordedCommandLine(exe), L"\"" + exe + L"\"  /regserver");
+  EXPECT_EQ(RecordedCommandLine(exe), quoted + L"/regserver");
   EXPECT_EQ(UnregisterServerFile(exe.c_str()), kRegistrationDone);
-  EXPECT_EQ(RecordedCommandLine(exe), L"\"" + exe + L"\"  /unregserver");
+  EXPECT_EQ(RecordedCommandLine(exe), quoted + L"/unregserver");
   EXPECT_EQ(RunServerRegistration(exe.c_str(), L""), kRegistrationDone);
-  EXPECT_EQ(RecordedCommandLine(exe), L"\"" + exe + L"\"  /regserver");
+  EXPECT_EQ(RecordedCommandLine(exe), quoted + L"/regserver");
   EXPECT_EQ(RunServerRegistration(exe.c_str(), L" /custom"), kRegistrationDone);
-  EXPECT_EQ(RecordedCommandLine(exe), L"\"" + exe + L"\"  /custom");
+  EXPECT_EQ(RecordedCommandLine(exe), quoted + L"/custom");
 }
 
-TEST_F(RunnerTest, ExecutableThatCannotStartFails) {
-  EXPECT_EQ(RegisterServerFile((dir_.Path() + L"missing.exe").c_str()), kRegistrationFailed);
-  std::wstring tooLong = dir_.Path() + std::wstring(250, L'e') + L".exe";
-  EXPECT_EQ(RegisterServerFile(tooLong.c_str()), kRegistrationFailed);
-}
-
-TEST_F(RunnerTest, InProcessServerEntryPointsRunAndTheLibraryIsFreed) {
+TEST_F(Runner, InProcessEntryPointsRunOnlySOkCountsAndTheLibraryIsFreed) {
   std::wstring ocx = Install(L"RunnerMarker.dll", L"x.OCX");
   EXPECT_EQ(RegisterServerFile(ocx.c_str()), kRegistrationDone);
   EXPECT_TRUE(FileExists(ocx + L".registered"));
@@ -167,38 +92,32 @@ TEST_F(RunnerTest, InProcessServerEntryPointsRunAndTheLibraryIsFreed) {
   EXPECT_EQ(RunServerRegistration(dll.c_str(), L" /unregserver"), kRegistrationDone);
   EXPECT_TRUE(FileExists(dll + L".registered"));
   EXPECT_FALSE(FileExists(dll + L".unregistered"));
-  EXPECT_TRUE(DeleteFileW(ocx.c_str())) << "library still loaded";
-  EXPECT_TRUE(DeleteFileW(dll.c_str())) << "library still loaded";
+  // S_FALSE is a success code, but not a registration.
+  std::wstring falseDll = Install(L"RunnerFalse.dll", L"false.dll");
+  EXPECT_EQ(RegisterServerFile(falseDll.c_str()), kRegistrationFailed);
+  EXPECT_EQ(CallServerEntry(falseDll.c_str(), L"DllRegisterServer"), FALSE);
+  // A library beside the server is found.
+  Install(L"RunnerDependency.dll", L"RunnerDependency.dll");
+  EXPECT_EQ(RegisterServerFile(Install(L"RunnerDependent.dll", L"dependent.dll").c_str()),
+            kRegistrationDone);
+  for (const std::wstring& loaded : {ocx, dll, falseDll})
+    EXPECT_TRUE(DeleteFileW(loaded.c_str())) << "library still loaded";
 }
 
-TEST_F(RunnerTest, OnlySOkCountsAsSuccess) {
-  std::wstring dll = Install(L"RunnerFalse.dll", L"false.dll");
-  EXPECT_EQ(RegisterServerFile(dll.c_str()), kRegistrationFailed);
-  EXPECT_EQ(CallServerEntry(dll.c_str(), L"DllRegisterServer"), FALSE);
-  EXPECT_TRUE(DeleteFileW(dll.c_str())) << "library still loaded";
-}
-
-TEST_F(RunnerTest, MissingLibrariesAndEntryPointsFail) {
-  EXPECT_EQ(RegisterServerFile((dir_.Path() + L"missing.dll").c_str()), kRegistrationFailed);
-  std::wstring folder = dir_.Path() + L"folder.dll";
+TEST_F(Runner, WhatCannotRunFails) {
+  const std::wstring folder = dir_.Path() + L"folder.dll";
   CreateDirectoryW(folder.c_str(), nullptr);
-  EXPECT_EQ(RegisterServerFile(folder.c_str()), kRegistrationFailed);
-  std::wstring noEntry = Install(L"RunnerDependency.dll", L"noentry.dll");
-  EXPECT_EQ(RegisterServerFile(noEntry.c_str()), kRegistrationFailed);
+  for (const std::wstring& file :
+       {dir_.Path() + L"missing.exe", dir_.Path() + std::wstring(250, L'e') + L".exe",
+        dir_.Path() + L"missing.dll", folder, Install(L"RunnerDependency.dll", L"noentry.dll"),
+        dir_.Path() + std::wstring(300, L'l') + L".dll"})
+    EXPECT_EQ(RegisterServerFile(file.c_str()), kRegistrationFailed) << file;
   std::wstring marker = Install(L"RunnerMarker.dll", L"marker.dll");
   EXPECT_EQ(CallServerEntry(marker.c_str(), L"NoSuchEntry"), FALSE);
   EXPECT_EQ(CallServerEntry(marker.c_str(), nullptr), FALSE);
   EXPECT_EQ(CallServerEntry(marker.c_str(), std::wstring(300, L'D').c_str()), FALSE);
   EXPECT_EQ(CallServerEntry(nullptr, L"DllRegisterServer"), FALSE);
   EXPECT_FALSE(FileExists(marker + L".registered"));
-  std::wstring longName = dir_.Path() + std::wstring(300, L'l') + L".dll";
-  EXPECT_EQ(RegisterServerFile(longName.c_str()), kRegistrationFailed);
-}
-
-TEST_F(RunnerTest, LibrariesBesideTheServerAreFound) {
-  Install(L"RunnerDependency.dll", L"RunnerDependency.dll");
-  std::wstring dll = Install(L"RunnerDependent.dll", L"dependent.dll");
-  EXPECT_EQ(RegisterServerFile(dll.c_str()), kRegistrationDone);
 }
 
 }  // namespace

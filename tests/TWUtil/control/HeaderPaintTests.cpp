@@ -11,96 +11,84 @@
 namespace twtest {
 namespace {
 
-const COLORREF kOutside = RGB(10, 200, 30);
-const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kOutside = RGB(10, 200, 30), kRed = RGB(255, 0, 0);
 const RECT kWhole = {0, 0, 372, 36};
 const RECT kBounds = {6, 4, 366, 31};  // an odd sum for the baseline to halve
 
 COLORREF Band() { return GetSysColor(COLOR_APPWORKSPACE); }
 
-// How far right of its start the first ink of a text falls.
-int Bearing(const wchar_t* text, LONG weight) {
+// The ink of a text drawn as the control would, at x = 50.
+RECT PlainInk(const wchar_t* text, LONG weight) {
   Canvas canvas(kWhole.right, kWhole.bottom, Band());
   DrawPlain(canvas, 50, 20, text, weight);
-  return canvas.Unlike(Band(), kWhole).left - 50;
+  return canvas.Unlike(Band(), kWhole);
 }
 
 class HeaderPaint : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(header_ = NewHeader()); }
-
   // A transparent text background, as containers usually set; the red
   // background colour must then show nowhere.
-  std::unique_ptr<Canvas> Render(const wchar_t* name, const wchar_t* kind,
-                                 const RECT& bounds = kBounds) {
+  std::unique_ptr<Canvas> Render(const wchar_t* name, const wchar_t* kind) {
     auto canvas = std::make_unique<Canvas>(kWhole.right, kWhole.bottom, kOutside);
     SetBkMode(canvas->Dc(), TRANSPARENT);
     SetBkColor(canvas->Dc(), kRed);
     SetTexts(header_.Get(), name, kind);
-    EXPECT_EQ(DrawInto(header_.Get(), *canvas, bounds), S_OK);
+    EXPECT_EQ(DrawInto(header_.Get(), *canvas, kBounds), S_OK);
     EXPECT_FALSE(canvas->Contains(kRed, kWhole));
     return canvas;
   }
   RECT Ink(const Canvas& canvas) { return canvas.Unlike(Band(), kBounds); }
-
   twutil::ComPtr<IPropertyHeader> header_;
 };
 
-TEST_F(HeaderPaint, BothTextsNullPaintTheBandAndNothingElse) {
+TEST_F(HeaderPaint, NullTextsPaintTheBandAndNothingElse) {
   auto canvas = Render(nullptr, nullptr);
-  RECT ink = Ink(*canvas);
+  RECT ink = Ink(*canvas), painted = canvas->Unlike(kOutside, kWhole);
   EXPECT_TRUE(IsRectEmpty(&ink));
-  RECT painted = canvas->Unlike(kOutside, kWhole);
   EXPECT_TRUE(EqualRect(&painted, &kBounds));
+  EXPECT_EQ(canvas->At(kBounds.left, kBounds.top), Band());
 }
 
 TEST_F(HeaderPaint, NameIsBoldInTheHighlightTextColourAfterTwoBlanks) {
   auto canvas = Render(L"Wide Header", nullptr);
-  RECT ink = Ink(*canvas);
+  RECT ink = Ink(*canvas), bold = PlainInk(L"Wide Header", FW_BOLD),
+       normal = PlainInk(L"Wide Header", FW_NORMAL);
   ASSERT_FALSE(IsRectEmpty(&ink));
   EXPECT_TRUE(canvas->Contains(GetSysColor(COLOR_HIGHLIGHTTEXT), ink));
-  EXPECT_EQ(ink.left, kBounds.left + 2 + TextWidth(L"  ", FW_BOLD) + Bearing(L"W", FW_BOLD));
-
-  Canvas normal(kWhole.right, kWhole.bottom, Band());
-  DrawPlain(normal, ink.left, 20, L"Wide Header", FW_NORMAL);
-  RECT normalInk = normal.Unlike(Band(), kWhole);
-  EXPECT_GT(ink.right - ink.left, normalInk.right - normalInk.left + 2);
+  EXPECT_EQ(ink.left, kBounds.left + 2 + TextWidth(L"  ", FW_BOLD) + bold.left - 50);
+  EXPECT_EQ(ink.right - ink.left, bold.right - bold.left);
+  EXPECT_GT(ink.right - ink.left, normal.right - normal.left + 2);
 }
 
 TEST_F(HeaderPaint, ClassFollowsThreeNormalBlanksAfterWhateverNameThereIs) {
   RECT alone = Ink(*Render(nullptr, L"Hdr Class"));
-  EXPECT_EQ(alone.left, kBounds.left + 2 + TextWidth(L"   ", FW_NORMAL) + Bearing(L"H", FW_NORMAL));
-
+  EXPECT_EQ(alone.left,
+            kBounds.left + 2 + TextWidth(L"   ", FW_NORMAL) + PlainInk(L"H", FW_NORMAL).left - 50);
   auto nameOnly = Render(L"Form1", nullptr);
-  RECT classInk = Render(L"Form1", L"Hdr Class")->DifferentFrom(*nameOnly);
+  RECT classInk = Render(L"Form1", L"Hdr Class")->Unlike(0, kWhole, nameOnly.get());
   EXPECT_EQ(classInk.left - alone.left, TextWidth(L"  ", FW_BOLD) + TextWidth(L"Form1", FW_BOLD));
   EXPECT_EQ(classInk.right - classInk.left, alone.right - alone.left);
-
   // An empty name still draws its two bold blanks.
-  RECT afterEmpty = Ink(*Render(L"", L"Hdr Class"));
-  EXPECT_EQ(afterEmpty.left - alone.left, TextWidth(L"  ", FW_BOLD));
+  EXPECT_EQ(Ink(*Render(L"", L"Hdr Class")).left - alone.left, TextWidth(L"  ", FW_BOLD));
 }
 
-TEST_F(HeaderPaint, BaselineSitsALittleBelowTheMiddleOfTheBand) {
+TEST_F(HeaderPaint, BaselineSitsALittleBelowTheMiddleEvenAboveTheOrigin) {
   auto canvas = Render(L"HH", nullptr);
   int height = -MulDiv(10, GetDeviceCaps(canvas->Dc(), LOGPIXELSY), 72);
-  RECT ink = Ink(*canvas);
   // An H stands on the baseline: its last row is the one above.
-  EXPECT_EQ(ink.bottom, (kBounds.top + kBounds.bottom - height - 3) / 2);
-
+  EXPECT_EQ(Ink(*canvas).bottom, (kBounds.top + kBounds.bottom - height - 3) / 2);
   // Halving truncates toward zero, also for negative coordinates.
   Canvas shifted(kWhole.right, kWhole.bottom, kOutside);
   SetBkMode(shifted.Dc(), TRANSPARENT);
   SetViewportOrgEx(shifted.Dc(), 0, 40, nullptr);
   RECT above = {6, -30, 366, -5};
   ASSERT_EQ(DrawInto(header_.Get(), shifted, above), S_OK);
-  int baseline = (above.top + above.bottom - height - 3) / 2;
-  ASSERT_EQ(baseline, -12);
-  RECT shiftedInk = shifted.Unlike(Band(), RECT{6, 10, 366, 35});
-  EXPECT_EQ(shiftedInk.bottom, baseline + 40);
+  ASSERT_EQ((above.top + above.bottom - height - 3) / 2, -12);
+  EXPECT_EQ(shifted.Unlike(Band(), RECT{6, 10, 366, 35}).bottom, -12 + 40);
 }
 
-TEST_F(HeaderPaint, TextBackgroundIsTheContainersAndTheDcComesBackAsItWas) {
+TEST_F(HeaderPaint, TheContainersTextBackgroundAndDcStateAreKept) {
   Canvas canvas(kWhole.right, kWhole.bottom, kOutside);
   HDC dc = canvas.Dc();
   SetBkMode(dc, OPAQUE);
@@ -112,34 +100,29 @@ TEST_F(HeaderPaint, TextBackgroundIsTheContainersAndTheDcComesBackAsItWas) {
   ASSERT_EQ(DrawInto(header_.Get(), canvas, kBounds), S_OK);
   EXPECT_TRUE(canvas.Contains(kRed, kBounds));
   EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
-  EXPECT_EQ(GetTextAlign(dc), static_cast<UINT>(TA_LEFT | TA_TOP));
+  EXPECT_EQ(GetTextAlign(dc), UINT(TA_LEFT | TA_TOP));
   EXPECT_EQ(GetBkMode(dc), OPAQUE);
   EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
-}
 
-TEST_F(HeaderPaint, DrawRefusesOtherAspectsAndMissingBounds) {
   twutil::ComPtr<IViewObject> view;
   ASSERT_EQ(header_.As(&view), S_OK);
-  Canvas canvas(8, 8, kOutside);
   RECTL bounds = {0, 0, 8, 8};
-  EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, canvas.Dc(), &bounds, nullptr,
-                       nullptr, 0),
-            DV_E_DVASPECT);
+  EXPECT_EQ(
+      view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0),
+      DV_E_DVASPECT);
   EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, &bounds, nullptr,
                        nullptr, 0),
             E_INVALIDARG);
   // Without bounds only a windowless active control knows where to draw.
-  EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.Dc(), nullptr,
-                       nullptr, nullptr, 0),
-            E_INVALIDARG);
-  EXPECT_EQ(canvas.At(3, 3), kOutside);
+  EXPECT_EQ(
+      view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, nullptr, nullptr, nullptr, 0),
+      E_INVALIDARG);
 }
 
 // A picture for people: build folder, property_header.png.
 TEST_F(HeaderPaint, SavesAPictureOfAHeaderLine) {
-  auto canvas = Render(L"Form1", L"Form");
   std::wstring path = BinDir() + L"..\\property_header.png";
-  ASSERT_TRUE(canvas->SavePng(path));
+  ASSERT_TRUE(Render(L"Form1", L"Form")->SavePng(path));
   WIN32_FILE_ATTRIBUTE_DATA data;
   ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data));
   EXPECT_GT(data.nFileSizeLow, 3u * kWhole.right * kWhole.bottom);

@@ -1,6 +1,5 @@
 // Byte images of the files the File tests read: VxDs (LE executables with a
 // 16-bit version resource), PE and NE executables, icon and cursor files.
-// Built here, never taken from elsewhere.
 #pragma once
 
 #include <windows.h>
@@ -23,21 +22,21 @@ struct VersionNode {
   std::vector<VersionNode> children;
 };
 Bytes Serialize(const VersionNode& node);
-
-// The fixed file information of the given file version.
 Bytes FixedFileInfo(DWORD versionMS, DWORD versionLS);
+// "VS_VERSION_INFO" with the fixed information of that version and children.
+Bytes VersionData(DWORD versionMS, DWORD versionLS, const std::vector<VersionNode>& children);
 // "VarFileInfo" holding "Translation" with the given 32-bit entries.
 VersionNode VarFileInfo(const std::vector<uint32_t>& translations);
 // A StringFileInfo with one string table, to stand in the walk's way.
 VersionNode StringFileInfo();
-// The version 4.0.950.1 with the translation 1033 / 1252, 172 bytes.
+// The version 4.0.950.1 with the translation 1033 / 1252.
 Bytes StandardVersionData();
+constexpr DWORD kStandardSize = 172;
 
-// An LE executable whose Windows resource holds versionData. The fields
-// let a test make the header lie: a resource length of 0 says there is no
-// resource, and without placeResource the file ends after the LE header.
+// An LE executable whose Windows resource holds versionData. The fields make
+// the header lie: a resource length of 0 says there is none, and without
+// placeResource the file ends after the LE header.
 struct VxdLayout {
-  uint32_t headerOffset = 0x80;
   uint32_t signature = 0x0000454C;
   uint32_t resourceOffset = 0x200;
   uint32_t resourceLength = 0xFFFFFFFF;  // 12 + data size
@@ -48,11 +47,10 @@ Bytes Vxd(const Bytes& versionData, const VxdLayout& layout = VxdLayout());
 
 // A PE image whose COFF header has the given characteristics.
 Bytes PEImage(uint16_t characteristics);
-// A 16-bit (NE) executable.
 Bytes NEImage();
 // Files beginning with the words 0, type, 1.
-Bytes IconFile();
-Bytes CursorFile();
+inline Bytes IconFile() { return {0, 0, 1, 0, 1, 0}; }
+inline Bytes CursorFile() { return {0, 0, 2, 0, 1, 0}; }
 
 bool WriteFile(const std::wstring& path, const Bytes& bytes);
 Bytes ReadFile(const std::wstring& path);

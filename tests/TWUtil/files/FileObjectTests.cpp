@@ -1,10 +1,12 @@
-// The File object through COM: copy, exists, file type, UTF-16 mark and the
-// code-page checks, with the bad input a script may hand it.
+// The File object through COM and the content probes behind FileType: copy,
+// exists, file type, UTF-16 mark and the code-page checks, with the bad
+// input a script may hand it.
 #include <gtest/gtest.h>
 #include <objsafe.h>
 
 #include "FileFixtures.h"
 #include "FileTestSupport.h"
+#include "capture/ExecutableProbes.h"
 #include "support/TestSupport.h"
 
 using filefixtures::Bytes;
@@ -12,17 +14,37 @@ using twutil::Bstr;
 
 namespace {
 
-constexpr VARIANT_BOOL kTrue = VARIANT_TRUE;
-constexpr VARIANT_BOOL kFalse = VARIANT_FALSE;
+constexpr VARIANT_BOOL kTrue = VARIANT_TRUE, kFalse = VARIANT_FALSE;
+
+TEST(ExecutableFormat, TellsTheSignatureAtTheNewHeaderOrPlainDos) {
+  Bytes pe = filefixtures::PEImage(0x0102), notPe = pe;
+  notPe[0x82] = 1;  // "PE" not followed by two zero bytes
+  const std::pair<Bytes, long> cases[] = {
+      {pe, 0x4550},
+      {filefixtures::NEImage(), 0x454E},
+      {filefixtures::Vxd(filefixtures::StandardVersionData()), 0x454C},
+      {notPe, 0x5A4D},
+      {Bytes(pe.begin(), pe.begin() + 0x40), 0x5A4D},  // the offset points at the end
+      {Bytes{'M', 'Z', 0, 0}, 0x5A4D},                 // no room for the offset
+      {Bytes(), 0},
+      {Bytes{'Z', 'M', 0, 0}, 0},
+      {filefixtures::IconFile(), 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(twutil::GetExecutableFormat(twutil::ByteSpan(c.first.data(), c.first.size())),
+              c.second);
+  for (uint32_t offset : {0xFFFFFFFFu, 0xFFFFFFFCu, 0x7FFFFFFFu, 0x240u}) {
+    filefixtures::PutU32(&pe, 0x3C, offset);
+    EXPECT_EQ(twutil::GetExecutableFormat(twutil::ByteSpan(pe.data(), pe.size())), 0x5A4D);
+  }
+}
 
 class FileObject : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(file_); }
-
   std::wstring Write(const std::wstring& name, const Bytes& bytes) {
-    std::wstring path = dir_.Path() + name;
-    EXPECT_TRUE(filefixtures::WriteFile(path, bytes));
-    return path;
+    EXPECT_TRUE(filefixtures::WriteFile(dir_.Path() + name, bytes));
+    return dir_.Path() + name;
   }
   LONG Copy(const std::wstring& from, const std::wstring& to, VARIANT_BOOL overwrite) {
     LONG result = 99;
@@ -30,174 +52,144 @@ class FileObject : public ::testing::Test {
               S_OK);
     return result;
   }
-  VARIANT_BOOL Exists(BSTR path) {
-    VARIANT_BOOL exists = 7;
-    EXPECT_EQ(file_->FileExists(path, &exists), S_OK);
-    return exists;
+  // Every check of a path: Exists, FileType, IsFileUnicode, and the probes.
+  struct Answers {
+    VARIANT_BOOL exists = 7, unicode = 7;
+    EnumFileType type = EnumFileType(-5);
+    long kind = 0;
+    bool icon = false;
+  };
+  Answers Check(const wchar_t* path) {
+    Answers a;
+    Bstr name(path);
+    EXPECT_EQ(file_->FileExists(name.Get(), &a.exists), S_OK);
+    EXPECT_EQ(file_->FileType(name.Get(), &a.type), S_OK);
+    EXPECT_EQ(file_->IsFileUnicode(name.Get(), &a.unicode), S_OK);
+    a.kind = twutil::GetPEFileKind(path, nullptr);
+    a.icon = twutil::IsIconFile(path);
+    return a;
   }
-  EnumFileType TypeOf(BSTR path) {
-    EnumFileType type = static_cast<EnumFileType>(-5);
-    EXPECT_EQ(file_->FileType(path, &type), S_OK);
-    return type;
-  }
-  EnumFileType TypeOf(const std::wstring& path) { return TypeOf(Bstr(path.c_str()).Get()); }
-  VARIANT_BOOL IsUnicode(BSTR path) {
-    VARIANT_BOOL unicode = 7;
-    EXPECT_EQ(file_->IsFileUnicode(path, &unicode), S_OK);
-    return unicode;
-  }
-  VARIANT_BOOL IsUnicode(const std::wstring& path) { return IsUnicode(Bstr(path.c_str()).Get()); }
-  VARIANT_BOOL Supported(BSTR codePage) {
-    VARIANT_BOOL supported = 7;
-    EXPECT_EQ(file_->IsCPSupported(codePage, &supported), S_OK);
-    return supported;
-  }
-  VARIANT_BOOL Installed(BSTR codePage) {
-    VARIANT_BOOL installed = 7;
-    EXPECT_EQ(file_->IsCPInstalled(codePage, &installed), S_OK);
-    return installed;
-  }
+  Answers Check(const std::wstring& path) { return Check(path.c_str()); }
 
   twutil::ComPtr<IFileSys> file_ = filetest::CreateFileObject();
   twtest::TempDir dir_;
 };
 
-TEST_F(FileObject, CopyHonoursOverwrite) {
-  std::wstring source = Write(L"source.txt", Bytes{'n', 'e', 'w'});
-  std::wstring target = dir_.Path() + L"target.txt";
+TEST_F(FileObject, CopyHonoursOverwriteAndFailsWithMinusOne) {
+  std::wstring source = Write(L"source.txt", {'n', 'e', 'w'}), target = dir_.Path() + L"t.txt";
   EXPECT_EQ(Copy(source, target, kFalse), 0);
-  EXPECT_EQ(filefixtures::ReadFile(target), (Bytes{'n', 'e', 'w'}));
-
-  Write(L"target.txt", Bytes{'o', 'l', 'd'});
+  Write(L"t.txt", {'o', 'l', 'd'});
   EXPECT_EQ(Copy(source, target, kFalse), -1);
   EXPECT_EQ(filefixtures::ReadFile(target), (Bytes{'o', 'l', 'd'}));
-  EXPECT_EQ(Copy(source, target, kTrue), 0);
+  EXPECT_EQ(Copy(source, target, 1), 0);  // anything but FALSE overwrites
   EXPECT_EQ(filefixtures::ReadFile(target), (Bytes{'n', 'e', 'w'}));
-  // Any value other than FALSE overwrites.
-  Write(L"target.txt", Bytes{'o', 'l', 'd'});
-  EXPECT_EQ(Copy(source, target, 1), 0);
-  EXPECT_EQ(filefixtures::ReadFile(target), (Bytes{'n', 'e', 'w'}));
-}
 
-TEST_F(FileObject, CopyFailuresGiveMinusOne) {
-  std::wstring source = Write(L"source.txt", Bytes{'x'});
   EXPECT_EQ(Copy(dir_.Path() + L"missing.txt", dir_.Path() + L"t1.txt", kTrue), -1);
   EXPECT_EQ(Copy(dir_.Path(), dir_.Path() + L"t2.txt", kTrue), -1);
   EXPECT_EQ(Copy(source, dir_.Path() + std::wstring(300, L'n'), kTrue), -1);
   EXPECT_EQ(Copy(source, dir_.Path() + L"no such folder\\t.txt", kTrue), -1);
-  {
-    filetest::LockedFile lock(source);
-    ASSERT_TRUE(lock.Locked());
-    EXPECT_EQ(Copy(source, dir_.Path() + L"t3.txt", kTrue), -1);
-  }
+  twutil::Handle lock = filetest::Lock(source);
+  EXPECT_EQ(Copy(source, dir_.Path() + L"t3.txt", kTrue), -1);
   LONG result = 99;
   EXPECT_EQ(file_->FileCopy(nullptr, nullptr, kTrue, &result), S_OK);
-  EXPECT_EQ(result, -1);
-  EXPECT_EQ(file_->FileCopy(Bstr(source.c_str()).Get(), nullptr, kFalse, &result), S_OK);
   EXPECT_EQ(result, -1);
   EXPECT_EQ(file_->FileCopy(nullptr, nullptr, kTrue, nullptr), S_OK);
 }
 
-TEST_F(FileObject, ExistsForFilesAndFolders) {
-  std::wstring path = Write(L"here.txt", Bytes{'x'});
-  EXPECT_EQ(Exists(Bstr(path.c_str()).Get()), kTrue);
-  EXPECT_EQ(Exists(Bstr(dir_.Path().c_str()).Get()), kTrue);
-  filetest::LockedFile lock(path);
-  EXPECT_EQ(Exists(Bstr(path.c_str()).Get()), kTrue);
-
-  EXPECT_EQ(Exists(Bstr(L"").Get()), kFalse);
-  EXPECT_EQ(Exists(nullptr), kFalse);
-  EXPECT_EQ(Exists(Bstr((dir_.Path() + L"gone.txt").c_str()).Get()), kFalse);
-  EXPECT_EQ(Exists(Bstr((dir_.Path() + std::wstring(300, L'e')).c_str()).Get()), kFalse);
-  EXPECT_EQ(file_->FileExists(nullptr, nullptr), S_OK);
-}
-
-TEST_F(FileObject, FileTypeOfExecutablesAndIcons) {
-  EXPECT_EQ(TypeOf(Write(L"lib.dll", filefixtures::PEImage(0x2102))), eftDLL);
-  EXPECT_EQ(TypeOf(Write(L"app.exe", filefixtures::PEImage(0x0102))), eftEXE);
-  EXPECT_EQ(TypeOf(twtest::LibraryPath()), eftDLL);
-  EXPECT_EQ(TypeOf(twtest::BinDir() + L"Demo32.exe"), eftEXE);
-  EXPECT_EQ(TypeOf(Write(L"a.ico", filefixtures::IconFile())), eftICO);
-  // The probe reads contents, not names.
-  EXPECT_EQ(TypeOf(Write(L"icon.dll", filefixtures::IconFile())), eftICO);
-}
-
-TEST_F(FileObject, FileTypeUnknownIsOneHundred) {
+TEST_F(FileObject, TypeUnicodeAndExistenceFollowTheContents) {
   EXPECT_EQ(static_cast<int>(eftUnknown), 100);
-  EXPECT_EQ(TypeOf(Write(L"a.cur", filefixtures::CursorFile())), eftUnknown);
-  EXPECT_EQ(TypeOf(Write(L"old.exe", filefixtures::NEImage())), eftUnknown);
-  EXPECT_EQ(TypeOf(Write(L"drv.vxd", filefixtures::Vxd(filefixtures::StandardVersionData()))),
-            eftUnknown);
-  EXPECT_EQ(TypeOf(Write(L"flagless.exe", filefixtures::PEImage(0x0100))), eftUnknown);
-  EXPECT_EQ(TypeOf(Write(L"text.txt", Bytes{'h', 'i'})), eftUnknown);
-  EXPECT_EQ(TypeOf(Write(L"empty.dll", Bytes())), eftUnknown);
-  EXPECT_EQ(TypeOf(dir_.Path() + L"missing.dll"), eftUnknown);
-  EXPECT_EQ(TypeOf(dir_.Path()), eftUnknown);
-  EXPECT_EQ(TypeOf(dir_.Path() + std::wstring(300, L'f')), eftUnknown);
-  EXPECT_EQ(TypeOf(nullptr), eftUnknown);
-  std::wstring locked = Write(L"locked.dll", filefixtures::PEImage(0x2102));
-  filetest::LockedFile lock(locked);
-  EXPECT_EQ(TypeOf(locked), eftUnknown);
-}
+  Bytes cut = filefixtures::PEImage(0x2102);  // the flags lie past the end
+  cut.resize(0x80 + 4 + 19);
+  const struct {
+    const wchar_t* name;
+    Bytes bytes;
+    EnumFileType type;
+    long kind;
+    bool icon;
+    VARIANT_BOOL unicode;
+  } cases[] = {
+      {L"lib.dll", filefixtures::PEImage(0x2102), eftDLL, 1, false, kFalse},
+      {L"app.exe", filefixtures::PEImage(0x0102), eftEXE, 0, false, kFalse},
+      {L"both.exe", filefixtures::PEImage(0x2000), eftDLL, 1, false, kFalse},
+      {L"flagless.exe", filefixtures::PEImage(0x0100), eftUnknown, -2, false, kFalse},
+      {L"cut.dll", cut, eftUnknown, -2, false, kFalse},
+      {L"old.exe", filefixtures::NEImage(), eftUnknown, -2, false, kFalse},
+      {L"drv.vxd", filefixtures::Vxd(filefixtures::StandardVersionData()), eftUnknown, -2, false,
+       kFalse},
+      {L"icon.dll", filefixtures::IconFile(), eftICO, -2, true, kFalse},  // contents, not names
+      {L"short.ico", {0, 0, 1, 0}, eftICO, -2, true, kFalse},
+      {L"a.cur", filefixtures::CursorFile(), eftUnknown, -2, false, kFalse},
+      {L"b.ico", {1, 0, 1, 0}, eftUnknown, -2, false, kFalse},
+      {L"c.ico", {0, 0, 1}, eftUnknown, -2, false, kFalse},
+      {L"empty.dll", {}, eftUnknown, -2, false, kFalse},
+      {L"le.txt", {0xFF, 0xFE, 'a', 0}, eftUnknown, -2, false, kTrue},
+      {L"mark.txt", {0xFF, 0xFE}, eftUnknown, -2, false, kTrue},
+      {L"ctrlz.txt", {0xFF, 0xFE, 0x1A, 0}, eftUnknown, -2, false, kTrue},
+      {L"ff.txt", {0xFF}, eftUnknown, -2, false, kFalse},
+      {L"be.txt", {0xFE, 0xFF, 0, 'a'}, eftUnknown, -2, false, kFalse},
+      {L"utf8.txt", {0xEF, 0xBB, 0xBF, 'a'}, eftUnknown, -2, false, kFalse},
+  };
+  for (const auto& c : cases) {
+    Answers a = Check(Write(c.name, c.bytes));
+    EXPECT_EQ(a.exists, kTrue) << c.name;
+    EXPECT_EQ(a.type, c.type) << c.name;
+    EXPECT_EQ(a.kind, c.kind) << c.name;
+    EXPECT_EQ(a.icon, c.icon) << c.name;
+    EXPECT_EQ(a.unicode, c.unicode) << c.name;
+  }
+  EXPECT_EQ(Check(twtest::LibraryPath()).type, eftDLL);
+  EXPECT_EQ(Check(twtest::BinDir() + L"Demo32.exe").type, eftEXE);
 
-TEST_F(FileObject, FileTypeWithoutOutPointerIsEPointer) {
-  EXPECT_EQ(file_->FileType(Bstr(twtest::LibraryPath().c_str()).Get(), nullptr), E_POINTER);
+  // Nothing to read: a folder exists, the rest does not.
+  for (const std::wstring& path : {dir_.Path() + L"missing.dll", dir_.Path(),
+                                   dir_.Path() + std::wstring(300, L'f'), std::wstring()}) {
+    Answers a = Check(path.empty() ? nullptr : path.c_str());
+    EXPECT_EQ(a.exists, path == dir_.Path() ? kTrue : kFalse) << path.c_str();
+    EXPECT_EQ(a.type, eftUnknown);
+    EXPECT_EQ(a.kind, -2);
+    EXPECT_FALSE(a.icon);
+    EXPECT_EQ(a.unicode, kFalse);
+  }
+  // A file others hold open without sharing still exists but cannot be read.
+  twutil::Handle lock = filetest::Lock(Write(L"locked.dll", {0xFF, 0xFE}));
+  Answers locked = Check(dir_.Path() + L"locked.dll");
+  EXPECT_EQ(locked.exists, kTrue);
+  EXPECT_EQ(locked.unicode, kFalse);
   EXPECT_EQ(file_->FileType(nullptr, nullptr), E_POINTER);
-}
-
-TEST_F(FileObject, UnicodeOnlyWithTheLittleEndianMark) {
-  EXPECT_EQ(IsUnicode(Write(L"le.txt", Bytes{0xFF, 0xFE, 'a', 0})), kTrue);
-  EXPECT_EQ(IsUnicode(Write(L"mark.txt", Bytes{0xFF, 0xFE})), kTrue);
-  EXPECT_EQ(IsUnicode(Write(L"ctrlz.txt", Bytes{0xFF, 0xFE, 0x1A, 0})), kTrue);
-
-  EXPECT_EQ(IsUnicode(Write(L"ff.txt", Bytes{0xFF})), kFalse);
-  EXPECT_EQ(IsUnicode(Write(L"be.txt", Bytes{0xFE, 0xFF, 0, 'a'})), kFalse);
-  EXPECT_EQ(IsUnicode(Write(L"utf8.txt", Bytes{0xEF, 0xBB, 0xBF, 'a'})), kFalse);
-  EXPECT_EQ(IsUnicode(Write(L"nomark.txt", Bytes{'a', 0, 'b', 0})), kFalse);
-  EXPECT_EQ(IsUnicode(Write(L"empty.txt", Bytes())), kFalse);
-  EXPECT_EQ(IsUnicode(dir_.Path() + L"missing.txt"), kFalse);
-  EXPECT_EQ(IsUnicode(dir_.Path()), kFalse);
-  EXPECT_EQ(IsUnicode(dir_.Path() + std::wstring(300, L'u')), kFalse);
-  EXPECT_EQ(IsUnicode(nullptr), kFalse);
+  EXPECT_EQ(file_->FileExists(nullptr, nullptr), S_OK);
   EXPECT_EQ(file_->IsFileUnicode(nullptr, nullptr), S_OK);
 }
 
-TEST_F(FileObject, UnicodeNamesGoThroughTheConversionCodePage) {
-  // A name the ANSI code page can spell is found; one it cannot is not.
-  EXPECT_EQ(IsUnicode(Write(L"caf\u00E9.txt", Bytes{0xFF, 0xFE})),
-            GetACP() == 1252 ? kTrue : kFalse);
-  EXPECT_EQ(IsUnicode(Write(L"\u0436\u4E2D.txt", Bytes{0xFF, 0xFE})), kFalse);
-}
-
-TEST_F(FileObject, UnicodeCheckReadsFilesOthersHaveOpen) {
-  std::wstring path = Write(L"shared.txt", Bytes{0xFF, 0xFE});
+TEST_F(FileObject, UnicodeCheckReadsSharedFilesAndNamesGoThroughTheCodePage) {
+  std::wstring path = Write(L"shared.txt", {0xFF, 0xFE});
   twutil::Handle writer(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(writer.Valid());
-  EXPECT_EQ(IsUnicode(path), kTrue);
-  filetest::LockedFile lock(Write(L"locked.txt", Bytes{0xFF, 0xFE}));
-  EXPECT_EQ(IsUnicode(dir_.Path() + L"locked.txt"), kFalse);
+  EXPECT_EQ(Check(path).unicode, kTrue);
+  // A name the ANSI code page can spell is found; one it cannot is not.
+  EXPECT_EQ(Check(Write(L"caf\u00E9.txt", {0xFF, 0xFE})).unicode,
+            GetACP() == 1252 ? kTrue : kFalse);
+  EXPECT_EQ(Check(Write(L"\u0436\u4E2D.txt", {0xFF, 0xFE})).unicode, kFalse);
 }
 
 TEST_F(FileObject, CodePageTextsMustMatchExactly) {
-  EXPECT_EQ(Supported(Bstr(L"1252").Get()), kTrue);
-  EXPECT_EQ(Supported(Bstr(L"437").Get()), kTrue);
-  EXPECT_EQ(Installed(Bstr(L"1252").Get()), kTrue);
-  for (const wchar_t* text : {L" 1252", L"01252", L"1252 ", L"1252.0", L"99999", L"", L"-1"}) {
-    EXPECT_EQ(Supported(Bstr(text).Get()), kFalse) << text;
-    EXPECT_EQ(Installed(Bstr(text).Get()), kFalse) << text;
-  }
-  EXPECT_EQ(Supported(nullptr), kFalse);
-  EXPECT_EQ(Installed(nullptr), kFalse);
-  EXPECT_EQ(Supported(Bstr(std::wstring(300, L'1').c_str()).Get()), kFalse);
+  auto both = [&](BSTR text) {
+    VARIANT_BOOL supported = 7, installed = 7;
+    EXPECT_EQ(file_->IsCPSupported(text, &supported), S_OK);
+    EXPECT_EQ(file_->IsCPInstalled(text, &installed), S_OK);
+    return supported == kTrue && installed == kTrue ? 2
+                                                    : supported == kFalse && installed == kFalse;
+  };
+  EXPECT_EQ(both(Bstr(L"1252").Get()), 2);
+  EXPECT_EQ(both(Bstr(L"437").Get()), 2);
+  for (const wchar_t* text : {L" 1252", L"01252", L"1252 ", L"1252.0", L"99999", L"", L"-1"})
+    EXPECT_EQ(both(Bstr(text).Get()), 1) << text;
+  EXPECT_EQ(both(nullptr), 1);
+  EXPECT_EQ(both(Bstr(std::wstring(300, L'1').c_str()).Get()), 1);
   EXPECT_EQ(file_->IsCPSupported(nullptr, nullptr), S_OK);
-}
 
-TEST_F(FileObject, OffersSafetyForScripts) {
   twutil::ComPtr<IObjectSafety> safety;
   ASSERT_EQ(file_->QueryInterface(IID_IObjectSafety, safety.PutVoid()), S_OK);
-  DWORD supported = 0;
-  DWORD enabled = 9;
+  DWORD supported = 0, enabled = 9;
   EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IFileSys, &supported, &enabled), S_OK);
   EXPECT_EQ(supported, 3u);
   EXPECT_EQ(enabled, 0u);

@@ -16,12 +16,11 @@ namespace filetest {
 
 twutil::ComPtr<IFileSys> CreateFileObject();
 
-// Whether this process can make windows at all (Wine needs a display
-// driver; ctest sets up the null driver for this suite).
+// Whether this process can make windows at all (Wine needs a display driver).
 bool WindowsAvailable();
 
-// Sets HKLM "Software\Tarnwick\Harbor\3.5" "Install Location" (or removes
-// it) for the life of the object, and removes it again afterwards.
+// Sets HKLM "Software\Tarnwick\Harbor\3.5" "Install Location" (or removes it
+// for null) and removes it again at the end.
 class InstallLocation {
  public:
   explicit InstallLocation(const std::wstring* folder);
@@ -30,24 +29,19 @@ class InstallLocation {
   InstallLocation& operator=(const InstallLocation&) = delete;
 };
 
-// A file held open with no sharing, so that nobody else can open it.
-class LockedFile {
- public:
-  explicit LockedFile(const std::wstring& path);
-  bool Locked() const { return handle_.Valid(); }
+// The file held open with no sharing, so that nobody else can open it.
+inline twutil::Handle Lock(const std::wstring& path) {
+  return twutil::Handle(
+      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+}
 
- private:
-  twutil::Handle handle_;
-};
-
-// Watches, from a thread of its own, for a top-level window of the given
-// class (and title, when given) owned by process (any process for 0); when one appears it reads
-// the texts of its "Static" children and then closes it (OK for a dialog,
-// WM_CLOSE otherwise). Stop() (or the destructor) ends the watch.
+// Watches, from a thread of its own, for a visible top-level window of the
+// class and title, owned by process (any for 0); reads the texts of its
+// "Static" children and closes it (OK for a dialog, WM_CLOSE otherwise).
 class WindowWatcher {
  public:
   WindowWatcher(const wchar_t* windowClass, const wchar_t* title, DWORD process);
-  ~WindowWatcher();
+  ~WindowWatcher() { Stop(); }
   WindowWatcher(const WindowWatcher&) = delete;
   WindowWatcher& operator=(const WindowWatcher&) = delete;
 
@@ -62,20 +56,12 @@ class WindowWatcher {
  private:
   void Watch();
 
-  std::wstring windowClass_;
-  std::wstring title_;
+  std::wstring class_, title_;
   DWORD process_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> seen_{false};
+  std::atomic<bool> stop_{false}, seen_{false};
   bool hadIcon_ = false;
   std::wstring text_;
   std::thread thread_;
-};
-
-// The error box that a failed log write shows, watched in this process.
-class ErrorBoxWatcher : public WindowWatcher {
- public:
-  ErrorBoxWatcher() : WindowWatcher(L"#32770", L"Error", GetCurrentProcessId()) {}
 };
 
 }  // namespace filetest

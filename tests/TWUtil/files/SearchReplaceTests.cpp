@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "FileFixtures.h"
 #include "TWUtil.h"
 #include "support/TestSupport.h"
 
@@ -18,24 +19,19 @@ Bstr B(const std::wstring& text) { return Bstr(text.data(), static_cast<UINT>(te
 HANDLE Open(const std::wstring& path, DWORD access, DWORD share, DWORD how) {
   return CreateFileW(path.c_str(), access, share, nullptr, how, 0, nullptr);
 }
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-  Handle file(Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS));
-  DWORD written = 0;
-  ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr));
-}
-std::string ReadBytes(const std::wstring& path) {
-  Handle file(Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
-  if (!file.Valid()) return "(missing)";
-  std::string bytes(GetFileSize(file.Get(), nullptr), '\0');
-  DWORD got = 0;
-  if (!bytes.empty()) ReadFile(file.Get(), &bytes[0], DWORD(bytes.size()), &got, nullptr);
-  return bytes;
-}
 
 class SearchReplace : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(Create(CLSID_SearchReplace, &sr_), S_OK); }
   std::wstring In(const std::wstring& name) const { return dir_.Path() + name; }
+  void Write(const std::wstring& name, const std::string& bytes) {
+    ASSERT_TRUE(filefixtures::WriteFile(In(name), filefixtures::Bytes(bytes.begin(), bytes.end())));
+  }
+  std::string Read(const std::wstring& name) {
+    if (GetFileAttributesW(In(name).c_str()) == INVALID_FILE_ATTRIBUTES) return "(missing)";
+    filefixtures::Bytes bytes = filefixtures::ReadFile(In(name));
+    return std::string(bytes.begin(), bytes.end());
+  }
   HRESULT Run(const std::wstring& source, const std::wstring& dest, const std::wstring& search,
               const std::wstring& replacement) {
     return sr_->SearchAndReplace(B(source).Get(), B(dest).Get(), B(search).Get(),
@@ -43,9 +39,9 @@ class SearchReplace : public ::testing::Test {
   }
   std::string Replaced(const std::string& text, const std::wstring& search,
                        const std::wstring& replacement) {
-    WriteBytes(In(L"src"), text);
+    Write(L"src", text);
     EXPECT_EQ(Run(In(L"src"), In(L"dst"), search, replacement), S_OK);
-    return ReadBytes(In(L"dst"));
+    return Read(L"dst");
   }
   std::wstring PathAfter(const std::wstring& put) {
     sr_->put_DefaultPath(B(put).Get());
@@ -64,10 +60,13 @@ TEST_F(SearchReplace, ReplacesLeftToRightWithoutOverlapOrRescan) {
   EXPECT_EQ(Replaced("abcABC", L"ABC", L""), "abc");  // letter case matters
   EXPECT_EQ(Replaced("short", L"longer than the text", L"x"), "short");
   EXPECT_EQ(Replaced("unchanged", L"", L"x"), "unchanged");  // empty search text copies
-  WriteBytes(In(L"src"), "a-b");
   EXPECT_EQ(sr_->SearchAndReplace(B(In(L"src")).Get(), B(In(L"dst")).Get(), nullptr, nullptr),
             S_OK);
-  EXPECT_EQ(ReadBytes(In(L"dst")), "a-b");
+  EXPECT_EQ(Read(L"dst"), "unchanged");
+  // Around the write buffer.
+  std::string text(3u << 20, 'q'), expected = text;
+  for (int i = 0; i < 200000; ++i) text += "ab<OLD>", expected += "ab[new!]";
+  EXPECT_TRUE(Replaced(text, L"<OLD>", L"[new!]") == expected);
 }
 
 TEST_F(SearchReplace, CopiesBytesUpToTheFirstNulInTheAnsiCodePage) {
@@ -85,35 +84,25 @@ TEST_F(SearchReplace, CopiesBytesUpToTheFirstNulInTheAnsiCodePage) {
   EXPECT_EQ(Replaced("why?", L"\x4E00", L"!"), "why!");  // lacking characters become "?"
 }
 
-TEST_F(SearchReplace, LargeFilesAroundTheWriteBuffer) {
-  std::string text(3u << 20, 'q'), expected = text;
-  for (int i = 0; i < 200000; ++i) text += "ab<OLD>", expected += "ab[new!]";
-  EXPECT_TRUE(Replaced(text, L"<OLD>", L"[new!]") == expected);
-}
-
-TEST_F(SearchReplace, UnopenableFilesAreInvalidArguments) {
-  WriteBytes(In(L"src"), "source");
-  WriteBytes(In(L"dst"), "old");
+TEST_F(SearchReplace, UnopenableFilesAreInvalidArgumentsAndFailedIOFailures) {
+  Write(L"src", "source");
+  Write(L"dst", "old");
   CreateDirectoryW(In(L"dir").c_str(), nullptr);
   EXPECT_EQ(Run(In(L"no dir\\src"), In(L"new"), L"s", L"x"), E_INVALIDARG);
   EXPECT_EQ(Run(In(L"dir"), In(L"new"), L"s", L"x"), E_INVALIDARG);
-  EXPECT_EQ(ReadBytes(In(L"new")), "(missing)");
+  EXPECT_EQ(Read(L"new"), "(missing)");
   EXPECT_EQ(Run(In(L"made"), In(L"no dir\\dst"), L"s", L"x"), E_INVALIDARG);
-  EXPECT_EQ(ReadBytes(In(L"made")), "");  // the missing source was created first
+  EXPECT_EQ(Read(L"made"), "");  // the missing source was created first
   EXPECT_EQ(Run(In(L"src"), In(L"dir"), L"s", L"x"), E_INVALIDARG);
   EXPECT_EQ(Run(In(L"src"), In(L"src"), L"s", L"x"), E_INVALIDARG);
   for (const wchar_t* held : {L"src", L"dst"}) {
     Handle open(Open(In(held), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
     EXPECT_EQ(Run(In(L"src"), In(L"dst"), L"s", L"x"), E_INVALIDARG) << held;
   }
-  EXPECT_EQ(ReadBytes(In(L"src")), "source");
-  EXPECT_EQ(ReadBytes(In(L"dst")), "old");
+  EXPECT_EQ(Read(L"src") + Read(L"dst"), "sourceold");
   EXPECT_EQ(Run(In(L"absent"), In(L"dst"), L"a", L"b"), S_OK);
-  EXPECT_EQ(ReadBytes(In(L"absent")), "");
-  EXPECT_EQ(ReadBytes(In(L"dst")), "");
-}
+  EXPECT_EQ(Read(L"absent") + Read(L"dst"), "");
 
-TEST_F(SearchReplace, FailedReadsAndWritesAreFailures) {
   {  // sparse: reported as 5 GB without using the space
     Handle huge(Open(In(L"huge"), GENERIC_WRITE, 0, CREATE_ALWAYS));
     LARGE_INTEGER size;
@@ -121,13 +110,13 @@ TEST_F(SearchReplace, FailedReadsAndWritesAreFailures) {
     ASSERT_TRUE(SetFilePointerEx(huge.Get(), size, nullptr, FILE_BEGIN) &&
                 SetEndOfFile(huge.Get()));
   }
-  WriteBytes(In(L"dst"), "old");
+  Write(L"dst", "old");
   EXPECT_EQ(Run(In(L"huge"), In(L"dst"), L"a", L"b"), E_FAIL);
-  EXPECT_EQ(ReadBytes(In(L"dst")), "");
+  EXPECT_EQ(Read(L"dst"), "");
   // Every write to the host's /dev/full fails for want of space.
   if (!Handle(Open(L"Z:\\dev\\full", GENERIC_WRITE, 0, OPEN_EXISTING)).Valid())
     GTEST_SKIP() << "no /dev/full";
-  WriteBytes(In(L"src"), std::string(100000, 'w'));
+  Write(L"src", std::string(100000, 'w'));
   EXPECT_EQ(Run(In(L"src"), L"Z:\\dev\\full", L"w", L"ww"), E_FAIL);
 }
 
@@ -135,19 +124,19 @@ TEST_F(SearchReplace, BareNamesGoBelowTheDefaultPathAsItIs) {
   wchar_t saved[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, saved);
   SetCurrentDirectoryW(dir_.Path().c_str());
-  WriteBytes(In(L"src"), "one two");
-  WriteBytes(In(L"pre_src"), "one prefixed");
+  Write(L"src", "one two");
+  Write(L"pre_src", "one prefixed");
   EXPECT_EQ(Run(L"src", L"dst1", L"one", L"1"), S_OK);  // initially ".\"
   sr_->put_DefaultPath(B(L"pre_").Get());               // no backslash gets added
   EXPECT_EQ(Run(L"src", L"dst2", L"one", L"1"), S_OK);
   SetCurrentDirectoryW(saved);
-  EXPECT_EQ(ReadBytes(In(L"dst1")), "1 two");
-  EXPECT_EQ(ReadBytes(In(L"pre_dst2")), "1 prefixed");
+  EXPECT_EQ(Read(L"dst1"), "1 two");
+  EXPECT_EQ(Read(L"pre_dst2"), "1 prefixed");
 
   sr_->put_DefaultPath(B(dir_.Path()).Get());
   CreateDirectoryW(In(L"sub").c_str(), nullptr);
   EXPECT_EQ(Run(L"src", L"sub/out", L"two", L"2"), S_OK);  // "/" is no folder separator here
-  EXPECT_EQ(ReadBytes(In(L"sub\\out")), "one 2");
+  EXPECT_EQ(Read(L"sub\\out"), "one 2");
   std::wstring fits(259 - dir_.Path().size(), L'f');
   EXPECT_EQ(Run(fits + L"g", L"dst", L"a", L"b"), E_INVALIDARG);
   EXPECT_EQ(Run(L"src", fits + L"g", L"a", L"b"), E_INVALIDARG);

@@ -7,8 +7,6 @@
 
 using twutil::Bstr;
 
-namespace {
-
 TEST(ShowDemo, StartsTheDemoWithParametersAndFolder) {
   ASSERT_TRUE(filetest::WindowsAvailable()) << "no display driver: the demo cannot be seen";
   twutil::ComPtr<IFileSys> file = filetest::CreateFileObject();
@@ -23,12 +21,5 @@ TEST(ShowDemo, StartsTheDemoWithParametersAndFolder) {
   EXPECT_EQ(success, VARIANT_TRUE);
   ASSERT_TRUE(watcher.WaitSeen(15000));
   EXPECT_EQ(watcher.Text(), L"Project: My Project.twp\r\nFolder: " + folder);
-}
-
-TEST(ShowDemo, NullArgumentsAreHarmless) {
-  twutil::ComPtr<IFileSys> file = filetest::CreateFileObject();
-  ASSERT_TRUE(file);
   EXPECT_EQ(file->ShowDemo(nullptr, Bstr(L"/seconds:0").Get(), nullptr), S_OK);
 }
-
-}  // namespace

@@ -15,13 +15,6 @@ Sub Expect(label, actual, expected)
   End If
 End Sub
 
-Sub MakeFile(name, text)
-  Dim f
-  Set f = fso.CreateTextFile(dir & name, True)
-  f.Write text
-  f.Close
-End Sub
-
 Function Contents(name)
   Contents = "(missing)"
   If fso.FileExists(dir & name) Then
@@ -42,30 +35,26 @@ dir = fso.BuildPath(fso.GetSpecialFolder(2), "twsr_script")
 If fso.FolderExists(dir) Then fso.DeleteFolder dir, True
 fso.CreateFolder dir
 dir = dir & "\"
-
-MakeFile "src.txt", "Setup.ini setup.ini setup.ini"
-Expect "replace", Outcome(dir & "src.txt", dir & "dst.txt", "setup", "install"), 0
-Expect "every exact occurrence", Contents("dst.txt"), "Setup.ini install.ini install.ini"
 source = dir & "src.txt"
+fso.CreateTextFile(source, True).Write "Setup.ini setup.ini setup.ini"
+
+Expect "replace", Outcome(source, dir & "dst.txt", "setup", "install"), 0
+Expect "every exact occurrence", Contents("dst.txt"), "Setup.ini install.ini install.ini"
 search = "Setup"
 sr.SearchAndReplace source, dir & "vars.txt", search, "X"
 Expect "arguments from variables", Contents("vars.txt"), "X.ini setup.ini setup.ini"
 Expect "missing source", Outcome(dir & "absent.txt", dir & "dst.txt", "a", "b"), 0
 Expect "is created empty", Contents("absent.txt") & "|" & Contents("dst.txt"), "|"
 Expect "missing folder", Outcome(dir & "nowhere\src.txt", dir & "new.txt", "a", "b"), INVALID_ARGUMENT
-Expect "same file twice", Outcome(source, source, "s", "t"), INVALID_ARGUMENT
 Set held = fso.OpenTextFile(source)
 Expect "source open elsewhere", Outcome(source, dir & "dst.txt", "a", "b"), INVALID_ARGUMENT
 held.Close
-Expect "source unchanged", Contents("src.txt"), "Setup.ini setup.ini setup.ini"
 
 Expect "initial default path", sr.DefaultPath, ".\"
 sr.DefaultPath = dir & "anything.txt"
 Expect "a file path leaves its folder", sr.DefaultPath, dir
 Expect "bare names", Outcome("src.txt", "bare.txt", "ini", "inf"), 0
 Expect "go below the default path", Contents("bare.txt"), "Setup.inf setup.inf setup.inf"
-sr.DefaultPath = "/folder\sub\"
-Expect "leading slash removed", sr.DefaultPath, "folder\sub\"
 
 fso.DeleteFolder Left(dir, Len(dir) - 1), True
 WScript.Echo passed & " passed, " & failed & " failed"

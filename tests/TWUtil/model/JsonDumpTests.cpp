@@ -12,183 +12,91 @@ using twutil::model::JsonEscape;
 
 namespace {
 
-void Put(IExtractComClass* item, HRESULT (STDMETHODCALLTYPE IExtractComClass::*put)(BSTR),
-         const wchar_t* text) {
-  Bstr value(text);
-  (item->*put)(value.Get());
+// The text without its line breaks and the indentation after them.
+std::string Squeezed(const std::string& text) {
+  std::string squeezed;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n') {
+      squeezed += text[i];
+      continue;
+    }
+    while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
+  }
+  return squeezed;
 }
 
-// One of everything: the tree a capture of a small server leaves.
-ComPtr<IExtractComponent> SmallTree() {
-  ComPtr<IExtractComponent> component = NewComponent(L"C:\\srv\\a.dll", L"[INSTALLDIR]");
-  ComPtr<IExtractTypeLibCol> typeLibs;
-  component->get_TypeLibCollection(typeLibs.Put());
-  ComPtr<IExtractTypeLibrary> typeLib;
-  AddKey(typeLibs.Get(), L"{L1}", &typeLib);
-  Bstr version(L"1.0");
-  typeLib->put_LibVersion(version.Get());
-  typeLib->put_LibLCID(9);
-
-  ComPtr<IExtractComClassCol> classes;
-  component->get_ComClassCollection(classes.Put());
-  ComPtr<IExtractComClass> comClass;
-  AddKey(classes.Get(), L"{C1}", &comClass);
-  Put(comClass.Get(), &IExtractComClass::put_Description, L"Thing \"one\"");
-  Put(comClass.Get(), &IExtractComClass::put_ProgID, L"A.Thing.1");
-  comClass->put_IconIndex(-2);
-  ComPtr<IExtractContextCol> contexts;
-  comClass->get_ContextCol(contexts.Put());
-  ComPtr<IExtractContextType> context;
-  AddKey(contexts.Get(), L"InprocServer32", &context);
-  context->put_DefInprocHandler(1);
-
-  ComPtr<IExtractAppIDCol> appIds;
-  component->get_AppInfoCollection(appIds.Put());
-  ComPtr<IExtractAppIDInfo> appId;
-  AddKey(appIds.Get(), L"{A1}", &appId);
-
-  ComPtr<IExtractProgIDCol> progIds;
-  component->get_ProgIDCollection(progIds.Put());
-  ComPtr<IExtractProgIDInfo> progId;
-  AddKey(progIds.Get(), L"A.Thing.1", &progId);
-  ComPtr<IExtractVerbCol> verbs;
-  progId->get_VerbCollection(verbs.Put());
-  ComPtr<IExtractVerbInfo> open, print;
-  AddKey(verbs.Get(), L"open", &open);
-  AddKey(verbs.Get(), L"print", &print);
-  Bstr argument(L"\"%1\""), peFile(L"c:\\srv\\a.exe");
-  open->putref_ProgID(progId.Get());
-  open->put_Argument(argument.Get());
-  open->put_PEFile(peFile.Get());
-  open->put_Sequence(1);
-
-  ComPtr<IExtractExtensionCol> extensions;
-  component->get_ExtensionCol(extensions.Put());
-  ComPtr<IExtractExtensionInfo> extension;
-  AddKey(extensions.Get(), L"thg", &extension);
-  Bstr mimeName(L"application/x-thing");
-  extension->put_MIME(mimeName.Get());
-
-  ComPtr<IExtractMIMECol> mimeTypes;
-  component->get_MIMECol(mimeTypes.Put());
-  ComPtr<IExtractMIMEInfo> mime;
-  AddKey(mimeTypes.Get(), L"application/x-thing", &mime);
-
-  Bstr key(L"CLSID\\{C1}\\Implemented Categories");
-  LONG result = 0;
-  component->AddMiscRegistryInfo(HKCR, key.Get(), nullptr, VARIANT_TRUE, &result);
-  component->AddMiscRegistryInfo(static_cast<ERegistryHives>(0x80000002), nullptr, nullptr,
-                                 VARIANT_TRUE, &result);
-  return component;
+template <class Item>
+void Put(Item* item, HRESULT (STDMETHODCALLTYPE Item::*put)(BSTR), const wchar_t* text) {
+  (item->*put)(Bstr(text).Get());
 }
 
 TEST(JsonDump, ShowsEveryPropertyOfASmallTreeInInsertionOrder) {
-  const char* expected = R"json({
-  "KeyFile": "C:\\srv\\a.dll",
-  "RepackagerKeyFile": "C:\\srv\\a.dll",
-  "Destination": "[INSTALLDIR]",
-  "TypeLibCollection": [
-    {
-      "LibID": "{L1}",
-      "LibLCID": 9,
-      "LibDescription": "",
-      "LibVersion": "1.0",
-      "HelpDir": ""
-    }
-  ],
-  "ComClassCollection": [
-    {
-      "Guid": "{C1}",
-      "Description": "Thing \"one\"",
-      "ProgID": "A.Thing.1",
-      "AppID": "",
-      "DefaultIcon": "",
-      "IconIndex": -2,
-      "ContextCol": [
-        {
-          "Name": "InprocServer32",
-          "DefInprocHandler": 1,
-          "Argument": ""
-        }
-      ]
-    }
-  ],
-  "AppInfoCollection": [
-    {
-      "Guid": "{A1}",
-      "RemoteServerName": "",
-      "LocalService": "",
-      "ServiceParameters": "",
-      "DllSurrogate": "",
-      "Description": "",
-      "ActivateAtStorage": 0,
-      "RunAsInteractiveUser": 0
-    }
-  ],
-  "ProgIDCollection": [
-    {
-      "ProgID": "A.Thing.1",
-      "ClassID": "",
-      "Description": "",
-      "Parent": "",
-      "DefaultIcon": "",
-      "IconIndex": 0,
-      "VerbCollection": [
-        {
-          "Verb": "open",
-          "Command": "",
-          "ProgID": "A.Thing.1",
-          "Argument": "\"%1\"",
-          "Sequence": 1,
-          "PEFile": "c:\\srv\\a.exe",
-          "Extension": ""
-        },
-        {
-          "Verb": "print",
-          "Command": "",
-          "ProgID": null,
-          "Argument": "",
-          "Sequence": 0,
-          "PEFile": "",
-          "Extension": ""
-        }
-      ]
-    }
-  ],
-  "ExtensionCol": [
-    {
-      "Extension": "thg",
-      "ProgID": "",
-      "MIME": "application/x-thing"
-    }
-  ],
-  "MIMECol": [
-    {
-      "Extension": "",
-      "Content": "application/x-thing",
-      "CLSID": ""
-    }
-  ],
-  "MiscRegistryInfo": [
-    {
-      "hROOT": "HKCR",
-      "bstrKey": "CLSID\\{C1}\\Implemented Categories",
-      "bstrValueName": null,
-      "bDeleteAllValues": true
-    },
-    {
-      "hROOT": "HKEY_LOCAL_MACHINE",
-      "bstrKey": null,
-      "bstrValueName": null,
-      "bDeleteAllValues": true
-    }
-  ]
-})json";
-  ComPtr<IExtractComponent> tree = SmallTree();
-  EXPECT_EQ(DumpComponentJson(tree.Get()), expected);
+  ComPtr<IExtractComponent> tree = NewComponent(L"C:\\srv\\a.dll", L"[INSTALLDIR]");
+  using C = IExtractComponent;
+  auto typeLib = Add<IExtractTypeLibrary>(tree.Get(), &C::get_TypeLibCollection, L"{L1}");
+  Put(typeLib.Get(), &IExtractTypeLibrary::put_LibVersion, L"1.0");
+  typeLib->put_LibLCID(9);
+  auto comClass = Add<IExtractComClass>(tree.Get(), &C::get_ComClassCollection, L"{C1}");
+  Put(comClass.Get(), &IExtractComClass::put_Description, L"Thing \"one\"");
+  Put(comClass.Get(), &IExtractComClass::put_ProgID, L"A.Thing.1");
+  comClass->put_IconIndex(-2);
+  Add<IExtractContextType>(comClass.Get(), &IExtractComClass::get_ContextCol, L"InprocServer32")
+      ->put_DefInprocHandler(1);
+  Add<IExtractAppIDInfo>(tree.Get(), &C::get_AppInfoCollection, L"{A1}");
+  auto progId = Add<IExtractProgIDInfo>(tree.Get(), &C::get_ProgIDCollection, L"A.Thing.1");
+  auto open = Add<IExtractVerbInfo>(progId.Get(), &IExtractProgIDInfo::get_VerbCollection, L"open");
+  Add<IExtractVerbInfo>(progId.Get(), &IExtractProgIDInfo::get_VerbCollection, L"print");
+  open->putref_ProgID(progId.Get());
+  Put(open.Get(), &IExtractVerbInfo::put_Argument, L"\"%1\"");
+  Put(open.Get(), &IExtractVerbInfo::put_PEFile, L"c:\\srv\\a.exe");
+  open->put_Sequence(1);
+  Put(Add<IExtractExtensionInfo>(tree.Get(), &C::get_ExtensionCol, L"thg").Get(),
+      &IExtractExtensionInfo::put_MIME, L"application/x-thing");
+  Add<IExtractMIMEInfo>(tree.Get(), &C::get_MIMECol, L"application/x-thing");
+  LONG result = 0;
+  tree->AddMiscRegistryInfo(HKCR, Bstr(L"CLSID\\{C1}\\Implemented Categories").Get(), nullptr,
+                            VARIANT_TRUE, &result);
+  // The spy harvest's form: a predefined key's value and no names.
+  tree->AddMiscRegistryInfo(static_cast<ERegistryHives>(0x80000002), nullptr, nullptr, VARIANT_TRUE,
+                            &result);
+  // An empty value name (the default value) is not the same as none.
+  tree->AddMiscRegistryInfo(HKCR, Bstr(L"K").Get(), Bstr(L"").Get(), VARIANT_FALSE, &result);
+  EXPECT_EQ(tree->AddMiscRegistryInfo(HKU, nullptr, nullptr, VARIANT_TRUE, nullptr), S_OK);
+  ASSERT_EQ(twutil::model::SetRepackagerKeyFile(tree.Get(), L"D:\\stage\\a.dll"), S_OK);
+
+  // Written one item to a line here; the dump has one member to a line.
+  const char* expected =
+      R"json({"KeyFile": "C:\\srv\\a.dll","RepackagerKeyFile": "D:\\stage\\a.dll",
+    "Destination": "[INSTALLDIR]",
+    "TypeLibCollection": [
+      {"LibID": "{L1}","LibLCID": 9,"LibDescription": "","LibVersion": "1.0","HelpDir": ""}],
+    "ComClassCollection": [
+      {"Guid": "{C1}","Description": "Thing \"one\"","ProgID": "A.Thing.1","AppID": "",
+       "DefaultIcon": "","IconIndex": -2,"ContextCol": [
+         {"Name": "InprocServer32","DefInprocHandler": 1,"Argument": ""}]}],
+    "AppInfoCollection": [
+      {"Guid": "{A1}","RemoteServerName": "","LocalService": "","ServiceParameters": "",
+       "DllSurrogate": "","Description": "","ActivateAtStorage": 0,"RunAsInteractiveUser": 0}],
+    "ProgIDCollection": [
+      {"ProgID": "A.Thing.1","ClassID": "","Description": "","Parent": "","DefaultIcon": "",
+       "IconIndex": 0,"VerbCollection": [
+         {"Verb": "open","Command": "","ProgID": "A.Thing.1","Argument": "\"%1\"","Sequence": 1,
+          "PEFile": "c:\\srv\\a.exe","Extension": ""},
+         {"Verb": "print","Command": "","ProgID": null,"Argument": "","Sequence": 0,"PEFile": "",
+          "Extension": ""}]}],
+    "ExtensionCol": [{"Extension": "thg","ProgID": "","MIME": "application/x-thing"}],
+    "MIMECol": [{"Extension": "","Content": "application/x-thing","CLSID": ""}],
+    "MiscRegistryInfo": [
+      {"hROOT": "HKCR","bstrKey": "CLSID\\{C1}\\Implemented Categories","bstrValueName": null,
+       "bDeleteAllValues": true},
+      {"hROOT": "HKEY_LOCAL_MACHINE","bstrKey": null,"bstrValueName": null,
+       "bDeleteAllValues": true},
+      {"hROOT": "HKCR","bstrKey": "K","bstrValueName": "","bDeleteAllValues": false},
+      {"hROOT": "HKU","bstrKey": null,"bstrValueName": null,"bDeleteAllValues": true}]})json";
+  EXPECT_EQ(Squeezed(DumpComponentJson(tree.Get())), Squeezed(expected));
 }
 
-TEST(JsonDump, ComponentsAsAnArray) {
+TEST(JsonDump, ComponentsAsAnIndentedArray) {
   ComPtr<IExtractComponent> first = NewComponent(L"a", L"b");
   IExtractComponent* both[] = {first.Get(), nullptr};
   std::string dump = DumpComponentsJson(both, 2);
@@ -203,21 +111,15 @@ TEST(JsonDump, ComponentsAsAnArray) {
   EXPECT_EQ(DumpComponentJson(nullptr), "null");
 }
 
-TEST(JsonDump, EscapesQuotesBackslashesAndControlCharacters) {
+TEST(JsonDump, EscapesControlCharactersAndWritesUtf8) {
   std::wstring text = L"q\"b\\s/\b\f\n\r\t";
-  text += wchar_t(0x01);
-  text += wchar_t(0x1F);
-  text += wchar_t(0);
-  text += L"\x7F";
+  text += {wchar_t(0x01), wchar_t(0x1F), wchar_t(0), L'\x7F'};
   EXPECT_EQ(JsonEscape(text.data(), text.size()),
             "q\\\"b\\\\s/\\b\\f\\n\\r\\t\\u0001\\u001f\\u0000\x7f");
   EXPECT_EQ(JsonEscape(nullptr, 5), "");
-}
-
-TEST(JsonDump, EncodesTextAsUtf8IncludingSurrogatePairs) {
   // e-acute, euro sign, U+1F600 as a surrogate pair.
-  const wchar_t text[] = {0x00E9, 0x20AC, 0xD83D, 0xDE00};
-  EXPECT_EQ(JsonEscape(text, 4), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  const wchar_t wide[] = {0x00E9, 0x20AC, 0xD83D, 0xDE00};
+  EXPECT_EQ(JsonEscape(wide, 4), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
   // Half a pair has no UTF-8 form and stays an escape.
   const wchar_t broken[] = {L'a', 0xD83D, L'b', 0xDE00};
   EXPECT_EQ(JsonEscape(broken, 4), "a\\ud83db\\ude00");

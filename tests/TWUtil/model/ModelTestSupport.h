@@ -1,8 +1,9 @@
-// Small helpers of the model suites: building keys and reading properties.
+// Small helpers of the model suites: building trees, keys and reading items.
 #pragma once
 
 #include <ole2.h>
 
+#include <cstring>
 #include <string>
 
 #include "TWUtil.h"
@@ -21,33 +22,25 @@ inline ComPtr<IExtractComponent> NewComponent(const wchar_t* keyFile = L"C:\\srv
   return ComPtr<IExtractComponent>::Adopt(raw);
 }
 
-// A VARIANT of the type, its value left for the caller to fill; it owns nothing.
-inline VARIANT Typed(VARTYPE type) {
+// The item that Add of the owner's collection hands back for key.
+template <class Item, class Owner, class Collection>
+ComPtr<Item> Add(Owner* owner, HRESULT (STDMETHODCALLTYPE Owner::*get)(Collection**),
+                 const wchar_t* key) {
+  ComPtr<Collection> collection;
+  ComPtr<Item> item;
+  if (SUCCEEDED((owner->*get)(collection.Put()))) collection->Add(Bstr(key).Get(), item.Put());
+  return item;
+}
+
+// A VARIANT of the type with value in its union; it owns nothing.
+template <class T>
+VARIANT Of(VARTYPE type, T value) {
+  static_assert(sizeof(T) <= sizeof(LONGLONG), "a VARIANT value");
   VARIANT v;
   VariantInit(&v);
   V_VT(&v) = type;
+  std::memcpy(&V_R8(&v), &value, sizeof(T));  // the start of the value union
   return v;
-}
-
-// A key that borrows text (the Bstr must outlive it).
-inline VARIANT ByText(const Bstr& text) {
-  VARIANT v = Typed(VT_BSTR);
-  V_BSTR(&v) = text.Get();
-  return v;
-}
-
-inline VARIANT ByPosition(LONG position) {
-  VARIANT v = Typed(VT_I4);
-  V_I4(&v) = position;
-  return v;
-}
-
-// A text property read through its getter; "<failed>" when the getter fails.
-template <class Item, class Getter>
-std::wstring Text(Item* item, Getter get) {
-  Bstr value;
-  if (FAILED((item->*get)(value.Put()))) return L"<failed>";
-  return std::wstring(value.Text(), value.Length());
 }
 
 inline bool SameObject(IUnknown* a, IUnknown* b) {
@@ -56,13 +49,6 @@ inline bool SameObject(IUnknown* a, IUnknown* b) {
   a->QueryInterface(IID_IUnknown, left.PutVoid());
   b->QueryInterface(IID_IUnknown, right.PutVoid());
   return left.Get() == right.Get();
-}
-
-// Adds key to a collection; item receives what Add hands back.
-template <class Collection, class Item>
-HRESULT AddKey(Collection* collection, const wchar_t* key, ComPtr<Item>* item) {
-  Bstr text(key);
-  return collection->Add(text.Get(), item->Put());
 }
 
 }  // namespace modeltest

@@ -15,15 +15,15 @@ Sub Check(name, ok)
   End If
 End Sub
 
-Function TryCreate(progId)
-  Dim o
+' The type name of a new object of progId, or "none" when there is none.
+Function Created(progId)
   On Error Resume Next
-  Set o = CreateObject(progId)
-  TryCreate = (Err.Number = 0)
+  Created = "none"
+  Created = TypeName(CreateObject(progId))
   Err.Clear
 End Function
 
-Dim classes
+Dim classes, c, info, failedCall, shell, dll
 ' ProgID prefix, interface that the default dispatch names
 classes = Array( _
   Array("TWHbrTarnwick.Utility", "ISearchReplace"), _
@@ -37,17 +37,12 @@ classes = Array( _
   Array("TWHbrTarnwick.SignCode", "ISignCode"), _
   Array("TWHbrTarnwick.StampVersion", "IStampVersion"))
 
-Dim c, o
 For Each c In classes
-  Set o = CreateObject(c(0))
-  Check c(0) & " type", TypeName(o) = c(1)
-  Set o = CreateObject(c(0) & ".1")
-  Check c(0) & ".1 type", TypeName(o) = c(1)
-  Set o = Nothing
+  Check c(0) & " type", Created(c(0)) = c(1)
+  Check c(0) & ".1 type", Created(c(0) & ".1") = c(1)
 Next
 
 ' ServerInfo's dispatch is an inert registry: calls fail instead of pretending.
-Dim info, failedCall
 Set info = CreateObject("TWHbrTarnwick.ServerInfo")
 On Error Resume Next
 info.RegDeleteValue 0, "Software", "x"
@@ -57,19 +52,15 @@ On Error GoTo 0
 Check "inert registry call fails", failedCall
 
 ' Unregistration removes every class; registration brings them back.
-Dim shell, dll, rc
 Set shell = CreateObject("WScript.Shell")
-dll = WScript.Arguments(0)
-rc = shell.Run("regsvr32 /s /u """ & dll & """", 0, True)
-Check "regsvr32 /u exit code", rc = 0
+dll = """" & WScript.Arguments(0) & """"
+Check "regsvr32 /u exit code", shell.Run("regsvr32 /s /u " & dll, 0, True) = 0
 For Each c In classes
-  Check c(0) & " gone after unregistration", Not TryCreate(c(0))
-  Check c(0) & ".1 gone after unregistration", Not TryCreate(c(0) & ".1")
+  Check c(0) & " gone after unregistration", Created(c(0)) = "none" And Created(c(0) & ".1") = "none"
 Next
-rc = shell.Run("regsvr32 /s """ & dll & """", 0, True)
-Check "regsvr32 exit code", rc = 0
+Check "regsvr32 exit code", shell.Run("regsvr32 /s " & dll, 0, True) = 0
 For Each c In classes
-  Check c(0) & " back after registration", TryCreate(c(0))
+  Check c(0) & " back after registration", Created(c(0)) = c(1)
 Next
 
 WScript.Echo passed & " passed, " & failed & " failed"

@@ -3,57 +3,56 @@
 #include <gtest/gtest.h>
 
 #include "ConsoleRun.h"
-#include "IconTestSupport.h"
-#include "PeBuilder.h"
 #include "PeresTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-class Commands : public ::testing::Test {
- protected:
-  twtest::ConsoleResult Twutil(const std::wstring& arguments) {
-    return twtest::RunConsole(L"\"" + twtest::BinDir() + L"twutil.exe\" " + arguments);
-  }
-  std::wstring Write(const wchar_t* name, const pefixture::Bytes& bytes) {
-    std::wstring path = dir_.Path() + name;
-    EXPECT_TRUE(perestest::WriteBytes(path, bytes));
-    return path;
-  }
-  static std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-  twtest::TempDir dir_;
-};
+twtest::ConsoleResult Twutil(const std::wstring& arguments) {
+  return twtest::RunConsole(L"\"" + twtest::BinDir() + L"twutil.exe\" " + arguments);
+}
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-TEST_F(Commands, StampWritesTheDiagnosticsToStdout) {
-  pefixture::VersionPlan plan;
-  plan.tables = {pefixture::StandardTable()};
-  std::wstring file = Write(L"app.exe", pefixture::PeWithVersion(plan));
+TEST(Commands, StampAndCopyIconTellWhatTheyDidOrWhyNot) {
+  twtest::TempDir dir;
+  const std::wstring file = dir.Path() + L"app.exe", text = dir.Path() + L"notes.txt",
+                     missing = dir.Path() + L"missing.exe", from = dir.Path() + L"source.dll";
+  perestest::WriteBytes(file, pefixture::PeWithVersion({{pefixture::StandardTable()}}));
+  perestest::WriteBytes(text, {'M', 'Z'});
+  pefixture::PePlan source;
+  source.resources = {perestest::GroupResource(3, {30}), perestest::ImageResource(30)};
+  perestest::WriteBytes(from, pefixture::BuildPe(source));
+
   twtest::ConsoleResult run =
       Twutil(L"stamp --company Tarnwick --version 2.5.0.12 --language 0x0407 " + Quoted(file));
   EXPECT_EQ(run.exitCode, 0u);
-  EXPECT_EQ(run.out,
-            "warning: StringFileInfo\\040904b0\\FileVersion has room for 7 characters; "
-            "\"2.5.0.12\" was cut to fit\n"
-            "warning: StringFileInfo\\040904b0\\ProductVersion has room for 7 "
-            "characters; \"2.5.0.12\" was cut to fit\n");
-  std::wstring value;
-  perestest::QueryVersionString(file, L"\\StringFileInfo\\040904b0\\CompanyName", &value);
-  EXPECT_EQ(value, L"Tarnwick   ");
-  EXPECT_EQ(perestest::QueryTranslation(file), 0x04B00407u);
-
-  const std::wstring missing = dir_.Path() + L"missing.exe";
+  const std::string cut = " has room for 7 characters; \"2.5.0.12\" was cut to fit\n";
+  EXPECT_EQ(run.out, "warning: StringFileInfo\\040904b0\\FileVersion" + cut +
+                         "warning: StringFileInfo\\040904b0\\ProductVersion" + cut);
+  EXPECT_EQ(perestest::VersionString(file, L"\\StringFileInfo\\040904b0\\CompanyName"),
+            L"Tarnwick   ");
+  EXPECT_EQ(perestest::Translation(file), 0x04B00407u);
   run = Twutil(L"stamp --company X " + Quoted(missing));
   EXPECT_EQ(run.exitCode, 1u);
   EXPECT_EQ(run.out, "error: Couldn't open " + perestest::Ansi(missing) + " for writing (" +
                          perestest::SystemMessage(ERROR_FILE_NOT_FOUND) + ")\n");
-
-  const std::wstring text = Write(L"notes.txt", {'M', 'Z'});
   run = Twutil(L"stamp " + Quoted(text));
   EXPECT_EQ(run.exitCode, 1u);
   EXPECT_EQ(run.out, "error: " + perestest::Ansi(text) + " is not a Win32 EXE or DLL\n");
+
+  run = Twutil(L"copy-icon --from " + Quoted(from) + L" --slot 2 " + Quoted(file));
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, "copied into slot 2: group 28, images from 29\n");
+  EXPECT_EQ(perestest::ReadResource(file, RT_ICON, 29), perestest::ImageBytes(30));
+  run = Twutil(L"copy-icon --from " + Quoted(from) + L" --index -4 " + Quoted(file));
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_NE(run.err.find("could not be copied"), std::string::npos);
+  run = Twutil(L"copy-icon --from " + Quoted(missing) + L" " + Quoted(file));
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_NE(run.err.find("no such source file"), std::string::npos);
 }
 
-TEST_F(Commands, WrongArgumentsAreUsageErrors) {
+TEST(Commands, WrongArgumentsAreUsageErrors) {
   for (const wchar_t* arguments :
        {L"stamp", L"stamp --language 0x1FFFFFFFF a.exe", L"stamp --company",
         L"stamp --colour red a.exe", L"copy-icon a.exe", L"copy-icon --from a.exe --slot -2 b.exe",
@@ -68,30 +67,6 @@ TEST_F(Commands, WrongArgumentsAreUsageErrors) {
     EXPECT_EQ(help.exitCode, 0u);
     EXPECT_EQ(help.err.rfind("usage: twutil " + perestest::Ansi(command), 0), 0u) << help.err;
   }
-}
-
-TEST_F(Commands, CopyIconTellsTheSlotOrWhyNot) {
-  pefixture::PePlan source;
-  source.resources = {icontest::GroupResource(3, {30}),
-                      icontest::ImageResource(30, icontest::ImageBytes(30))};
-  std::wstring from = Write(L"source.dll", pefixture::BuildPe(source));
-  pefixture::VersionPlan plan;
-  plan.tables = {pefixture::StandardTable()};
-  std::wstring to = Write(L"dest.exe", pefixture::PeWithVersion(plan));
-
-  twtest::ConsoleResult run =
-      Twutil(L"copy-icon --from " + Quoted(from) + L" --slot 2 " + Quoted(to));
-  EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(run.out, "copied into slot 2: group 28, images from 29\n");
-  EXPECT_EQ(icontest::ReadResource(to, RT_ICON, 29), icontest::ImageBytes(30));
-
-  run = Twutil(L"copy-icon --from " + Quoted(from) + L" --index -4 " + Quoted(to));
-  EXPECT_EQ(run.exitCode, 1u);
-  EXPECT_NE(run.err.find("could not be copied"), std::string::npos);
-
-  run = Twutil(L"copy-icon --from " + Quoted(dir_.Path() + L"none.dll") + L" " + Quoted(to));
-  EXPECT_EQ(run.exitCode, 1u);
-  EXPECT_NE(run.err.find("no such source file"), std::string::npos);
 }
 
 }  // namespace

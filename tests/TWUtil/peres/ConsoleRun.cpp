@@ -9,19 +9,11 @@
 namespace twtest {
 namespace {
 
-std::string Normalized(const std::string& bytes) {
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); ++i)
-    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
-  return text;
-}
-
-// Temporary files rather than pipes: nothing can fill up while we wait.
+// A temporary file rather than a pipe: nothing can fill up while we wait.
 class OutputFile {
  public:
   OutputFile() {
-    wchar_t dir[MAX_PATH];
-    wchar_t name[MAX_PATH];
+    wchar_t dir[MAX_PATH], name[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
     GetTempFileNameW(dir, L"con", 0, name);
     path_ = name;
@@ -31,18 +23,18 @@ class OutputFile {
   }
   ~OutputFile() { DeleteFileW(path_.c_str()); }
   HANDLE Handle() const { return handle_.Get(); }
+  // The text with "\r\n" read as "\n".
   std::string Read() {
     handle_.Reset();
-    // Others may still hold a copy of the write handle for a moment.
     twutil::Handle file(CreateFileW(path_.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
-    if (!file.Valid()) return "<unreadable: " + std::to_string(GetLastError()) + ">";
-    std::string bytes(GetFileSize(file.Get(), nullptr), '\0');
+    std::string bytes(file.Valid() ? GetFileSize(file.Get(), nullptr) : 0, '\0'), text;
     DWORD read = 0;
-    if (!bytes.empty())
-      ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
-    return Normalized(bytes);
+    if (!bytes.empty()) ReadFile(file.Get(), &bytes[0], DWORD(bytes.size()), &read, nullptr);
+    for (size_t i = 0; i < bytes.size(); ++i)
+      if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
+    return text;
   }
 
  private:
@@ -68,9 +60,7 @@ ConsoleResult RunConsole(const std::wstring& commandLine) {
     return result;
   twutil::Handle processHandle(process.hProcess), thread(process.hThread);
   WaitForSingleObject(processHandle.Get(), INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(processHandle.Get(), &code);
-  result.exitCode = code;
+  GetExitCodeProcess(processHandle.Get(), &result.exitCode);
   result.out = out.Read();
   result.err = err.Read();
   return result;

@@ -18,13 +18,20 @@ void PutU32(Bytes* bytes, size_t at, uint32_t value);
 uint16_t GetU16(const Bytes& bytes, size_t at);
 uint32_t GetU32(const Bytes& bytes, size_t at);
 
-// One block of a version resource.
+// One block of a version resource; wValueLength is the value's size unless set.
 struct VersionNode {
+  VersionNode(std::u16string key = u"", uint16_t type = 1, Bytes value = {},
+              std::vector<VersionNode> children = {})
+      : key(std::move(key)),
+        type(type),
+        valueLength(static_cast<uint16_t>(value.size())),
+        value(std::move(value)),
+        children(std::move(children)) {}
   std::u16string key;
-  uint16_t type = 1;         // 1 = text value, 0 = binary
-  uint16_t valueLength = 0;  // wValueLength as stored
-  Bytes value;               // the value's bytes
-  size_t roomBytes = 0;      // zero bytes after the value, inside the block
+  uint16_t type;  // 1 = text value, 0 = binary
+  uint16_t valueLength;
+  Bytes value;
+  size_t roomBytes = 0;  // zero bytes after the value, inside the block
   std::vector<VersionNode> children;
 };
 Bytes Serialize(const VersionNode& node);
@@ -42,14 +49,13 @@ struct VersionPlan {
   std::vector<StringTable> tables;
   std::vector<uint32_t> translations = {0x04B00409};  // language | code page << 16
   uint32_t signature = 0xFEEF04BD;
-  uint32_t fileVersionMS = 0x00010002;
-  uint32_t fileVersionLS = 0x00030004;
   bool varFileInfoFirst = false;
 };
-VersionNode VersionTree(const VersionPlan& plan);
+// File version 1.2.3.4.
 Bytes VersionResource(const VersionPlan& plan);
 
-// A table "040904b0" with the six stamped strings, each value as given.
+// A table with the six stamped strings ("Old Company" and so on), each value
+// followed by suffix.
 StringTable StandardTable(const std::u16string& key = u"040904b0",
                           const std::u16string& suffix = u"");
 
@@ -61,39 +67,29 @@ struct Resource {
   Bytes data;
 };
 
-// A resource section whose directory starts at its first byte; data entry
-// RVAs count from sectionRva.
-Bytes ResourceSection(const std::vector<Resource>& resources, uint32_t sectionRva);
-
 struct PePlan {
   bool pe32Plus = false;
   bool library = false;
   uint32_t rvaCount = 16;
   bool withResourceSection = true;
   std::vector<Resource> resources;
-  // Data directory entry 2 points here instead of the resource section when
-  // not 0.
+  // Data directory entry 2 points here instead of the resource section when not 0.
   uint32_t resourceRvaOverride = 0;
-  // A section of this many zero bytes before the resources.
-  uint32_t padBytes = 0;
 };
 
 constexpr uint32_t kNtOffset = 0x80;
-constexpr uint32_t kFileAlignment = 0x200;
-constexpr uint32_t kSectionAlignment = 0x1000;
+// Where the .rsrc section of BuildPe's images lies; its directory comes first.
+constexpr uint32_t kRsrcOffset = 0x400, kRsrcRva = 0x2000;
 
 Bytes BuildPe(const PePlan& plan);
-// The file offset of the resource section of an image made by BuildPe.
-size_t ResourceSectionOffset(const Bytes& image);
 
 // A PE32 program whose only resource is this version resource.
 Bytes PeWithVersion(const VersionPlan& plan);
 
-Bytes DosOnlyImage();
-Bytes NEImage();
-Bytes LEImage();
+// Not PE: "MZ" alone, or with an NE or LE header at 0x80.
+Bytes OldImage(const char* signature = "");
 
 // The offset of the first occurrence of needle (UTF-16) in bytes, or npos.
-size_t FindText(const Bytes& bytes, const std::u16string& needle, size_t from = 0);
+size_t FindText(const Bytes& bytes, const std::u16string& needle);
 
 }  // namespace pefixture

@@ -6,47 +6,76 @@
 #include <cstdio>
 #include <cstring>
 
-#include "com/Owners.h"
+#include "peres/ResourceHandles.h"
+#include "support/TestSupport.h"
 
 namespace perestest {
+namespace {
+
+std::string WithoutCarriageReturns(const Bytes& bytes) {
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); ++i)
+    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
+  return text;
+}
+
+// The bytes from the value on to the end of the version data, and a NUL;
+// empty when the value is missing or shorter than minimum (bytes or units).
+Bytes VersionValue(const std::wstring& file, const std::wstring& subBlock, UINT minimum) {
+  DWORD handle = 0;
+  std::vector<BYTE> data(GetFileVersionInfoSizeW(file.c_str(), &handle));
+  BYTE* value = nullptr;
+  UINT length = 0;
+  if (data.empty() || !GetFileVersionInfoW(file.c_str(), 0, DWORD(data.size()), data.data()) ||
+      !VerQueryValueW(data.data(), subBlock.c_str(), reinterpret_cast<void**>(&value), &length) ||
+      !value || length < minimum)
+    return Bytes();
+  Bytes bytes(value, data.data() + data.size());
+  bytes.insert(bytes.end(), 2, 0);
+  return bytes;
+}
+
+}  // namespace
 
 bool WriteBytes(const std::wstring& path, const Bytes& bytes) {
   twutil::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return false;
   DWORD written = 0;
-  return bytes.empty() || (::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                       &written, nullptr) &&
-                           written == bytes.size());
+  return file.Valid() && (bytes.empty() || (::WriteFile(file.Get(), bytes.data(),
+                                                        DWORD(bytes.size()), &written, nullptr) &&
+                                            written == bytes.size()));
 }
 
 Bytes ReadBytes(const std::wstring& path) {
   twutil::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, 0, nullptr));
-  Bytes bytes;
-  if (!file.Valid()) return bytes;
-  bytes.resize(GetFileSize(file.Get(), nullptr));
+  Bytes bytes(file.Valid() ? GetFileSize(file.Get(), nullptr) : 0);
   DWORD read = 0;
-  if (!bytes.empty() &&
-      !::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-    bytes.clear();
+  if (!bytes.empty()) ::ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr);
   return bytes;
 }
 
-std::wstring SystemFile(const wchar_t* name) {
-  wchar_t dir[MAX_PATH];
-  UINT n = GetSystemDirectoryW(dir, MAX_PATH);
-  return std::wstring(dir, n) + L"\\" + name;
+std::wstring CopyOfSystemFile(const std::wstring& folder, const wchar_t* name) {
+  wchar_t system[MAX_PATH];
+  std::wstring from = std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\" + name;
+  std::wstring copy = folder + L"copy_" + name;
+  return CopyFileW(from.c_str(), copy.c_str(), FALSE) ? copy : L"(not copied)";
 }
 
 std::string Ansi(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
-                      nullptr);
+  std::string out(text.size() * 2, '\0');
+  out.resize(WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), &out[0], int(out.size()),
+                                 nullptr, nullptr));
   return out;
+}
+
+std::string SystemMessage(DWORD error) {
+  char text[256] = {};
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           error, 0, text, sizeof(text), nullptr);
+  std::string message(text, n);
+  while (!message.empty() && std::strchr(" \t\r\n", message.back())) message.pop_back();
+  return message;
 }
 
 std::string RecordingSink::Lines(int maxLevel) const {
@@ -57,8 +86,7 @@ std::string RecordingSink::Lines(int maxLevel) const {
 }
 
 StdoutCapture::StdoutCapture() {
-  wchar_t dir[MAX_PATH];
-  wchar_t file[MAX_PATH];
+  wchar_t dir[MAX_PATH], file[MAX_PATH];
   GetTempPathW(MAX_PATH, dir);
   GetTempFileNameW(dir, L"out", 0, file);
   path_ = file;
@@ -78,69 +106,97 @@ StdoutCapture::~StdoutCapture() {
 
 std::string StdoutCapture::Text() {
   std::fflush(stdout);
-  Bytes bytes = ReadBytes(path_);
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); ++i)
-    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n'))
-      text.push_back(static_cast<char>(bytes[i]));
-  return text;
+  return WithoutCarriageReturns(ReadBytes(path_));
 }
 
-namespace {
-
-bool VersionData(const std::wstring& file, std::vector<BYTE>* data) {
-  DWORD handle = 0;
-  DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
-  if (size == 0) return false;
-  data->assign(size, 0);
-  return GetFileVersionInfoW(file.c_str(), 0, size, data->data());
+std::wstring VersionString(const std::wstring& file, const std::wstring& subBlock) {
+  Bytes value = VersionValue(file, subBlock, 0);
+  if (value.empty()) return L"(absent)";
+  return std::wstring(reinterpret_cast<const wchar_t*>(value.data()));
 }
 
-}  // namespace
-
-bool QueryVersionString(const std::wstring& file, const std::wstring& subBlock,
-                        std::wstring* value) {
-  std::vector<BYTE> data;
-  if (!VersionData(file, &data)) return false;
-  void* text = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(data.data(), subBlock.c_str(), &text, &length) || !text) return false;
-  *value = static_cast<const wchar_t*>(text);
-  return true;
+DWORD Translation(const std::wstring& file) {
+  Bytes value = VersionValue(file, L"\\VarFileInfo\\Translation", 4);
+  return value.empty() ? 0 : pefixture::GetU32(value, 0);
 }
 
-DWORD QueryTranslation(const std::wstring& file) {
-  std::vector<BYTE> data;
-  if (!VersionData(file, &data)) return 0;
-  void* value = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &value, &length) || length < 4)
-    return 0;
-  DWORD translation = 0;
-  std::memcpy(&translation, value, 4);
-  return translation;
+std::pair<DWORD, DWORD> FileVersion(const std::wstring& file) {
+  Bytes value = VersionValue(file, L"\\", sizeof(VS_FIXEDFILEINFO));
+  if (value.empty()) return {0, 0};
+  return {pefixture::GetU32(value, 8), pefixture::GetU32(value, 12)};
 }
 
-bool QueryFileVersion(const std::wstring& file, DWORD* ms, DWORD* ls) {
-  std::vector<BYTE> data;
-  if (!VersionData(file, &data)) return false;
-  void* value = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO))
-    return false;
-  const auto* info = static_cast<const VS_FIXEDFILEINFO*>(value);
-  *ms = info->dwFileVersionMS;
-  *ls = info->dwFileVersionLS;
-  return true;
+Bytes GroupDirectory(const std::vector<uint16_t>& imageIds) {
+  Bytes group(6 + 14 * imageIds.size(), 0);
+  pefixture::PutU16(&group, 2, 1);
+  pefixture::PutU16(&group, 4, static_cast<uint16_t>(imageIds.size()));
+  for (size_t i = 0, entry = 6; i < imageIds.size(); ++i, entry += 14) {
+    group[entry] = group[entry + 1] = static_cast<uint8_t>(16 * (i + 1));
+    pefixture::PutU16(&group, entry + 4, 1);
+    pefixture::PutU16(&group, entry + 6, 32);
+    pefixture::PutU32(&group, entry + 8, 8);
+    pefixture::PutU16(&group, entry + 12, imageIds[i]);
+  }
+  return group;
 }
 
-std::string SystemMessage(DWORD error) {
-  char text[256] = {};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           error, 0, text, sizeof(text), nullptr);
-  std::string message(text, n);
-  while (!message.empty() && std::strchr(" \t\r\n", message.back())) message.pop_back();
-  return message;
+std::vector<uint16_t> ListedImages(const Bytes& group) {
+  std::vector<uint16_t> ids;
+  for (size_t i = 0; group.size() >= 6 && i < pefixture::GetU16(group, 4); ++i)
+    ids.push_back(pefixture::GetU16(group, 6 + 14 * i + 12));
+  return ids;
+}
+
+pefixture::Resource GroupResource(uint16_t id, const std::vector<uint16_t>& imageIds,
+                                  const std::u16string& name) {
+  return {14, id, name, 0, GroupDirectory(imageIds)};
+}
+
+Bytes ImageBytes(uint16_t id) {
+  Bytes bytes(8, static_cast<uint8_t>(id & 0xFF));
+  bytes[0] = static_cast<uint8_t>(id >> 8);
+  return bytes;
+}
+
+pefixture::Resource ImageResource(uint16_t id) { return {3, id, u"", 0, ImageBytes(id)}; }
+
+Bytes ReadResource(const std::wstring& file, const wchar_t* type, const wchar_t* name) {
+  twutil::DataModule module;
+  if (!file.empty()) module = twutil::DataModule(file.c_str());
+  if (!file.empty() && !module.Loaded()) return Bytes();
+  HRSRC found = FindResourceW(module.Get(), name, type);
+  HGLOBAL loaded = found ? LoadResource(module.Get(), found) : nullptr;
+  const uint8_t* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  return data ? Bytes(data, data + SizeofResource(module.Get(), found)) : Bytes();
+}
+
+twutil::ComPtr<ITWXferIconResource> Transfer(const wchar_t* source, const wchar_t* destination) {
+  twutil::ComPtr<ITWXferIconResource> transfer;
+  twtest::Create(CLSID_TWResXfer, &transfer);
+  twutil::Variant result;
+  twutil::Bstr sourceName(source), destinationName(destination);
+  if (transfer && source) transfer->SetSourceFile(sourceName.Get(), result.Put());
+  if (transfer && destination) transfer->SetDestinationFile(destinationName.Get(), result.Put());
+  return transfer;
+}
+
+CopyResult Copy(ITWXferIconResource* transfer, const VARIANT& iconIndex, VARIANT* outIndex) {
+  twutil::Variant result, asLong;
+  CopyResult copy = {};
+  copy.hr = transfer->CopyIconResource(iconIndex, outIndex, result.Put());
+  copy.result = result.Type() == VT_I4 ? V_I4(&result.Ref()) : 12345;
+  copy.type = V_VT(outIndex);
+  if (SUCCEEDED(VariantChangeType(asLong.Put(), outIndex, 0, VT_I4)))
+    copy.out = V_I4(&asLong.Ref());
+  return copy;
+}
+
+CopyResult Copy(ITWXferIconResource* transfer, long iconIndex, long outIndex) {
+  VARIANT index = {}, out = {};
+  V_VT(&index) = V_VT(&out) = VT_I4;
+  V_I4(&index) = iconIndex;
+  V_I4(&out) = outIndex;
+  return Copy(transfer, index, &out);
 }
 
 }  // namespace perestest

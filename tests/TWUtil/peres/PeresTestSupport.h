@@ -1,5 +1,6 @@
 // Helpers of the PE resource suites: files from byte images, captured
-// diagnostics and standard output, the version API's view of a file.
+// diagnostics and standard output, the platform's view of a file's version
+// and icons, and the icon transfer driven as a caller would.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include "PeBuilder.h"
+#include "TWUtil.h"
+#include "com/Owners.h"
 #include "peres/StampDiagnostics.h"
 
 namespace perestest {
@@ -17,18 +20,18 @@ using pefixture::Bytes;
 
 bool WriteBytes(const std::wstring& path, const Bytes& bytes);
 Bytes ReadBytes(const std::wstring& path);
-
-// The file in the (32-bit) system folder of the Wine prefix.
-std::wstring SystemFile(const wchar_t* name);
-
+// A copy of a program of the (32-bit) system folder, named "copy_" + name:
+// under its own name Wine would load its built-in program instead.
+std::wstring CopyOfSystemFile(const std::wstring& folder, const wchar_t* name);
 // UTF-16 to the system ANSI code page, as stamping names files.
 std::string Ansi(const std::wstring& text);
+// The system's text for an error code, as stamping quotes it.
+std::string SystemMessage(DWORD error);
 
-// Every message of a run, all levels.
+// Every message of a run; Lines gives those at or below a level, one a line.
 class RecordingSink : public twutil::StampSink {
  public:
   void Emit(int level, const char* text) override { messages.emplace_back(level, text); }
-  // The messages at or below the level, one per line.
   std::string Lines(int maxLevel) const;
   std::vector<std::pair<int, std::string>> messages;
 };
@@ -40,24 +43,46 @@ class StdoutCapture {
   ~StdoutCapture();
   StdoutCapture(const StdoutCapture&) = delete;
   StdoutCapture& operator=(const StdoutCapture&) = delete;
-  // What was written so far, with "\r\n" read as "\n".
-  std::string Text();
+  std::string Text();  // so far, with "\r\n" read as "\n"
 
  private:
   std::wstring path_;
   int saved_ = -1;
 };
 
-// A string of the file's version resource through GetFileVersionInfo and
-// VerQueryValue ("\\StringFileInfo\\040904b0\\CompanyName"); false when absent.
-bool QueryVersionString(const std::wstring& file, const std::wstring& subBlock,
-                        std::wstring* value);
-// The first translation (language | code page << 16), or 0.
-DWORD QueryTranslation(const std::wstring& file);
-// The fixed information's file version, most significant half first.
-bool QueryFileVersion(const std::wstring& file, DWORD* ms, DWORD* ls);
+// A value of the file's version resource through GetFileVersionInfo and
+// VerQueryValue: a string ("\\StringFileInfo\\040904b0\\CompanyName", or
+// "(absent)"), the first translation (language | code page << 16, or 0), the
+// file version of the fixed information (most significant half first).
+std::wstring VersionString(const std::wstring& file, const std::wstring& subBlock);
+DWORD Translation(const std::wstring& file);
+std::pair<DWORD, DWORD> FileVersion(const std::wstring& file);
 
-// The system's text for an error code, as stamping quotes it.
-std::string SystemMessage(DWORD error);
+// Group directories, each entry claiming 8 bytes, and the images they list.
+Bytes GroupDirectory(const std::vector<uint16_t>& imageIds);
+std::vector<uint16_t> ListedImages(const Bytes& group);
+pefixture::Resource GroupResource(uint16_t id, const std::vector<uint16_t>& imageIds,
+                                  const std::u16string& name = u"");
+// An image of 8 bytes that tell it apart.
+pefixture::Resource ImageResource(uint16_t id);
+Bytes ImageBytes(uint16_t id);
+
+// A resource of a file (of the running executable for an empty name) read
+// through the platform's resource API; empty when missing.
+Bytes ReadResource(const std::wstring& file, const wchar_t* type, const wchar_t* name);
+inline Bytes ReadResource(const std::wstring& file, const wchar_t* type, uint16_t id) {
+  return ReadResource(file, type, MAKEINTRESOURCEW(id));
+}
+
+// The transfer object with its source and destination set (null for none).
+twutil::ComPtr<ITWXferIconResource> Transfer(const wchar_t* source, const wchar_t* destination);
+struct CopyResult {
+  HRESULT hr;
+  long result;   // varResult
+  VARTYPE type;  // of nOutIndex afterwards
+  long out;      // nOutIndex afterwards, as a long
+};
+CopyResult Copy(ITWXferIconResource* transfer, const VARIANT& iconIndex, VARIANT* outIndex);
+CopyResult Copy(ITWXferIconResource* transfer, long iconIndex, long outIndex);
 
 }  // namespace perestest

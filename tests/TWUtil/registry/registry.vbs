@@ -2,9 +2,9 @@
 ' constants, Dim'd variables passed where the object fills a VARIANT.
 ' WScript.Shell and reg.exe look at the registry independently.
 Option Explicit
-Const HKCU = 1, regNUMERIC = 0, regSTRING = 1, regVARIANT = 2, regKEYS = 0, regNAMES = 1
+Const HKCU = 1, regNUMERIC = 0, regSTRING = 1, regVARIANT = 2, regKEYS = 0
 Const K = "Software\TWTest\RegistryScript"
-Dim passed, failed, reg, shell, r, v, names
+Dim passed, failed, reg, shell, v, names, num, s, x
 passed = 0
 failed = 0
 
@@ -45,10 +45,8 @@ Expect "Integer variable by reference", reg.RegAddValue(HKCU, K, "int", regNUMER
 Expect "sign-extended", ShellRead("int"), -1
 Expect "a Double is refused", reg.RegAddValue(HKCU, K & "\Double", "d", regNUMERIC, 1.5), -1
 
-shell.RegWrite "HKCU\" & K & "\sz", "plain", "REG_SZ"
 shell.Run "reg add HKCU\" & K & " /v bin /t REG_BINARY /d 01ab00ff /f", 0, True
 shell.Run "reg add HKCU\" & K & " /v big /t REG_DWORD_BIG_ENDIAN /d 1 /f", 0, True
-Dim num, s, x
 Expect "numeric read", reg.RegReadValue(HKCU, K, "int", regNUMERIC, num), 0
 Expect "fills the variable", num, -1
 num = "stale"
@@ -65,23 +63,19 @@ Expect "leaves the variable", x, "keep"
 
 ' The type code goes to a long*, which a script variable cannot fill.
 Expect "type of a value", reg.RegReadType(HKCU, K, "bin", 0), 0
-Expect "type of nothing", reg.RegReadType(HKCU, K, "missing", 0), -1
 On Error Resume Next
 reg.RegReadType HKCU, K, "bin", x
 Expect "a variable for the long* is a type mismatch", Err.Number, 13
 On Error GoTo 0
 
 Expect "list subkeys", reg.RegQueryKey(HKCU, K, regKEYS, names), 0
-Expect "as an array", IsArray(names), True
-Expect "of one", UBound(names), 0
-Expect "named", names(0), "Double"
+Expect "as an array of one", IsArray(names) & UBound(names) & names(0), "True0Double"
 names = "keep"
 Expect "no subkeys below", reg.RegQueryKey(HKCU, K & "\Double", regKEYS, names), -1
 Expect "leaves the variable", names, "keep"
-Expect "delete", reg.RegDeleteValue(HKCU, K, "sz"), 0
-Expect "deleted", ShellRead("sz"), "(absent)"
+Expect "delete", reg.RegDeleteValue(HKCU, K, "bin"), 0
+Expect "deleted", ShellRead("bin"), "(absent)"
 Expect "hive 4", reg.RegAddValue(4, K & "\Hive4", "v", regNUMERIC, 1), -1
-Expect "creates nothing", reg.RegQueryKey(HKCU, K, regKEYS, names) & UBound(names), "00"
 Expect "soft delete", reg.RegSoftDeleteRegValue(HKCU, K, "int"), 0
 Expect "set extract component", reg.RegSetExtractComponent(Nothing, HKCU, K, "int", True), 0
 Expect "change nothing", ShellRead("int"), -1

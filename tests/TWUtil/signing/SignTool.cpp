@@ -17,59 +17,43 @@
 namespace {
 
 void WriteAll(HANDLE out, const void* data, DWORD size) {
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    DWORD written = 0;
+  DWORD written = 0;
+  for (auto* bytes = static_cast<const char*>(data); size > 0; bytes += written, size -= written)
     if (!WriteFile(out, bytes, size, &written, nullptr) || written == 0) return;
-    bytes += written;
-    size -= written;
-  }
-}
-
-void SaveCommandLine() {
-  wchar_t path[MAX_PATH];
-  if (!GetEnvironmentVariableW(L"TWTEST_SIGN_COMMAND_LINE", path, MAX_PATH)) return;
-  HANDLE file =
-      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  const wchar_t* line = GetCommandLineW();
-  WriteAll(file, line, static_cast<DWORD>(wcslen(line) * sizeof(wchar_t)));
-  CloseHandle(file);
-}
-
-void CopyToStdout(const wchar_t* path) {
-  HANDLE file =
-      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  std::vector<char> bytes(GetFileSize(file, nullptr));
-  DWORD read = 0;
-  if (!bytes.empty() &&
-      ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-    WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), read);
-  CloseHandle(file);
 }
 
 }  // namespace
 
 int main() {
-  SaveCommandLine();
+  wchar_t path[MAX_PATH];
+  if (GetEnvironmentVariableW(L"TWTEST_SIGN_COMMAND_LINE", path, MAX_PATH)) {
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    WriteAll(file, GetCommandLineW(), DWORD(wcslen(GetCommandLineW()) * sizeof(wchar_t)));
+    CloseHandle(file);
+  }
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring output, code, order;
   for (int i = 1; argv && i + 1 < argc; ++i) {
     std::wstring name = argv[i];
-    if (name == L"-spc")
-      output = argv[++i];
-    else if (name == L"-v")
-      code = argv[++i];
-    else if (name == L"-t")
-      order = argv[++i];
+    if (name == L"-spc") output = argv[++i];
+    if (name == L"-v") code = argv[++i];
+    if (name == L"-t") order = argv[++i];
   }
-  if (order.rfind(L"sleep=", 0) == 0) Sleep(static_cast<DWORD>(_wtoi(order.c_str() + 6)));
+  if (order.rfind(L"sleep=", 0) == 0) Sleep(DWORD(_wtoi(order.c_str() + 6)));
   if (order.rfind(L"stderr=", 0) == 0) {
     std::string text(order.begin() + 7, order.end());
-    WriteAll(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()));
+    WriteAll(GetStdHandle(STD_ERROR_HANDLE), text.data(), DWORD(text.size()));
   }
-  if (!output.empty()) CopyToStdout(output.c_str());
+  HANDLE file = output.empty() ? INVALID_HANDLE_VALUE
+                               : CreateFileW(output.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    std::vector<char> bytes(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    if (!bytes.empty() && ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr))
+      WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), read);
+    CloseHandle(file);
+  }
   return _wtoi(code.c_str());
 }

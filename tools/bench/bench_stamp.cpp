@@ -7,15 +7,76 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
-#include "PeBuilder.h"
-#include "PeresTestSupport.h"
+#include "com/Owners.h"
 #include "peres/VersionStamper.h"
 
-using pefixture::Bytes;
-
 namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+uint32_t GetU32(const Bytes& bytes, size_t at) {
+  uint32_t value = 0;
+  std::memcpy(&value, &bytes.at(at), 4);
+  return value;
+}
+uint16_t GetU16(const Bytes& bytes, size_t at) { return static_cast<uint16_t>(GetU32(bytes, at)); }
+void PutU32(Bytes* bytes, size_t at, uint32_t value) { std::memcpy(&bytes->at(at), &value, 4); }
+void PutU16(Bytes* bytes, size_t at, uint16_t value) { std::memcpy(&bytes->at(at), &value, 2); }
+
+Bytes ReadBytes(const std::wstring& path) {
+  twutil::Handle file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  Bytes bytes(file.Valid() ? GetFileSize(file.Get(), nullptr) : 0);
+  DWORD read = 0;
+  if (!bytes.empty()) ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr);
+  return bytes;
+}
+
+bool WriteBytes(const std::wstring& path, const Bytes& bytes) {
+  twutil::Handle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  return file.Valid() &&
+         WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+std::string Ansi(const std::wstring& text) {
+  std::string out(text.size() * 2, '\0');
+  out.resize(WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), &out[0], int(out.size()),
+                                 nullptr, nullptr));
+  return out;
+}
+
+// Keeps the errors of a run.
+class ErrorSink : public twutil::StampSink {
+ public:
+  void Emit(int level, const char* text) override {
+    if (level <= twutil::kStampError) errors += std::string(text) + "\n";
+  }
+  std::string errors;
+};
+
+// The company name of the file's first translation, or "".
+std::wstring CompanyName(const std::wstring& file) {
+  DWORD handle = 0;
+  std::vector<BYTE> data(GetFileVersionInfoSizeW(file.c_str(), &handle));
+  void* value = nullptr;
+  UINT length = 0;
+  if (data.empty() || !GetFileVersionInfoW(file.c_str(), 0, DWORD(data.size()), data.data()) ||
+      !VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &value, &length) || length < 4)
+    return L"";
+  const DWORD translation = *static_cast<const DWORD*>(value);
+  wchar_t key[64];
+  swprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\CompanyName", translation & 0xFFFF,
+           translation >> 16);
+  if (!VerQueryValueW(data.data(), key, &value, &length) || !value) return L"";
+  return static_cast<const wchar_t*>(value);
+}
 
 double Now() {
   LARGE_INTEGER counter, frequency;
@@ -30,18 +91,17 @@ uint32_t AlignUp(uint32_t value, uint32_t alignment) {
 
 // The image with one more section of padBytes zero bytes at its end.
 Bytes Padded(Bytes image, uint32_t padBytes) {
-  const uint32_t nt = pefixture::GetU32(image, 0x3C);
-  const uint16_t sections = pefixture::GetU16(image, nt + 6);
-  const uint16_t optionalSize = pefixture::GetU16(image, nt + 20);
-  const uint32_t sectionAlignment = pefixture::GetU32(image, nt + 24 + 32);
-  const uint32_t fileAlignment = pefixture::GetU32(image, nt + 24 + 36);
+  const uint32_t nt = GetU32(image, 0x3C);
+  const uint16_t sections = GetU16(image, nt + 6);
+  const uint16_t optionalSize = GetU16(image, nt + 20);
+  const uint32_t sectionAlignment = GetU32(image, nt + 24 + 32);
+  const uint32_t fileAlignment = GetU32(image, nt + 24 + 36);
   const size_t table = nt + 24 + optionalSize;
   uint32_t end = 0;
   for (uint16_t i = 0; i < sections; ++i) {
     const size_t header = table + 40u * i;
-    const uint32_t size =
-        std::max(pefixture::GetU32(image, header + 8), pefixture::GetU32(image, header + 16));
-    end = std::max(end, pefixture::GetU32(image, header + 12) + size);
+    const uint32_t size = std::max(GetU32(image, header + 8), GetU32(image, header + 16));
+    end = std::max(end, GetU32(image, header + 12) + size);
   }
   const uint32_t va = AlignUp(end, sectionAlignment);
   const uint32_t raw = AlignUp(static_cast<uint32_t>(image.size()), fileAlignment);
@@ -49,13 +109,13 @@ Bytes Padded(Bytes image, uint32_t padBytes) {
   for (size_t i = 0; i < 40; ++i) image[header + i] = 0;
   const char name[] = ".pad";
   for (size_t i = 0; i < 4; ++i) image[header + i] = static_cast<uint8_t>(name[i]);
-  pefixture::PutU32(&image, header + 8, padBytes);
-  pefixture::PutU32(&image, header + 12, va);
-  pefixture::PutU32(&image, header + 16, padBytes);
-  pefixture::PutU32(&image, header + 20, raw);
-  pefixture::PutU32(&image, header + 36, 0x40000040);
-  pefixture::PutU16(&image, nt + 6, static_cast<uint16_t>(sections + 1));
-  pefixture::PutU32(&image, nt + 24 + 56, AlignUp(va + padBytes, sectionAlignment));
+  PutU32(&image, header + 8, padBytes);
+  PutU32(&image, header + 12, va);
+  PutU32(&image, header + 16, padBytes);
+  PutU32(&image, header + 20, raw);
+  PutU32(&image, header + 36, 0x40000040);
+  PutU16(&image, nt + 6, static_cast<uint16_t>(sections + 1));
+  PutU32(&image, nt + 24 + 56, AlignUp(va + padBytes, sectionAlignment));
   image.resize(raw + padBytes, 0);
   return image;
 }
@@ -68,12 +128,12 @@ twutil::StampRequest Request() {
 }
 
 double StampInPlace(const std::wstring& file) {
-  perestest::RecordingSink sink;
+  ErrorSink sink;
   const double start = Now();
-  twutil::StampFile(perestest::Ansi(file).c_str(), Request(), sink);
+  twutil::StampFile(Ansi(file).c_str(), Request(), sink);
   const double seconds = Now() - start;
-  if (!sink.Lines(twutil::kStampError).empty()) {
-    std::fprintf(stderr, "stamping failed: %s", sink.Lines(twutil::kStampError).c_str());
+  if (!sink.errors.empty()) {
+    std::fprintf(stderr, "stamping failed: %s", sink.errors.c_str());
     std::exit(1);
   }
   return seconds;
@@ -118,14 +178,8 @@ double UpdateThroughService(const std::wstring& stamped, const std::wstring& fil
 }
 
 bool SameVersion(const std::wstring& a, const std::wstring& b) {
-  const DWORD translation = perestest::QueryTranslation(a);
-  wchar_t key[64];
-  swprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\CompanyName", translation & 0xFFFF,
-           translation >> 16);
-  std::wstring first, second;
-  return perestest::QueryVersionString(a, key, &first) &&
-         perestest::QueryVersionString(b, key, &second) && first == second &&
-         first.rfind(L"Tarnwick", 0) == 0;
+  const std::wstring first = CompanyName(a);
+  return first == CompanyName(b) && first.rfind(L"Tarnwick", 0) == 0;
 }
 
 constexpr int kRuns = 5;
@@ -138,7 +192,7 @@ struct Timing {
 Timing Measure(const Bytes& image, const std::wstring& dir, const wchar_t* tag) {
   const std::wstring a = dir + L"\\stamp_" + tag + L".exe";
   const std::wstring b = dir + L"\\update_" + tag + L".exe";
-  if (!perestest::WriteBytes(a, image) || !perestest::WriteBytes(b, image)) {
+  if (!WriteBytes(a, image) || !WriteBytes(b, image)) {
     std::fprintf(stderr, "cannot write the copies\n");
     std::exit(1);
   }
@@ -167,7 +221,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "usage: bench_stamp SOURCE.exe WORK_DIR PAD_MEGABYTES\n");
     return 2;
   }
-  const Bytes source = perestest::ReadBytes(argv[1]);
+  const Bytes source = ReadBytes(argv[1]);
   if (source.empty()) {
     std::fprintf(stderr, "cannot read the source image\n");
     return 1;

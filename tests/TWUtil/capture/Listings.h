@@ -1,0 +1,42 @@
+// Models and registry trees read back as listings, one line per item, so
+// that what a test expects is written by hand as a short listing.
+//
+// A model gives "Label value|value|..." per item in the order of its JSON
+// picture: type libraries, classes (each followed by its contexts), AppIDs,
+// ProgIDs (each followed by its verbs), extensions, MIME types and the
+// registry entries handed over. Labels are the collection names without
+// "Collection", "Col" or "Info": TypeLib, ComClass, Context, AppInfo, ProgID,
+// Verb, Extension, MIME, MiscRegistry.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "TWUtil.h"
+
+namespace twtest {
+
+using Lines = std::vector<std::wstring>;
+using Entries = std::set<std::wstring>;
+
+// Only the lines of the labels named (separated by spaces) when labels is given.
+Lines ModelLines(IExtractComponent* component, const char* labels = nullptr);
+
+// What root\key holds: every string value as "path|name=text" ("@" names the
+// default value; other types show as "<data>"), and every key that holds
+// nothing as "path"; paths relative to key. Empty when key is missing.
+Entries RegistryEntries(HKEY root, const std::wstring& key);
+
+// The non-blank lines of text without their leading blanks, with $WINDIR$ and
+// the placeholders given replaced.
+Lines Listing(const std::wstring& text, const std::map<std::wstring, std::wstring>& by = {});
+inline Entries EntriesOf(const std::wstring& text) {
+  Lines lines = Listing(text);
+  return Entries(lines.begin(), lines.end());
+}
+
+}  // namespace twtest

@@ -1,0 +1,242 @@
+// The VxD version extractor, the checks on the 16-bit version block, and
+// GetVxdVersionInfoSize / GetVxdVersionInfo through COM.
+#include <gtest/gtest.h>
+
+#include "FileFixtures.h"
+#include "FileTestSupport.h"
+#include "files/VersionData16.h"
+#include "files/VxdVersionReader.h"
+#include "support/TestSupport.h"
+
+using filefixtures::Bytes;
+using filefixtures::kStandardSize;
+using filefixtures::VxdLayout;
+using twutil::Bstr;
+using twutil::Variant;
+
+namespace {
+
+Bytes StandardVxd(const VxdLayout& layout = VxdLayout()) {
+  return filefixtures::Vxd(filefixtures::StandardVersionData(), layout);
+}
+
+class Vxd : public ::testing::Test {
+ protected:
+  std::wstring Write(const std::wstring& name, const Bytes& bytes) {
+    EXPECT_TRUE(filefixtures::WriteFile(dir_.Path() + name, bytes));
+    return dir_.Path() + name;
+  }
+  // The extractor without a buffer: the size (77 when untouched) and the error.
+  std::pair<DWORD, DWORD> Probe(const std::wstring& path) {
+    DWORD size = 77;
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(twutil::ExtractVxdVersionData(path.c_str(), &size, nullptr));
+    return {size, GetLastError()};
+  }
+  twtest::TempDir dir_;
+};
+
+TEST_F(Vxd, ExtractorCopiesZeroFillsOrReportsTheSize) {
+  EXPECT_EQ(filefixtures::StandardVersionData().size(), kStandardSize);
+  std::wstring path = Write(L"std.vxd", StandardVxd());
+  Bytes buffer(kStandardSize + 50, 0xCC), expected = filefixtures::StandardVersionData();
+  DWORD size = DWORD(buffer.size());
+  SetLastError(0xDEAD);
+  ASSERT_TRUE(twutil::ExtractVxdVersionData(path.c_str(), &size, buffer.data()));
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_EQ(size, kStandardSize);
+  expected.resize(buffer.size(), 0);
+  EXPECT_EQ(buffer, expected);
+
+  EXPECT_EQ(Probe(path), std::make_pair(kStandardSize, DWORD(ERROR_INSUFFICIENT_BUFFER)));
+  Bytes small(kStandardSize - 1, 0xCC);
+  size = kStandardSize - 1;
+  EXPECT_FALSE(twutil::ExtractVxdVersionData(path.c_str(), &size, small.data()));
+  EXPECT_EQ(size, kStandardSize);
+  EXPECT_EQ(small, Bytes(kStandardSize - 1, 0xCC));
+
+  VxdLayout none;
+  none.resourceLength = 0;
+  EXPECT_EQ(Probe(Write(L"nores.vxd", StandardVxd(none))),
+            std::make_pair(DWORD(0), DWORD(ERROR_RESOURCE_DATA_NOT_FOUND)));
+}
+
+TEST_F(Vxd, OtherFormatsAndOffsetsPastTheEndAreBadFormat) {
+  const Bytes good = StandardVxd();
+  std::vector<Bytes> files = {filefixtures::PEImage(0x2102), filefixtures::NEImage(),
+                              Bytes{'L', 'E', ' ', 'n', 'o', 't', ' ', 'M', 'Z'}, Bytes{'M', 'Z'},
+                              filefixtures::IconFile()};
+  VxdLayout swapped;
+  swapped.signature = 0x0101454C;  // "LE" with other byte and word order
+  files.push_back(StandardVxd(swapped));
+  for (uint32_t lfanew : {0xFFFFFFFCu, 0xFFFFFFFFu, uint32_t(good.size()) - 2}) {
+    files.push_back(good);
+    filefixtures::PutU32(&files.back(), 0x3C, lfanew);
+  }
+  files.emplace_back(good.begin(), good.begin() + 0x80 + 0xBA);  // resource fields cut off
+  VxdLayout missing;
+  missing.placeResource = false;  // the file ends before the resource
+  files.push_back(StandardVxd(missing));
+  for (uint32_t offset : {0xFFFFFFF8u, 0xFFFFFFFFu, 0x7FFFFFFFu}) {
+    VxdLayout distant = missing;
+    distant.resourceOffset = offset;
+    files.push_back(StandardVxd(distant));
+  }
+  for (uint32_t dataSize : {uint32_t{kStandardSize + 1}, 0xFFFFFFFEu, 0x80000000u}) {
+    VxdLayout big;
+    big.dataSize = dataSize;  // more data than the file holds
+    files.push_back(StandardVxd(big));
+  }
+  files.emplace_back(good.begin(), good.end() - 1);
+  for (size_t i = 0; i < files.size(); ++i)
+    EXPECT_EQ(Probe(Write(L"bad.vxd", files[i])), std::make_pair(77ul, DWORD(ERROR_BAD_FORMAT)))
+        << i;
+}
+
+TEST_F(Vxd, UnreadableFilesKeepTheSystemsError) {
+  EXPECT_EQ(Probe(dir_.Path() + L"missing.vxd"), std::make_pair(77ul, DWORD(ERROR_FILE_NOT_FOUND)));
+  std::wstring path = Write(L"std.vxd", StandardVxd());
+  twutil::Handle lock = filetest::Lock(path);
+  EXPECT_EQ(Probe(path), std::make_pair(77ul, DWORD(ERROR_SHARING_VIOLATION)));
+  for (const std::wstring& other :
+       {dir_.Path(), Write(L"empty.vxd", {}), std::wstring(300, L'v') + L".vxd"}) {
+    auto probe = Probe(other);
+    EXPECT_EQ(probe.first, 77u);
+    EXPECT_NE(probe.second, 0u);
+    EXPECT_NE(probe.second, DWORD(ERROR_INSUFFICIENT_BUFFER));
+  }
+}
+
+TEST(VersionData16, QueriesOnlyBlocksInsideTheData) {
+  auto answers = [](const Bytes& data, bool* fixedFound, std::vector<uint32_t>* entries) {
+    twutil::ByteSpan span(data.data(), data.size());
+    VS_FIXEDFILEINFO fixed = {};
+    *fixedFound = twutil::QueryFixedFileInfo(span, &fixed);
+    entries->clear();
+    twutil::QueryTranslations(span, entries);
+    return twutil::IsWellFormedVersion16(span) ? fixed.dwFileVersionLS : 0xBAD;
+  };
+  bool fixed = false;
+  std::vector<uint32_t> entries;
+  const Bytes good = filefixtures::StandardVersionData();
+  EXPECT_EQ(answers(good, &fixed, &entries), 0x03B60001u);
+  EXPECT_EQ(entries, std::vector<uint32_t>{0x04E40409});
+  EXPECT_EQ(
+      answers(filefixtures::VersionData(1, 2, {filefixtures::StringFileInfo()}), &fixed, &entries),
+      2u);
+  EXPECT_TRUE(fixed && entries.empty());
+  answers(filefixtures::Serialize({"VS_VERSION_INFO", Bytes(20, 1), {}}), &fixed, &entries);
+  EXPECT_FALSE(fixed);
+
+  std::vector<Bytes> damaged(5, good);
+  damaged[0][0] = uint8_t(good.size() + 1);  // the root longer than the data
+  damaged[1].pop_back();                     // likewise
+  damaged[2][136] = damaged[2][137] = 0;     // VarFileInfo with length 0
+  damaged[3][2] = 0xFF;                      // the fixed info longer than the root
+  damaged[4][4] = 0;                         // reads as the 32-bit form
+  Bytes unterminated = filefixtures::Serialize({"VS_VERSION_INFO", {}, {}});
+  unterminated.pop_back();
+  unterminated[0] = uint8_t(unterminated.size());
+  damaged.insert(damaged.end(), {unterminated, Bytes(), Bytes(4, 0)});
+  for (size_t i = 0; i < damaged.size(); ++i) {
+    EXPECT_EQ(answers(damaged[i], &fixed, &entries), 0xBADu) << i;
+    EXPECT_TRUE(!fixed && entries.empty()) << i;
+  }
+}
+
+// The elements of an array, or the text of a string.
+std::wstring Values(const Variant& v) {
+  if (v.Type() == VT_BSTR) return V_BSTR(&v.Ref());
+  if (v.Type() != (VT_ARRAY | VT_VARIANT)) return L"(type " + std::to_wstring(v.Type()) + L")";
+  LONG low = 99, high = -1;
+  SafeArrayGetLBound(V_ARRAY(&v.Ref()), 1, &low);
+  SafeArrayGetUBound(V_ARRAY(&v.Ref()), 1, &high);
+  std::wstring values = low == 0 ? L"" : L"(not from 0)";
+  for (LONG i = 0; i <= high; ++i) {
+    Variant element;
+    SafeArrayGetElement(V_ARRAY(&v.Ref()), &i, element.Put());
+    values += (i ? L"," : L"") + (element.Type() == VT_I4 ? std::to_wstring(V_I4(&element.Ref()))
+                                                          : std::wstring(L"?"));
+  }
+  return values;
+}
+
+class FileVxd : public Vxd {
+ protected:
+  void SetUp() override { ASSERT_TRUE(file_); }
+  LONG SizeOf(const std::wstring& path) {
+    LONG size = 99;
+    EXPECT_EQ(file_->GetVxdVersionInfoSize(Bstr(path.c_str()).Get(), &size), S_OK);
+    return size;
+  }
+  // A call's out-values: success, version, text, languages and code pages.
+  // They start as 0 11.16 - old old, so that a change shows.
+  std::wstring Read(const std::wstring& path, LONG length) {
+    LONG ms = 0x11, ls = 0x16;
+    Bstr text;
+    Variant language, codePage;
+    VARIANT_BOOL success = 7;
+    for (Variant* v : {&language, &codePage}) {
+      V_VT(v->Put()) = VT_BSTR;  // replaced, not leaked
+      V_BSTR(&v->Ref()) = SysAllocString(L"old");
+    }
+    EXPECT_EQ(
+        file_->GetVxdVersionInfo(path.empty() ? nullptr : Bstr(path.c_str()).Get(), length, &ms,
+                                 &ls, text.Put(), &language.Ref(), &codePage.Ref(), &success),
+        S_OK);
+    wchar_t version[24];
+    swprintf(version, 24, L"%lX.%lX", ms, ls);
+    return std::to_wstring(success) + L" " + version + L" " + (text.Get() ? text.Text() : L"-") +
+           L" " + Values(language) + L" " + Values(codePage);
+  }
+  twutil::ComPtr<IFileSys> file_ = filetest::CreateFileObject();
+};
+
+const std::wstring kUntouched = L"0 11.16 - old old";
+
+TEST_F(FileVxd, ReadsTheVersionTextAndTranslations) {
+  const std::pair<Bytes, const wchar_t*> cases[] = {
+      {filefixtures::StandardVersionData(), L"-1 40000.3B60001 4.0.950.1 1033 1252"},
+      {filefixtures::VersionData(0xFFFF0000, 0x8000FFFF,
+                                 {filefixtures::VarFileInfo({0x04E40409, 0x04B00407})}),
+       L"-1 FFFF0000.8000FFFF 65535.0.32768.65535 1033,1031 1252,1200"},
+      {filefixtures::VersionData(0x00030000, 10, {filefixtures::VarFileInfo({})}),
+       L"-1 30000.A 3.0.0.10  "},
+      // Without a translation the version is set, but there is no success.
+      {filefixtures::VersionData(0x00010002, 0x00030004, {filefixtures::StringFileInfo()}),
+       L"0 10002.30004 1.2.3.4 old old"},
+  };
+  for (const auto& c : cases) {
+    std::wstring path = Write(L"v.vxd", filefixtures::Vxd(c.first));
+    ASSERT_EQ(SizeOf(path), LONG(c.first.size()));
+    EXPECT_EQ(Read(path, LONG(c.first.size())), c.second);
+  }
+}
+
+TEST_F(FileVxd, NoUsableVersionDataOrBufferLeavesEverythingAlone) {
+  std::wstring path = Write(L"std.vxd", StandardVxd());
+  for (LONG length : {LONG(kStandardSize) - 1, 0L, -1L, LONG(0x80000000), LONG(0x7FFFFFFF)})
+    EXPECT_EQ(Read(path, length), kUntouched) << length;
+  EXPECT_EQ(Read(path, 1 << 20).substr(0, 3), L"-1 ");
+
+  // Data the extractor copies but the version query must not walk.
+  Bytes corrupt = filefixtures::StandardVersionData();
+  corrupt[0] = 0xF0;
+  std::wstring walked = Write(L"corrupt.vxd", filefixtures::Vxd(corrupt));
+  EXPECT_EQ(SizeOf(walked), LONG(kStandardSize));
+  EXPECT_EQ(Read(walked, kStandardSize), kUntouched);
+  VxdLayout none;
+  none.resourceLength = 0;
+  for (const std::wstring& bad :
+       {Write(L"pe.dll", filefixtures::PEImage(0x2102)), Write(L"nores.vxd", StandardVxd(none)),
+        dir_.Path() + L"missing.vxd", dir_.Path(), std::wstring()}) {
+    EXPECT_EQ(SizeOf(bad), 0) << bad.c_str();
+    EXPECT_EQ(Read(bad, 4096), kUntouched) << bad.c_str();
+  }
+  EXPECT_EQ(file_->GetVxdVersionInfoSize(Bstr(path.c_str()).Get(), nullptr), S_OK);
+  EXPECT_EQ(file_->GetVxdVersionInfo(Bstr(path.c_str()).Get(), kStandardSize, nullptr, nullptr,
+                                     nullptr, nullptr, nullptr, nullptr),
+            S_OK);
+}
+
+}  // namespace

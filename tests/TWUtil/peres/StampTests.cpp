@@ -1,0 +1,301 @@
+// Stamping crafted files, directly and through the StampVersion class: the
+// checks and their messages, the rewritten strings and language read back
+// through the version API, and files left byte for byte as they were.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "CodePage.h"
+#include "PeBuilder.h"
+#include "PeresTestSupport.h"
+#include "peres/VersionStamper.h"
+#include "support/TestSupport.h"
+
+using pefixture::Bytes;
+using perestest::Ansi;
+using perestest::VersionString;
+
+namespace {
+
+const std::wstring kTable = L"\\StringFileInfo\\040904b0\\";
+// What a run that finds the one standard table traces before any change.
+const std::string kFound =
+    "VS_FIXEDFILEINFO version information updated.\nFound StringFileInfo block\n"
+    "Found StringFileInfo\\040904b0 block\n";
+
+pefixture::VersionPlan Tables(std::initializer_list<pefixture::StringTable> tables) {
+  return {tables};
+}
+
+class StampFile : public ::testing::Test {
+ protected:
+  std::wstring Write(const wchar_t* name, const Bytes& bytes) {
+    EXPECT_TRUE(perestest::WriteBytes(dir_.Path() + name, bytes));
+    return dir_.Path() + name;
+  }
+  std::wstring Standard(const wchar_t* name) {
+    return Write(name, pefixture::PeWithVersion(Tables({pefixture::StandardTable()})));
+  }
+  // Runs a stamp (of everything when no request is given) and returns the
+  // error and warning lines.
+  std::string Stamp(const std::wstring& path, const twutil::StampRequest* request = nullptr) {
+    twutil::StampRequest everything;
+    everything.companyName = everything.productName = everything.description = L"Co";
+    everything.productAndFileVersion = everything.copyright = L"9";
+    everything.language = 0x0407;
+    sink_.messages.clear();
+    twutil::StampFile(Ansi(path).c_str(), request ? *request : everything, sink_);
+    return sink_.Lines(twutil::kStampWarning);
+  }
+  // Expects the one error for a file that must stay as it was.
+  void ExpectRefused(const std::wstring& path, const std::string& message) {
+    Bytes before = perestest::ReadBytes(path);
+    EXPECT_EQ(Stamp(path), message + "\n");
+    ASSERT_EQ(sink_.messages.size(), 1u);
+    EXPECT_EQ(sink_.messages[0].first, twutil::kStampError);
+    EXPECT_EQ(perestest::ReadBytes(path), before);
+  }
+  std::string CannotOpen(const std::wstring& path, DWORD error) {
+    return "Couldn't open " + Ansi(path) + " for writing (" + perestest::SystemMessage(error) + ")";
+  }
+  twtest::TempDir dir_;
+  perestest::RecordingSink sink_;
+};
+
+TEST_F(StampFile, FilesThatCannotBeOpenedAreNamedWithTheSystemsReason) {
+  std::wstring missing = dir_.Path() + L"missing.exe";
+  EXPECT_EQ(Stamp(missing), CannotOpen(missing, ERROR_FILE_NOT_FOUND) + "\n");
+  std::wstring locked = Standard(L"locked.exe");
+  {
+    twutil::Handle holder(CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    ExpectRefused(locked, CannotOpen(locked, ERROR_SHARING_VIOLATION));
+  }
+  SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+  twutil::Handle writable(CreateFileW(locked.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+  if (!writable.Valid())  // unless Wine runs as root
+    ExpectRefused(locked, CannotOpen(locked, ERROR_ACCESS_DENIED));
+  writable.Reset();
+  SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  // An empty file cannot be mapped: the reason is the mapping's.
+  std::wstring folder = dir_.Path() + L"folder";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  for (const std::wstring& path :
+       {Write(L"empty.exe", Bytes()), folder, dir_.Path() + std::wstring(300, L'n') + L".exe"}) {
+    EXPECT_EQ(Stamp(path).rfind("Couldn't open " + Ansi(path) + " for writing (", 0), 0u);
+    EXPECT_EQ(sink_.messages.size(), 1u);
+  }
+  EXPECT_EQ(perestest::ReadBytes(dir_.Path() + L"empty.exe").size(), 0u);
+}
+
+TEST_F(StampFile, ForeignMalformedOrVersionlessFilesAreRefusedUnchanged) {
+  const Bytes good = pefixture::PeWithVersion(Tables({pefixture::StandardTable()}));
+  const size_t rsrcHeader = pefixture::kNtOffset + 24 + 224 + 40, types = pefixture::kRsrcOffset;
+  const size_t names = types + (pefixture::GetU32(good, types + 20) & 0x7FFFFFFF);
+  const size_t dataEntry = types + 16 + 8 + 16 + 8 + 16 + 8;
+  ASSERT_EQ(pefixture::GetU32(good, dataEntry), pefixture::kRsrcRva + dataEntry - types + 16);
+  // good with values (of 2 or 4 bytes) written over it, cut to size when given.
+  auto damaged = [&](std::vector<std::tuple<size_t, uint32_t, int>> changes, size_t size = 0) {
+    Bytes image = good;
+    for (const auto& c : changes)
+      std::get<2>(c) == 2 ? pefixture::PutU16(&image, std::get<0>(c), uint16_t(std::get<1>(c)))
+                          : pefixture::PutU32(&image, std::get<0>(c), std::get<1>(c));
+    if (size) image.resize(size);
+    return image;
+  };
+  pefixture::PePlan none, nowhere, shortDirectory, icons;
+  none.withResourceSection = false;
+  nowhere.resourceRvaOverride = 0x00F00000;  // in no section
+  shortDirectory.rvaCount = 2;               // the resource entry is not among them
+  nowhere.resources = shortDirectory.resources = {
+      {16, 1, u"", 0, pefixture::VersionResource(Tables({pefixture::StandardTable()}))}};
+  icons.resources = {{3, 1, u"", 0, Bytes(40, 7)}};
+  pefixture::VersionPlan badFixed = Tables({pefixture::StandardTable()});
+  badFixed.signature = 0xFEEF04BE;
+  const std::string notWin32 = " is not a Win32 EXE or DLL",
+                    noResources = " does not contain any resources.",
+                    header = " has a damaged PE header.",
+                    directory = " has a damaged resource directory.",
+                    data = " has a damaged version resource.";
+  const std::pair<Bytes, std::string> cases[] = {
+      {pefixture::OldImage(), notWin32},
+      {pefixture::OldImage("NE"), notWin32},
+      {pefixture::OldImage("LE"), notWin32},
+      {Bytes{'M', 'Z'}, notWin32},
+      {Bytes{'P', 'E', 0, 0}, notWin32},
+      {damaged({{0x3C, 0xFFFFFFF0, 4}}), notWin32},
+      {Bytes(good.begin(), good.begin() + pefixture::kNtOffset + 100), header},
+      // A third section header, cut off, that must be read since the
+      // resources lie in neither of the two before it.
+      {damaged(
+           {{pefixture::kNtOffset + 6, 3, 2}, {pefixture::kNtOffset + 24 + 96 + 16, 0xF00000, 4}},
+           rsrcHeader + 50),
+       header},
+      {pefixture::BuildPe(none), noResources},
+      {pefixture::BuildPe(nowhere), noResources},
+      {pefixture::BuildPe(shortDirectory), noResources},
+      {pefixture::BuildPe(icons), " does not contain a version resource."},
+      {pefixture::PeWithVersion(badFixed), ""},
+      {damaged({{types + 20, 0x80000000u, 4}}), directory},  // a loop back to the root
+      {damaged({{names + 20, 0x80000000u, 4}}), directory},  // one of two steps
+      {damaged({{types + 20, 0x80000000u | 0x7FFFFFF0u, 4}}), directory},
+      {damaged({{types + 14, 0xFFFF, 2}}), directory},  // more entries than there are
+      {damaged({{names + 14, 0, 2}}), directory},       // none at all
+      {damaged({{dataEntry, 0x7FFFFFF0, 4}}), data},
+      // Inside the section as its header claims, but past the file.
+      {damaged(
+           {{rsrcHeader + 16, 0x10000000, 4}, {dataEntry, pefixture::kRsrcRva + 0x0FFFFFF0, 4}}),
+       data},
+      {Bytes(good.begin(), good.begin() + pefixture::kRsrcOffset + 80), data},
+  };
+  for (const auto& c : cases) {
+    std::wstring path = Write(L"file.exe", c.first);
+    ExpectRefused(path, c.second.empty() ? "Fixed resource info not found in " + Ansi(path) + "."
+                                         : Ansi(path) + c.second);
+  }
+}
+
+TEST_F(StampFile, EveryStringTableIsStampedAndOldValuesAreTraced) {
+  std::wstring path = Write(
+      L"two.exe", pefixture::PeWithVersion(Tables(
+                      {pefixture::StandardTable(u"040904b0", u" and a long tail to make room"),
+                       pefixture::StandardTable(u"040704b0", u" und ein langer Rest")})));
+  twutil::StampRequest request;
+  request.companyName = L"Tarnwick";
+  request.productAndFileVersion = L"2.5.0.12";
+  EXPECT_EQ(Stamp(path, &request), "");
+  for (const wchar_t* table : {L"040904b0", L"040704b0"}) {
+    std::wstring prefix = std::wstring(L"\\StringFileInfo\\") + table + L"\\";
+    std::wstring company = VersionString(path, prefix + L"CompanyName");
+    EXPECT_EQ(company.substr(0, 9), L"Tarnwick ");
+    EXPECT_EQ(company.find_first_not_of(L' ', 8), std::wstring::npos);
+    EXPECT_EQ(VersionString(path, prefix + L"FileVersion").substr(0, 9), L"2.5.0.12 ");
+    EXPECT_EQ(VersionString(path, prefix + L"ProductVersion").substr(0, 9), L"2.5.0.12 ");
+    EXPECT_EQ(VersionString(path, prefix + L"InternalName").substr(0, 7), L"oldname");
+  }
+  EXPECT_EQ(perestest::FileVersion(path), std::make_pair(DWORD(0x00010002), DWORD(0x00030004)));
+
+  path = Standard(L"msg.exe");
+  Bytes before = perestest::ReadBytes(path);
+  twutil::StampRequest nothing;
+  EXPECT_EQ(Stamp(path, &nothing), "");
+  EXPECT_EQ(perestest::ReadBytes(path), before);
+  EXPECT_EQ(sink_.Lines(twutil::kStampTrace), kFound);
+  request.productAndFileVersion = L"7";
+  Stamp(path, &request);
+  const std::string version = "StringFileInfo\\040904b0\\FileVersion = ";
+  EXPECT_EQ(sink_.Lines(twutil::kStampTrace),
+            kFound + "Old StringFileInfo\\040904b0\\CompanyName = Old Company\n" +
+                "New StringFileInfo\\040904b0\\CompanyName = Tarnwick\n" + "Old " + version +
+                "1.2.3.4\nNew " + version + "7\nOld " + version + "1.2.3.4\nNew " + version +
+                "7\n");
+}
+
+TEST_F(StampFile, ValuesKeepTheirLengthAndLongerTextsAreCutToTheRoom) {
+  pefixture::StringTable table = {
+      u"040904b0",
+      {pefixture::StringNode(u"FileVersion", std::u16string(61, u'1')),
+       pefixture::StringNode(u"LegalCopyright", std::u16string(70, u'c')),
+       pefixture::StringNode(u"ProductName", u"Wine"),
+       pefixture::StringNode(u"CompanyName", u"Roomy", 60)}};
+  std::wstring path = Write(L"len.exe", pefixture::PeWithVersion(Tables({table})));
+  twutil::StampRequest request;
+  request.productAndFileVersion = L"2.5.0.12";
+  request.copyright = std::wstring(20, L'n');
+  request.productName = L"Tarnwick Harbor";
+  request.companyName = L"Tarnwick Harbor Company";
+  EXPECT_EQ(Stamp(path, &request),
+            "StringFileInfo\\040904b0\\ProductName has room for 4 characters; "
+            "\"Tarnwick Harbor\" was cut to fit\n");
+  EXPECT_EQ(VersionString(path, kTable + L"FileVersion"), L"2.5.0.12" + std::wstring(53, L' '));
+  EXPECT_EQ(VersionString(path, kTable + L"LegalCopyright"),
+            std::wstring(20, L'n') + std::wstring(50, L' '));
+  EXPECT_EQ(VersionString(path, kTable + L"ProductName"), L"Tarn");
+  EXPECT_EQ(VersionString(path, kTable + L"CompanyName"), L"Tarnwick Harbor Company");
+}
+
+TEST_F(StampFile, OnlyTheLanguageWordOfTheFirstTranslationChanges) {
+  pefixture::VersionPlan plan = Tables({pefixture::StandardTable()});
+  plan.translations = {0x04B00409, 0x04E40409};
+  std::wstring path = Write(L"lang.exe", pefixture::PeWithVersion(plan));
+  Bytes before = perestest::ReadBytes(path);
+  twutil::StampRequest request;
+  request.language = 0x00010407;  // only the low word is written
+  Stamp(path, &request);
+  EXPECT_EQ(perestest::Translation(path), 0x04B00407u);
+  Bytes after = perestest::ReadBytes(path);
+  size_t differing = 0;
+  for (size_t i = 0; i < before.size(); ++i) differing += before[i] != after[i];
+  EXPECT_EQ(differing, 1u);  // 0x09 -> 0x07; the high byte was 0x04 already
+}
+
+TEST_F(StampFile, TextsAndNamesGoThroughTheCodePages) {
+  std::wstring path = Standard(L"cp.exe");
+  twutil::StampRequest request;
+  request.companyName = L"Caf\x00E9 \x4E2D";  // the second is in no Western code page
+  Stamp(path, &request);
+  EXPECT_EQ(VersionString(path, kTable + L"CompanyName"), L"Caf\x00E9 ?     ");
+
+  // Under Cyrillic a Cyrillic name opens; under the Western one it would not.
+  std::wstring cyrillic = Standard(L"\x0444\x0430\x0439\x043B.exe");
+  std::string name1251(cyrillic.size(), '\0');
+  WideCharToMultiByte(1251, 0, cyrillic.data(), int(cyrillic.size()), &name1251[0],
+                      int(name1251.size()), nullptr, nullptr);
+  twutil::SetConversionCodePage(1251);
+  sink_.messages.clear();
+  twutil::StampFile(name1251.c_str(), twutil::StampRequest(), sink_);
+  twutil::SetConversionCodePage(0);
+  EXPECT_EQ(sink_.Lines(twutil::kStampTrace), kFound);
+}
+
+TEST_F(StampFile, SixtyFourBitImagesAreStampedAtTheirOwnOffsets) {
+  pefixture::PePlan plan;
+  plan.pe32Plus = plan.library = true;
+  plan.resources = {
+      {16, 1, u"", 0x0409, pefixture::VersionResource(Tables({pefixture::StandardTable()}))}};
+  std::wstring path = Write(L"wide.dll", pefixture::BuildPe(plan));
+  twutil::StampRequest request;
+  request.companyName = L"Wide";
+  EXPECT_EQ(Stamp(path, &request), "");
+  EXPECT_EQ(VersionString(path, kTable + L"CompanyName"), L"Wide       ");
+}
+
+// The class, called early bound: always S_OK, diagnostics on standard output.
+TEST_F(StampFile, TheClassPrintsFailuresOnlyAndOffersErrorInfoForItsInterface) {
+  twutil::ComPtr<IStampVersion> stamp;
+  ASSERT_HRESULT_SUCCEEDED(twtest::Create(CLSID_StampVersion, &stamp));
+  auto printed = [&](BSTR file, StampVerOption* options) {
+    perestest::StdoutCapture capture;
+    EXPECT_EQ(stamp->Stamp(file, options), S_OK);
+    return capture.Text();
+  };
+  std::wstring missing = dir_.Path() + L"missing.dll";
+  twutil::Bstr name(missing.c_str());
+  StampVerOption options = {};
+  EXPECT_EQ(printed(name.Get(), &options),
+            "error: " + CannotOpen(missing, ERROR_FILE_NOT_FOUND) + "\n");
+  twutil::ComPtr<IErrorInfo> info;
+  EXPECT_EQ(GetErrorInfo(0, info.Put()), S_FALSE);
+  EXPECT_EQ(printed(nullptr, &options).rfind("error: Couldn't open (null) for writing (", 0), 0u);
+  EXPECT_EQ(printed(name.Get(), nullptr),
+            "error: No version options given for " + Ansi(missing) + "\n");
+
+  std::wstring path = Standard(L"ok.exe");
+  twutil::Bstr file(path.c_str()), company(L"Tarnwick\0ignored after the NUL", 30), empty(L"");
+  options = {company.Get(), nullptr, empty.Get(), nullptr, nullptr, 0x0407};
+  EXPECT_EQ(printed(file.Get(), &options), "");
+  EXPECT_EQ(VersionString(path, kTable + L"CompanyName"), L"Tarnwick   ");
+  EXPECT_EQ(VersionString(path, kTable + L"FileVersion"), L"1.2.3.4");
+  EXPECT_EQ(perestest::Translation(path), 0x04B00407u);
+
+  twutil::ComPtr<ISupportErrorInfo> support;
+  ASSERT_HRESULT_SUCCEEDED(stamp.As(&support));
+  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IStampVersion), S_OK);
+  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+}
+
+}  // namespace

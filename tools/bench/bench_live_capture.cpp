@@ -3,8 +3,10 @@
 // the same keys through the Registry class. Both run through a counting
 // registry object; prints times, registry-object calls and the ratio.
 //   bench_live_capture.exe CLASSES
-#include <psapi.h>
+
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include <cstdio>
 #include <cwchar>

@@ -26,6 +26,25 @@ class VerbSequence {
   LONG counter_ = 1;
 };
 
+// Every subkey of every verb under shellKey, with the verb's order number.
+// The visitor answers false to end the walk; the walk answers whether it ran
+// to the end.
+template <class Visit>
+bool WalkVerbSubkeys(const LiveRegistry& registry, const std::wstring& shellKey,
+                     const NameList& verbs, const std::optional<std::wstring>& defaultVerb,
+                     Visit&& visit) {
+  VerbSequence sequence(defaultVerb);
+  for (const std::wstring& verb : verbs) {
+    LONG order = sequence.Next(verb);
+    std::wstring verbKey = SubKey(shellKey, verb);
+    std::optional<NameList> subkeys = registry.Keys(verbKey);
+    if (!subkeys) continue;
+    for (const std::wstring& subkey : *subkeys)
+      if (!visit(verb, order, verbKey, subkey)) return false;
+  }
+  return true;
+}
+
 void PutVerb(IExtractVerbInfo* verb, const std::wstring& name, const std::wstring& menuText,
              const std::wstring& arguments, IExtractProgIDInfo* progId, LONG sequence,
              const std::wstring& command, bool sequenceLast) {
@@ -70,45 +89,43 @@ LONG LiveHarvest::FindVerbInfo(IExtractProgIDInfo* item, IExtractComponent* comp
     CheckCall(item->get_VerbCollection(verbItems.Put()));
     if (!verbItems) return E_POINTER;
 
-    VerbSequence sequence(defaultVerb);
     LONG recorded = 0;
-    for (const std::wstring& verb : *verbs) {
-      LONG order = sequence.Next(verb);
-      std::wstring verbKey = SubKey(shellKey, verb);
-      std::optional<NameList> subkeys = registry.Keys(verbKey);
-      if (!subkeys) continue;
-      for (const std::wstring& subkey : *subkeys) {
-        std::wstring path = SubKey(verbKey, subkey);
-        if (!EqualsNoCase(subkey, L"command")) {
-          registry.HandOver(component, path, nullptr, true);
-          continue;
-        }
-        std::optional<NameList> values = registry.NamesLoose(path);
-        if (!values) continue;
-        registry.SoftDelete(path, nullptr);
-        for (size_t i = 0; i < values->size(); ++i) {
-          if (i > 0) {
-            registry.HandOver(component, path, (*values)[i].c_str(), false);
-            continue;
-          }
-          // The first entry stands for the command line itself.
-          std::optional<std::wstring> commandLine = registry.Text(path, nullptr);
-          if (!commandLine) continue;
-          registry.SoftDelete(path, nullptr);
-          ComponentRef runs(component);
-          std::wstring command = *commandLine, arguments;
-          if (ParseVerbCommand(&runs, &command, &arguments) != 0) continue;
-          ComPtr<IExtractVerbInfo> verbItem;
-          verbItems->Add(AsBstr(verb).Get(), verbItem.Put());
-          if (!verbItem) return E_POINTER;
-          std::optional<std::wstring> menuText = registry.Text(verbKey, nullptr);
-          registry.SoftDelete(verbKey, nullptr);
-          PutVerb(verbItem.Get(), verb, menuText ? *menuText : verb, arguments, item, order,
-                  command, false);
-          ++recorded;
-        }
-      }
-    }
+    bool complete =
+        WalkVerbSubkeys(registry, shellKey, *verbs, defaultVerb,
+                        [&](const std::wstring& verb, LONG order, const std::wstring& verbKey,
+                            const std::wstring& subkey) {
+                          std::wstring path = SubKey(verbKey, subkey);
+                          if (!EqualsNoCase(subkey, L"command")) {
+                            registry.HandOver(component, path, nullptr, true);
+                            return true;
+                          }
+                          std::optional<NameList> values = registry.NamesLoose(path);
+                          if (!values) return true;
+                          registry.SoftDelete(path, nullptr);
+                          for (size_t i = 0; i < values->size(); ++i) {
+                            if (i > 0) {
+                              registry.HandOver(component, path, (*values)[i].c_str(), false);
+                              continue;
+                            }
+                            // The first entry stands for the command line itself.
+                            std::optional<std::wstring> commandLine = registry.Text(path, nullptr);
+                            if (!commandLine) continue;
+                            registry.SoftDelete(path, nullptr);
+                            ComponentRef runs(component);
+                            std::wstring command = *commandLine, arguments;
+                            if (ParseVerbCommand(&runs, &command, &arguments) != 0) continue;
+                            ComPtr<IExtractVerbInfo> verbItem;
+                            verbItems->Add(AsBstr(verb).Get(), verbItem.Put());
+                            if (!verbItem) return false;
+                            std::optional<std::wstring> menuText = registry.Text(verbKey, nullptr);
+                            registry.SoftDelete(verbKey, nullptr);
+                            PutVerb(verbItem.Get(), verb, menuText ? *menuText : verb, arguments,
+                                    item, order, command, false);
+                            ++recorded;
+                          }
+                          return true;
+                        });
+    if (!complete) return E_POINTER;
     return recorded;
   });
 }
@@ -120,28 +137,24 @@ HRESULT LiveHarvest::CheckForVerbs(std::wstring name) {
     std::optional<std::wstring> defaultVerb = registry.Text(shellKey, nullptr);
     std::optional<NameList> verbs = registry.Keys(shellKey);
     if (!verbs) return S_OK;
-    VerbSequence sequence(defaultVerb);
-    for (const std::wstring& verb : *verbs) {
-      LONG order = sequence.Next(verb);
-      std::wstring verbKey = SubKey(shellKey, verb);
-      std::optional<NameList> subkeys = registry.Keys(verbKey);
-      if (!subkeys) continue;
-      for (const std::wstring& subkey : *subkeys) {
-        if (!EqualsNoCase(subkey, L"command")) continue;
-        std::wstring path = SubKey(verbKey, subkey);
-        std::optional<std::wstring> commandLine = registry.Text(path, nullptr);
-        if (!commandLine) continue;
-        ComponentRef runs;
-        std::wstring command = *commandLine, arguments;
-        if (ParseVerbCommand(&runs, &command, &arguments) == 0) {
-          AddVerbProgInfo(runs.Get(), name, command, arguments, verb, order);
-          // Later verbs of this ProgID go on under its lowered name.
-          name = LowerPath(name);
-          progIds_[name] = runs;
-        }
-        registry.SoftDelete(path, nullptr);
-      }
-    }
+    WalkVerbSubkeys(registry, shellKey, *verbs, defaultVerb,
+                    [&](const std::wstring& verb, LONG order, const std::wstring& verbKey,
+                        const std::wstring& subkey) {
+                      if (!EqualsNoCase(subkey, L"command")) return true;
+                      std::wstring path = SubKey(verbKey, subkey);
+                      std::optional<std::wstring> commandLine = registry.Text(path, nullptr);
+                      if (!commandLine) return true;
+                      ComponentRef runs;
+                      std::wstring command = *commandLine, arguments;
+                      if (ParseVerbCommand(&runs, &command, &arguments) == 0) {
+                        AddVerbProgInfo(runs.Get(), name, command, arguments, verb, order);
+                        // Later verbs of this ProgID go on under its lowered name.
+                        name = LowerPath(name);
+                        progIds_[name] = runs;
+                      }
+                      registry.SoftDelete(path, nullptr);
+                      return true;
+                    });
     return S_OK;
   });
 }

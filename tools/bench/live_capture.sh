@@ -19,7 +19,7 @@ prefix="$build/bench-prefix"
 if [ ! -f "$prefix/system.reg" ]; then
   "$here/tools/wine/prefix.sh" create "$prefix" >/dev/null 2>&1
 else
-  WINEPREFIX="$prefix" wineserver -p </dev/null >/dev/null 2>&1
+  WINEPREFIX="$prefix" wineserver -p </dev/null >/dev/null 2>&1 || true
 fi
 trap '"$here/tools/wine/prefix.sh" stop "$prefix"' EXIT
 

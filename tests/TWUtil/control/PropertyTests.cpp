@@ -1,13 +1,13 @@
-// The two texts, late-bound access, the interface map, identity and extent,
-// and the choice of typeface.
+// The two texts early and late bound, the choice of typeface, and the saved
+// stream: version word 0x300 and the extent, nothing else.
 
 #include <gtest/gtest.h>
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "HeaderTestSupport.h"
-#include "com/ObjectSafety.h"
 #include "control/HeaderFace.h"
 
 namespace twtest {
@@ -22,88 +22,21 @@ TEST(HeaderTexts, GettersCopyWhatWasStoredEarlyAndLateBound) {
   ComPtr<IPropertyHeader> header = NewHeader();
   ASSERT_TRUE(header);
   EXPECT_EQ(header->get_PropertyName(nullptr), E_POINTER);
-  EXPECT_EQ(header->get_PropertyClass(nullptr), E_POINTER);
   Bstr name, kind;
   ASSERT_EQ(header->get_PropertyName(name.Put()), S_OK);
-  ASSERT_EQ(header->get_PropertyClass(kind.Put()), S_OK);
-  EXPECT_TRUE(name.Get() && kind.Get());  // empty strings, not null ones
-  EXPECT_EQ(name.Length() + kind.Length(), 0u);
-
+  EXPECT_TRUE(name.Get() && name.Length() == 0);  // an empty string, not a null one
   std::wstring odd = std::wstring(L"a\0b", 3) + std::wstring(300, L'\x4E00');
   ASSERT_EQ(header->put_PropertyName(Bstr(odd.data(), UINT(odd.size())).Get()), S_OK);
-  ASSERT_EQ(header->put_PropertyClass(Bstr(L"Form").Get()), S_OK);
   ASSERT_EQ(header->get_PropertyName(name.Put()), S_OK);
-  ASSERT_EQ(header->get_PropertyClass(kind.Put()), S_OK);
   EXPECT_EQ(Text(name.Get()), odd);
-  EXPECT_EQ(Text(kind.Get()), L"Form");
 
-  DISPID ids[2] = {};
-  const wchar_t* names[] = {L"propertyname", L"PropertyClass"};
-  for (int i = 0; i < 2; ++i)
-    ASSERT_EQ(header->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(&names[i]), 1, 0, &ids[i]),
-              S_OK);
-  EXPECT_EQ(ids[0], 1);
-  EXPECT_EQ(ids[1], 2);
-  EXPECT_EQ(PutLateBound(header.Get(), 1, L"Command1"), S_OK);
-  DISPPARAMS none = {};
-  twutil::Variant result;
-  ASSERT_EQ(
-      header->Invoke(1, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result.Put(), nullptr, nullptr),
-      S_OK);
-  ASSERT_EQ(result.Type(), VT_BSTR);
-  EXPECT_EQ(Text(V_BSTR(&result.Ref())), L"Command1");
-  EXPECT_EQ(header->put_PropertyName(nullptr), S_OK);
-  ASSERT_EQ(header->get_PropertyName(name.Put()), S_OK);
-  EXPECT_EQ(name.Length(), 0u);
-}
-
-TEST(HeaderInterfaces, AnswersTheControlInterfacesWithItsIdentityAndExtent) {
-  ComPtr<IPropertyHeader> header = NewHeader();
-  ASSERT_TRUE(header);
-  const IID* offered[] = {
-      &IID_IPropertyHeader,   &IID_IDispatch,    &IID_IViewObjectEx,
-      &IID_IViewObject2,      &IID_IViewObject,  &IID_IOleInPlaceObjectWindowless,
-      &IID_IOleInPlaceObject, &IID_IOleWindow,   &IID_IOleInPlaceActiveObject,
-      &IID_IOleControl,       &IID_IOleObject,   &IID_IPersistStreamInit,
-      &IID_IPersist,          &IID_IObjectSafety};
-  const IID* absent[] = {
-      &IID_IConnectionPointContainer, &IID_ISpecifyPropertyPages, &IID_IPersistPropertyBag,
-      &IID_IPersistStorage,           &IID_IDataObject,           &IID_IQuickActivate};
-  ComPtr<IUnknown> part;
-  for (const IID* iid : offered) EXPECT_EQ(header->QueryInterface(*iid, part.PutVoid()), S_OK);
-  for (const IID* iid : absent)
-    EXPECT_EQ(header->QueryInterface(*iid, part.PutVoid()), E_NOINTERFACE);
-  ComPtr<IObjectSafety> safety;
-  ASSERT_EQ(header.As(&safety), S_OK);
-  DWORD supported = 0, enabled = 0;
-  EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IOleObject, &supported, &enabled), S_OK);
-  EXPECT_EQ(supported, 3u);
-  EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IDataObject, 1, 1), E_NOINTERFACE);
-
-  ComPtr<IOleObject> object;
-  ComPtr<IPersistStreamInit> persist;
-  ComPtr<IViewObjectEx> view;
-  ASSERT_TRUE(header.As(&object) == S_OK && header.As(&persist) == S_OK &&
-              header.As(&view) == S_OK);
-  CLSID clsid = {}, persisted = {};
-  EXPECT_EQ(object->GetUserClassID(&clsid), S_OK);
-  EXPECT_EQ(persist->GetClassID(&persisted), S_OK);
-  EXPECT_TRUE(clsid == CLSID_PropertyHeader && persisted == CLSID_PropertyHeader);
-  SIZEL size = {}, natural = {};
-  EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, &size), S_OK);
-  EXPECT_EQ(size.cx, 5080);
-  EXPECT_EQ(object->GetExtent(DVASPECT_ICON, &size), DV_E_DVASPECT);
-  DVEXTENTINFO info = {sizeof(info), DVEXTENT_CONTENT, {}};
-  EXPECT_EQ(view->GetNaturalExtent(DVASPECT_CONTENT, -1, nullptr, nullptr, &info, &natural), S_OK);
-  EXPECT_EQ(natural.cx, 5080);
-  DWORD status = 0, hit = 0, outside = 0;
-  EXPECT_EQ(view->GetViewStatus(&status), S_OK);
-  EXPECT_TRUE(status & VIEWSTATUS_OPAQUE);
-  RECT bounds = {0, 0, 10, 10};
-  EXPECT_EQ(view->QueryHitPoint(DVASPECT_CONTENT, &bounds, POINT{9, 9}, 0, &hit), S_OK);
-  EXPECT_EQ(view->QueryHitPoint(DVASPECT_CONTENT, &bounds, POINT{10, 5}, 0, &outside), S_OK);
-  EXPECT_EQ(hit, DWORD(HITRESULT_HIT));
-  EXPECT_EQ(outside, DWORD(HITRESULT_OUTSIDE));
+  DISPID id = 0;
+  const wchar_t* names[] = {L"propertyclass"};
+  ASSERT_EQ(header->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names), 1, 0, &id), S_OK);
+  EXPECT_EQ(id, 2);
+  EXPECT_EQ(PutLateBound(header.Get(), 2, L"Command1"), S_OK);
+  ASSERT_EQ(header->get_PropertyClass(kind.Put()), S_OK);
+  EXPECT_EQ(Text(kind.Get()), L"Command1");
 }
 
 TEST(HeaderFace, TheGuiFontsFaceUnlessItIsAnOldBitmapFaceOrTheSystemIsVersion5) {
@@ -120,9 +53,62 @@ TEST(HeaderFace, TheGuiFontsFaceUnlessItIsAnOldBitmapFaceOrTheSystemIsVersion5) 
   EXPECT_EQ(choose(L"MS Sans Serif", 0, kVersion6), L"/0");
   EXPECT_EQ(choose(L"System", 0, kVersion6), L"/0");
   EXPECT_EQ(choose(L"ms sans serif", 0, kVersion6), L"ms sans serif/0");  // exact comparisons
-  EXPECT_EQ(choose(L"System ", 0, kVersion6), L"System /0");
   EXPECT_EQ(choose(L"Tahoma", 161, kVersion5), L"/161");
   EXPECT_EQ(choose(L"", 0, kVersion6), std::wstring(LF_FACESIZE - 1, L'x') + L"/0");
+}
+
+ComPtr<IStream> StreamOf(const std::vector<DWORD>& words) {
+  ComPtr<IStream> stream;
+  EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()), S_OK);
+  stream->Write(words.data(), ULONG(words.size() * sizeof(DWORD)), nullptr);
+  stream->Seek(LARGE_INTEGER(), STREAM_SEEK_SET, nullptr);
+  return stream;
+}
+
+struct Persisted {
+  ComPtr<IPropertyHeader> header = NewHeader();
+  ComPtr<IPersistStreamInit> persist;
+  ComPtr<IOleObject> object;
+  Persisted() { EXPECT_TRUE(header.As(&persist) == S_OK && header.As(&object) == S_OK); }
+  SIZEL Extent() {
+    SIZEL size = {};
+    EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, &size), S_OK);
+    return size;
+  }
+};
+
+TEST(HeaderStream, RoundTripRestoresTheExtentAndLaterVersionsAreRefused) {
+  Persisted saved;
+  ASSERT_EQ(saved.persist->InitNew(), S_OK);
+  SetTexts(saved.header.Get(), L"Form1", L"Form");
+  EXPECT_EQ(saved.persist->IsDirty(), S_FALSE);         // the texts are not saved state
+  SIZEL size = {1234, static_cast<LONG>(0x80000001u)};  // read back unsigned
+  ASSERT_EQ(saved.object->SetExtent(DVASPECT_CONTENT, &size), S_OK);
+  EXPECT_EQ(saved.persist->IsDirty(), S_OK);
+  ComPtr<IStream> stream = StreamOf({});
+  ASSERT_EQ(saved.persist->Save(stream.Get(), TRUE), S_OK);
+  EXPECT_EQ(saved.persist->IsDirty(), S_FALSE);
+  std::vector<DWORD> words(4);
+  ULONG read = 0;
+  stream->Seek(LARGE_INTEGER(), STREAM_SEEK_SET, nullptr);
+  stream->Read(words.data(), 16, &read);
+  EXPECT_EQ(read, 12u);
+  EXPECT_EQ(words, (std::vector<DWORD>{0x300, 1234, 0x80000001, 0}));
+
+  Persisted loaded;
+  stream->Seek(LARGE_INTEGER(), STREAM_SEEK_SET, nullptr);
+  ASSERT_EQ(loaded.persist->Load(stream.Get()), S_OK);
+  EXPECT_EQ(DWORD(loaded.Extent().cy), 0x80000001u);
+  Bstr name;
+  ASSERT_EQ(loaded.header->get_PropertyName(name.Put()), S_OK);
+  EXPECT_EQ(name.Length(), 0u);
+
+  Persisted other;
+  EXPECT_EQ(other.persist->Load(StreamOf({0x301, 100, 200}).Get()), E_FAIL);
+  EXPECT_TRUE(FAILED(other.persist->Load(StreamOf({0x300}).Get())));
+  EXPECT_EQ(other.Extent().cx, 5080);
+  EXPECT_EQ(other.persist->Load(StreamOf({0x200, 100, 200}).Get()), S_OK);  // same layout
+  EXPECT_EQ(other.Extent().cy, 200);
 }
 
 }  // namespace

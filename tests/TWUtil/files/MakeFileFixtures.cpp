@@ -19,9 +19,7 @@ int wmain(int argc, wchar_t** argv) {
        Vxd(VersionData(0x00050001, 0x00020003, {VarFileInfo({0x04E40409, 0x03A40411})}))},
       {L"notrans.vxd", Vxd(VersionData(0x00010002, 0x00030004, {StringFileInfo()}))},
       {L"lib.dll", PEImage(0x2102)},
-      {L"icon.ico", IconFile()},
       {L"utf16.txt", Bytes{0xFF, 0xFE, 'h', 0, 'i', 0}},
-      {L"plain.txt", Bytes{'h', 'i'}},
   };
   for (const auto& file : files) {
     if (!WriteFile(std::wstring(argv[1]) + L"\\" + file.first, file.second)) {

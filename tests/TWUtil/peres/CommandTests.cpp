@@ -32,10 +32,6 @@ TEST(Commands, StampAndCopyIconTellWhatTheyDidOrWhyNot) {
   EXPECT_EQ(perestest::VersionString(file, L"\\StringFileInfo\\040904b0\\CompanyName"),
             L"Tarnwick   ");
   EXPECT_EQ(perestest::Translation(file), 0x04B00407u);
-  run = Twutil(L"stamp --company X " + Quoted(missing));
-  EXPECT_EQ(run.exitCode, 1u);
-  EXPECT_EQ(run.out, "error: Couldn't open " + perestest::Ansi(missing) + " for writing (" +
-                         perestest::SystemMessage(ERROR_FILE_NOT_FOUND) + ")\n");
   run = Twutil(L"stamp " + Quoted(text));
   EXPECT_EQ(run.exitCode, 1u);
   EXPECT_EQ(run.out, "error: " + perestest::Ansi(text) + " is not a Win32 EXE or DLL\n");
@@ -44,9 +40,6 @@ TEST(Commands, StampAndCopyIconTellWhatTheyDidOrWhyNot) {
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_EQ(run.out, "copied into slot 2: group 28, images from 29\n");
   EXPECT_EQ(perestest::ReadResource(file, RT_ICON, 29), perestest::ImageBytes(30));
-  run = Twutil(L"copy-icon --from " + Quoted(from) + L" --index -4 " + Quoted(file));
-  EXPECT_EQ(run.exitCode, 1u);
-  EXPECT_NE(run.err.find("could not be copied"), std::string::npos);
   run = Twutil(L"copy-icon --from " + Quoted(missing) + L" " + Quoted(file));
   EXPECT_EQ(run.exitCode, 1u);
   EXPECT_NE(run.err.find("no such source file"), std::string::npos);
@@ -54,19 +47,16 @@ TEST(Commands, StampAndCopyIconTellWhatTheyDidOrWhyNot) {
 
 TEST(Commands, WrongArgumentsAreUsageErrors) {
   for (const wchar_t* arguments :
-       {L"stamp", L"stamp --language 0x1FFFFFFFF a.exe", L"stamp --company",
-        L"stamp --colour red a.exe", L"copy-icon a.exe", L"copy-icon --from a.exe --slot -2 b.exe",
-        L"sign a.exe", L"sign --tool t.exe"}) {
+       {L"stamp", L"stamp --language 0x1FFFFFFFF a.exe", L"stamp --colour red a.exe",
+        L"copy-icon a.exe", L"copy-icon --from a.exe --slot -2 b.exe", L"sign a.exe"}) {
     twtest::ConsoleResult run = Twutil(arguments);
     EXPECT_EQ(run.exitCode, 2u) << arguments;
     EXPECT_EQ(run.out, "") << arguments;
     EXPECT_NE(run.err.find("--help"), std::string::npos) << arguments;
   }
-  for (const wchar_t* command : {L"stamp", L"copy-icon", L"sign"}) {
-    twtest::ConsoleResult help = Twutil(std::wstring(command) + L" --help");
-    EXPECT_EQ(help.exitCode, 0u);
-    EXPECT_EQ(help.err.rfind("usage: twutil " + perestest::Ansi(command), 0), 0u) << help.err;
-  }
+  twtest::ConsoleResult help = Twutil(L"stamp --help");
+  EXPECT_EQ(help.exitCode, 0u);
+  EXPECT_EQ(help.err.rfind("usage: twutil stamp", 0), 0u) << help.err;
 }
 
 }  // namespace

@@ -1,9 +1,5 @@
 #include "PeresTestSupport.h"
 
-#include <fcntl.h>
-#include <io.h>
-
-#include <cstdio>
 #include <cstring>
 
 #include "peres/ResourceHandles.h"
@@ -11,13 +7,6 @@
 
 namespace perestest {
 namespace {
-
-std::string WithoutCarriageReturns(const Bytes& bytes) {
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); ++i)
-    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
-  return text;
-}
 
 // The bytes from the value on to the end of the version data, and a NUL;
 // empty when the value is missing or shorter than minimum (bytes or units).
@@ -83,30 +72,6 @@ std::string RecordingSink::Lines(int maxLevel) const {
   for (const auto& message : messages)
     if (message.first <= maxLevel) lines += message.second + "\n";
   return lines;
-}
-
-StdoutCapture::StdoutCapture() {
-  wchar_t dir[MAX_PATH], file[MAX_PATH];
-  GetTempPathW(MAX_PATH, dir);
-  GetTempFileNameW(dir, L"out", 0, file);
-  path_ = file;
-  std::fflush(stdout);
-  saved_ = _dup(1);
-  int fd = _wopen(path_.c_str(), _O_WRONLY | _O_TRUNC | _O_CREAT, 0600);
-  _dup2(fd, 1);
-  _close(fd);
-}
-
-StdoutCapture::~StdoutCapture() {
-  std::fflush(stdout);
-  _dup2(saved_, 1);
-  _close(saved_);
-  DeleteFileW(path_.c_str());
-}
-
-std::string StdoutCapture::Text() {
-  std::fflush(stdout);
-  return WithoutCarriageReturns(ReadBytes(path_));
 }
 
 std::wstring VersionString(const std::wstring& file, const std::wstring& subBlock) {

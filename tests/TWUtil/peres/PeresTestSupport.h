@@ -1,5 +1,5 @@
 // Helpers of the PE resource suites: files from byte images, captured
-// diagnostics and standard output, the platform's view of a file's version
+// diagnostics, the platform's view of a file's version
 // and icons, and the icon transfer driven as a caller would.
 #pragma once
 
@@ -34,20 +34,6 @@ class RecordingSink : public twutil::StampSink {
   void Emit(int level, const char* text) override { messages.emplace_back(level, text); }
   std::string Lines(int maxLevel) const;
   std::vector<std::pair<int, std::string>> messages;
-};
-
-// Redirects the C runtime's standard output into a file while it lives.
-class StdoutCapture {
- public:
-  StdoutCapture();
-  ~StdoutCapture();
-  StdoutCapture(const StdoutCapture&) = delete;
-  StdoutCapture& operator=(const StdoutCapture&) = delete;
-  std::string Text();  // so far, with "\r\n" read as "\n"
-
- private:
-  std::wstring path_;
-  int saved_ = -1;
 };
 
 // A value of the file's version resource through GetFileVersionInfo and

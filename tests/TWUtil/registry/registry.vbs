@@ -38,47 +38,25 @@ shell.Run "reg delete HKCU\" & K & " /f", 0, True
 
 Expect "number from text", reg.RegAddValue(HKCU, K, "text", regNUMERIC, "  -12abc"), 0
 Expect "number from text stored", ShellRead("text"), -12
-Expect "string from a number", reg.RegAddValue(HKCU, K, "empty", regSTRING, 42), 0
-Expect "is empty", ShellRead("empty"), ""
 v = CInt(-1)
 Expect "Integer variable by reference", reg.RegAddValue(HKCU, K, "int", regNUMERIC, v), 0
-Expect "sign-extended", ShellRead("int"), -1
 Expect "a Double is refused", reg.RegAddValue(HKCU, K & "\Double", "d", regNUMERIC, 1.5), -1
 
 shell.Run "reg add HKCU\" & K & " /v bin /t REG_BINARY /d 01ab00ff /f", 0, True
-shell.Run "reg add HKCU\" & K & " /v big /t REG_DWORD_BIG_ENDIAN /d 1 /f", 0, True
 Expect "numeric read", reg.RegReadValue(HKCU, K, "int", regNUMERIC, num), 0
 Expect "fills the variable", num, -1
-num = "stale"
-Expect "numeric read of nothing", reg.RegReadValue(HKCU, K, "missing", regNUMERIC, num), -1
-Expect "still fills a zero", num, CLng(0)
 s = 17
 Expect "string read of nothing", reg.RegReadValue(HKCU, K, "missing", regSTRING, s), -1
 Expect "still fills the empty string", s, ""
 Expect "variant read of binary", reg.RegReadValue(HKCU, K, "bin", regVARIANT, x), 0
 Expect "as lowercase hex", x, "01ab00ff"
-x = "keep"
-Expect "variant read of big endian", reg.RegReadValue(HKCU, K, "big", regVARIANT, x), -1
-Expect "leaves the variable", x, "keep"
-
 ' The type code goes to a long*, which a script variable cannot fill.
 Expect "type of a value", reg.RegReadType(HKCU, K, "bin", 0), 0
-On Error Resume Next
-reg.RegReadType HKCU, K, "bin", x
-Expect "a variable for the long* is a type mismatch", Err.Number, 13
-On Error GoTo 0
-
 Expect "list subkeys", reg.RegQueryKey(HKCU, K, regKEYS, names), 0
 Expect "as an array of one", IsArray(names) & UBound(names) & names(0), "True0Double"
-names = "keep"
-Expect "no subkeys below", reg.RegQueryKey(HKCU, K & "\Double", regKEYS, names), -1
-Expect "leaves the variable", names, "keep"
 Expect "delete", reg.RegDeleteValue(HKCU, K, "bin"), 0
 Expect "deleted", ShellRead("bin"), "(absent)"
-Expect "hive 4", reg.RegAddValue(4, K & "\Hive4", "v", regNUMERIC, 1), -1
-Expect "soft delete", reg.RegSoftDeleteRegValue(HKCU, K, "int"), 0
-Expect "set extract component", reg.RegSetExtractComponent(Nothing, HKCU, K, "int", True), 0
-Expect "change nothing", ShellRead("int"), -1
+Expect "soft delete changes nothing", reg.RegSoftDeleteRegValue(HKCU, K, "int") & ShellRead("int"), "0-1"
 
 shell.Run "reg delete HKCU\" & K & " /f", 0, True
 WScript.Echo passed & " passed, " & failed & " failed"

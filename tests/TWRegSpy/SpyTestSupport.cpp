@@ -5,14 +5,10 @@
 #include "support/TestSupport.h"
 
 namespace spytest {
-namespace {
 
-std::wstring Lower(std::wstring text) {
-  CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
-  return text;
-}
+using twtest::Lower;
 
-}  // namespace
+const wchar_t kTestRoot[] = L"Software\\TWSpyTestRoot\\Capture";
 
 std::wstring ServerPath(const wchar_t* name) {
   return twtest::BinDir() + L"testdata\\regspy\\" + name;
@@ -34,16 +30,6 @@ HRESULT CreateSpy(twutil::ComPtr<ITWRegSpy>* spy) {
   return CoCreateInstance(CLSID_TWRegSpy, nullptr, CLSCTX_ALL, IID_ITWRegSpy, spy->PutVoid());
 }
 
-Entries CapturedEntries() {
-  Entries entries;
-  for (const std::wstring& entry : twtest::RegistryEntries(HKEY_CURRENT_USER, kTestRoot))
-    entries.insert(Lower(entry));
-  for (const wchar_t* mirror :
-       {L"hkey_classes_root", L"hkey_current_user", L"hkey_local_machine", L"hkey_users"})
-    entries.erase(mirror);
-  return entries;
-}
-
 bool Contains(const Entries& entries, const std::wstring& entry) {
   return entries.count(Lower(entry)) != 0;
 }
@@ -55,13 +41,12 @@ STDMETHODIMP CallbackRecorder::QueryInterface(REFIID iid, void** out) {
 }
 
 void CallbackRecorder::Record(bool start, BSTR file, LONG status) {
-  CallbackEvent event;
-  event.start = start;
-  event.nullFile = file == nullptr;
-  event.file = file ? std::wstring(file, SysStringLen(file)) : std::wstring();
-  event.thread = GetCurrentThreadId();
-  event.status = status;
-  event.captured = CapturedEntries();
+  CallbackEvent event{start, file ? std::wstring(file, SysStringLen(file)) : L"", status, {}};
+  for (const std::wstring& entry : twtest::RegistryEntries(HKEY_CURRENT_USER, kTestRoot))
+    event.captured.insert(Lower(entry));
+  for (const wchar_t* mirror :
+       {L"hkey_classes_root", L"hkey_current_user", L"hkey_local_machine", L"hkey_users"})
+    event.captured.erase(mirror);
   events.push_back(event);
 }
 
@@ -69,15 +54,13 @@ STDMETHODIMP CallbackRecorder::OnFileStart(BSTR file, VARIANT_BOOL* first, VARIA
   Record(true, file, -1);
   if (first) *first = VARIANT_TRUE;
   if (second) *second = VARIANT_TRUE;
-  if (duringStart) duringStart();
   return S_OK;
 }
 
 STDMETHODIMP CallbackRecorder::OnFileFinished(BSTR file, LONG status, VARIANT_BOOL* done) {
   Record(false, file, status);
   if (done) *done = VARIANT_TRUE;
-  if (duringFinish) duringFinish();
-  return finishResult;
+  return S_OK;
 }
 
 STDMETHODIMP CallbackRecorder::OnQuery(LONG, LONG, LONG, LONG, VARIANT_BOOL* answer) {

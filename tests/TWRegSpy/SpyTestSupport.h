@@ -1,11 +1,9 @@
 // Helpers of the spy suites: the registered spy, the built test servers, and
-// a callback that records what the spy reports and what the capture area
-// holds at that moment.
+// a callback that records each report with the capture area at that moment.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,27 +16,21 @@ namespace spytest {
 
 using twtest::Entries;
 
-const wchar_t kTestRoot[] = L"Software\\TWSpyTestRoot\\Capture";
-
 // A built test server by file name.
 std::wstring ServerPath(const wchar_t* name);
 
-// Registers TWRegSpy.dll (from beside the tests) once per process; fails the
-// calling test when that is not possible.
+// Registers TWRegSpy.dll once per process; fails the test when it cannot.
 bool SpyRegistered();
 HRESULT CreateSpy(twutil::ComPtr<ITWRegSpy>* spy);
 
-// The capture area as twtest::RegistryEntries lists it, lower case, without
-// the four (empty) hive mirrors themselves.
-Entries CapturedEntries();
+// Whether entries (lower case, as the recorder keeps them) hold entry.
 bool Contains(const Entries& entries, const std::wstring& entry);
 
 struct CallbackEvent {
-  bool start = false, nullFile = false;
+  bool start = false;
   std::wstring file;
-  DWORD thread = 0;
   LONG status = -1;
-  Entries captured;  // at the time of the call
+  Entries captured;  // lower case, without the (empty) hive mirrors themselves
 };
 
 class CallbackRecorder : public IRegSpyCallback {
@@ -51,10 +43,6 @@ class CallbackRecorder : public IRegSpyCallback {
   STDMETHODIMP OnQuery(LONG, LONG, LONG, LONG, VARIANT_BOOL* answer) override;
 
   std::vector<CallbackEvent> events;
-  // Run inside the callbacks, after recording.
-  std::function<void()> duringStart, duringFinish;
-  HRESULT finishResult = S_OK;
-
   std::vector<LONG> Statuses() const;
   const Entries& Finished(size_t index) const;  // what the index-th finish saw
 
@@ -62,7 +50,7 @@ class CallbackRecorder : public IRegSpyCallback {
   void Record(bool start, BSTR file, LONG status);
 };
 
-// Adds the files and runs a capture into kTestRoot.
+// Adds the files and runs a capture into a test root below HKEY_CURRENT_USER.
 HRESULT Capture(ITWRegSpy* spy, const std::vector<std::wstring>& files, CallbackRecorder* recorder);
 
 }  // namespace spytest

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "SpyTestSupport.h"
-#include "capture/Listings.h"
 #include "model/Component.h"
 #include "support/TestSupport.h"
 
@@ -16,21 +15,13 @@ namespace {
 
 using twutil::ComPtr;
 using Names = std::set<std::wstring>;
-
-std::wstring Lower(std::wstring text) {
-  CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
-  return text;
-}
+using twtest::Lower;
 
 std::wstring SystemFile(const wchar_t* name) {
   wchar_t dir[MAX_PATH];
   GetSystemDirectoryW(dir, MAX_PATH);
   return std::wstring(dir) + L"\\" + name;
 }
-
-struct Registration {
-  Names classes, progIds, typeLibraries;
-};
 
 // The keys (GUIDs, ProgIDs, LIBIDs) of the model's items of one label.
 Names Keys(IExtractComponent* component, const char* label) {
@@ -42,33 +33,17 @@ Names Keys(IExtractComponent* component, const char* label) {
   return keys;
 }
 
-// What the registry says the file serves.
-Registration Registered(const std::wstring& path) {
-  Registration r;
-  const std::wstring server = Lower(path);
-  std::set<std::wstring> entries;  // lower case
-  for (const std::wstring& entry : twtest::RegistryEntries(HKEY_CLASSES_ROOT, L"CLSID"))
-    entries.insert(Lower(entry));
-  for (const std::wstring& entry : entries) {
-    size_t cut = entry.find(L"\\inprocserver32|@=");
-    if (cut == std::wstring::npos || entry.substr(cut + 18) != server) continue;
-    std::wstring clsid = entry.substr(0, cut);
-    r.classes.insert(clsid);
-    for (const std::wstring sub : {L"\\progid|@=", L"\\versionindependentprogid|@="}) {
-      auto progId = entries.lower_bound(clsid + sub);
-      if (progId != entries.end() &&
-          progId->compare(0, clsid.size() + sub.size(), clsid + sub) == 0)
-        r.progIds.insert(progId->substr(clsid.size() + sub.size()));
-    }
+// What the registry says the file serves: the first key of each entry below
+// HKEY_CLASSES_ROOT\below that ends in tail and the server's path.
+Names Registered(const wchar_t* below, const std::wstring& tail, const std::wstring& path) {
+  Names found;
+  const std::wstring end = tail + Lower(path);
+  for (const std::wstring& entry : twtest::RegistryEntries(HKEY_CLASSES_ROOT, below)) {
+    const std::wstring lower = Lower(entry);
+    if (lower.size() > end.size() && lower.compare(lower.size() - end.size(), end.size(), end) == 0)
+      found.insert(lower.substr(0, lower.find(L'\\')));
   }
-  // Entries "{libid}\version\lcid\win32|@=path".
-  for (const std::wstring& entry : twtest::RegistryEntries(HKEY_CLASSES_ROOT, L"TypeLib")) {
-    const std::wstring lower = Lower(entry), tail = L"\\win32|@=" + server;
-    if (lower.size() > tail.size() &&
-        lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0)
-      r.typeLibraries.insert(lower.substr(0, lower.find(L'\\')));
-  }
-  return r;
+  return found;
 }
 
 DWORD RunRegsvr32(const std::wstring& path) {
@@ -111,16 +86,22 @@ TEST(WineServerCapture, CaptureFindsWhatRegsvr32Writes) {
   for (size_t i = 0; i < copies.size(); ++i) {
     SCOPED_TRACE(testing::Message() << servers[i]);
     // The capture changed nothing: the copy is not registered yet.
-    EXPECT_TRUE(Registered(copies[i]).classes.empty());
+    EXPECT_TRUE(Registered(L"CLSID", L"\\inprocserver32|@=", copies[i]).empty());
     ASSERT_EQ(RunRegsvr32(copies[i]), 0u);
-    Registration real = Registered(copies[i]);
-    EXPECT_FALSE(real.classes.empty() || real.progIds.empty() || real.typeLibraries.empty());
-    EXPECT_EQ(Keys(components[i].Get(), "ComClass"), real.classes);
-    EXPECT_EQ(Keys(components[i].Get(), "TypeLib"), real.typeLibraries);
+    const Names classes = Registered(L"CLSID", L"\\inprocserver32|@=", copies[i]);
+    const Names typeLibraries = Registered(L"TypeLib", L"\\win32|@=", copies[i]);
+    EXPECT_FALSE(classes.empty() || typeLibraries.empty());
+    EXPECT_EQ(Keys(components[i].Get(), "ComClass"), classes);
+    EXPECT_EQ(Keys(components[i].Get(), "TypeLib"), typeLibraries);
     // Every ProgID that names a captured class was captured.
-    Names captured = Keys(components[i].Get(), "ProgID");
-    for (const std::wstring& progId : real.progIds)
-      EXPECT_TRUE(captured.count(progId)) << testing::PrintToString(progId);
+    Names progIds = Keys(components[i].Get(), "ProgID");
+    for (const std::wstring& clsid : classes) {
+      std::wstring progId;
+      if (twtest::ReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\ProgID", nullptr,
+                             &progId)) {
+        EXPECT_TRUE(progIds.count(Lower(progId))) << testing::PrintToString(progId);
+      }
+    }
   }
   // Give the prefix its own registrations back for the suites that follow.
   for (const wchar_t* server : servers) EXPECT_EQ(RunRegsvr32(SystemFile(server)), 0u);

@@ -36,18 +36,15 @@ HRESULT Answer(Self* self, REFIID iid, void** out) {
   return S_OK;
 }
 
-// A progress object; with status it also takes the status texts.
+// A progress object that also takes the status texts.
 class ProgressRecorder : public IServerInfoStatusEvent {
  public:
-  explicit ProgressRecorder(bool withStatus) : withStatus_(withStatus) {}
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (withStatus_)
-      return Answer<IServerInfoStatusEvent, IServerInfoProgressEvent, IServerInfoStatusEvent>(
-          this, iid, out);
-    return Answer<IServerInfoStatusEvent, IServerInfoProgressEvent>(this, iid, out);
+    return Answer<IServerInfoStatusEvent, IServerInfoProgressEvent, IServerInfoStatusEvent>(
+        this, iid, out);
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP SetProgressBarStatus(LONG value) override {
     progress.push_back(value);
     return S_OK;
@@ -59,11 +56,6 @@ class ProgressRecorder : public IServerInfoStatusEvent {
 
   std::vector<LONG> progress;
   std::vector<std::wstring> texts;
-  ULONG refs() const { return refs_; }
-
- private:
-  bool withStatus_;
-  ULONG refs_ = 1;
 };
 
 // The spy component as ServerInfo sees it: takes files, then reports each one
@@ -81,8 +73,8 @@ class FakeSpy : public EarlyBoundOnly<ITWRegSpy>, public IClassFactory {
     *out = static_cast<IClassFactory*>(this);
     return S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP CreateInstance(IUnknown*, REFIID iid, void** out) override {
     return QueryInterface(iid, out);
   }
@@ -92,14 +84,11 @@ class FakeSpy : public EarlyBoundOnly<ITWRegSpy>, public IClassFactory {
   STDMETHODIMP get_FileCount(LONG*) override { return E_NOTIMPL; }
   STDMETHODIMP ClearFiles() override { return E_NOTIMPL; }
   STDMETHODIMP get_LastReport(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP AddFile(BSTR file, LONG flags, LONG reserved) override {
+  STDMETHODIMP AddFile(BSTR file, LONG, LONG) override {
     added.push_back(file ? file : L"");
-    addFlags.push_back(flags);
-    addFlags.push_back(reserved);
     return S_OK;
   }
-  STDMETHODIMP RunCapture(BSTR root, IUnknown* callback) override {
-    captureRoot = root ? root : L"";
+  STDMETHODIMP RunCapture(BSTR, IUnknown* callback) override {
     twutil::ComPtr<IRegSpyCallback> sink;
     if (!callback || FAILED(callback->QueryInterface(IID_IRegSpyCallback, sink.PutVoid())))
       return E_NOINTERFACE;
@@ -107,8 +96,6 @@ class FakeSpy : public EarlyBoundOnly<ITWRegSpy>, public IClassFactory {
       twutil::Bstr path(file.c_str());
       VARIANT_BOOL first = 0, second = 0, done = 0;
       sink->OnFileStart(path.Get(), &first, &second);
-      startFlags.push_back(second);
-      startFlags.push_back(first);
       finishResults.push_back(sink->OnFileFinished(path.Get(), 0, &done));
       if (FAILED(finishResults.back())) return finishResults.back();  // the caller wants it over
     }
@@ -116,13 +103,9 @@ class FakeSpy : public EarlyBoundOnly<ITWRegSpy>, public IClassFactory {
   }
 
   std::vector<std::wstring> added;
-  std::vector<LONG> addFlags;
-  std::wstring captureRoot;
   std::vector<HRESULT> finishResults;
-  std::vector<VARIANT_BOOL> startFlags;  // second, first of each start
 
  private:
-  ULONG refs_ = 1;
   DWORD cookie_ = 0;
 };
 

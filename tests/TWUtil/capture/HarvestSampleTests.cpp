@@ -1,12 +1,18 @@
 // The sample servers the project builds, captured through ServerInfo and the
 // real spy (each registers in a helper process of the spy), against the
 // models written by hand from what the samples register.
-#include "HarvestTestSupport.h"
+#include <gtest/gtest.h>
+
+#include "Listings.h"
+#include "model/Component.h"
 #include "support/TestSupport.h"
 
-using namespace harvesttest;
-
 namespace {
+
+using twtest::Listing;
+using twtest::Lower;
+using twtest::ModelLines;
+using twutil::ComPtr;
 
 // $FILE$ is the server file, $DIR$ its folder, lower-cased as $file$ and $dir$.
 const wchar_t kSampleServerDll[] =
@@ -46,11 +52,6 @@ const wchar_t kSampleServerExe[] =
   MiscRegistry HKEY_CLASSES_ROOT|null|null|true
   MiscRegistry HKEY_LOCAL_MACHINE|null|null|true)";
 
-std::wstring Lower(std::wstring text) {
-  CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
-  return text;
-}
-
 TEST(SampleCaptureThroughSpy, BothSamplesGiveTheirModelsAndLeaveTheRegistryAlone) {
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Tarnwick\\Foundry\\7.0");  // the spy's path
   HMODULE spy = LoadLibraryW((twtest::BinDir() + L"TWRegSpy.dll").c_str());
@@ -67,7 +68,9 @@ TEST(SampleCaptureThroughSpy, BothSamplesGiveTheirModelsAndLeaveTheRegistryAlone
                                     std::make_pair(L"SampleServerExe.exe", kSampleServerExe)}) {
     const std::wstring file = twtest::BinDir() + L"samples\\" + name;
     const std::wstring dir = file.substr(0, file.rfind(L'\\'));
-    ComPtr<IExtractComponent> component = NewComponent(file.c_str());
+    ComPtr<IExtractComponent> component;
+    ASSERT_EQ(twutil::model::CreateExtractComponent(file.c_str(), L"[INSTALLDIR]", component.Put()),
+              S_OK);
     IDispatch* handed[] = {component.Get()};
     ASSERT_EQ(info->SetServer(1, handed, registry.Get(), 0, 0, 0, nullptr, nullptr), S_OK);
     EXPECT_EQ(ModelLines(component.Get()), Listing(model, {{L"$FILE$", file},

@@ -1,12 +1,8 @@
-// Models and registry trees read back as listings, one line per item, so
-// that what a test expects is written by hand as a short listing.
-//
-// A model gives "Label value|value|..." per item in the order of its JSON
-// picture: type libraries, classes (each followed by its contexts), AppIDs,
-// ProgIDs (each followed by its verbs), extensions, MIME types and the
-// registry entries handed over. Labels are the collection names without
-// "Collection", "Col" or "Info": TypeLib, ComClass, Context, AppInfo, ProgID,
-// Verb, Extension, MIME, MiscRegistry.
+// Models and registry trees read back as listings, one line per item. A model
+// gives "Label value|value|..." per item in the order of its JSON picture;
+// labels are the collection names without "Collection", "Col" or "Info"
+// (TypeLib, ComClass, Context, AppInfo, ProgID, Verb, Extension, MIME,
+// MiscRegistry), a contained item following its owner.
 #pragma once
 
 #include <windows.h>
@@ -34,9 +30,10 @@ Entries RegistryEntries(HKEY root, const std::wstring& key);
 // The non-blank lines of text without their leading blanks, with $WINDIR$ and
 // the placeholders given replaced.
 Lines Listing(const std::wstring& text, const std::map<std::wstring, std::wstring>& by = {});
-inline Entries EntriesOf(const std::wstring& text) {
-  Lines lines = Listing(text);
-  return Entries(lines.begin(), lines.end());
+
+inline std::wstring Lower(std::wstring text) {
+  CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+  return text;
 }
 
 }  // namespace twtest

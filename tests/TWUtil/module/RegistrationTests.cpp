@@ -10,12 +10,8 @@ namespace {
 
 using twtest::KeyExists;
 
-struct Registered {
-  const CLSID* clsid;
-  const wchar_t* progId;  // the version-independent one is without ".1"
-};
-
-const Registered kClasses[] = {
+// Each class with its ProgID; the version-independent one is without ".1".
+const std::pair<const CLSID*, const wchar_t*> kClasses[] = {
     {&CLSID_SearchReplace, L"TWHbrTarnwick.Utility.1"},
     {&CLSID_Guid, L"TWHbrTarnwick.Guid.1"},
     {&CLSID_Registry, L"TWHbrTarnwick.Registry.1"},
@@ -28,10 +24,10 @@ const Registered kClasses[] = {
     {&CLSID_StampVersion, L"TWHbrTarnwick.StampVersion.1"},
 };
 
-std::wstring ClassKey(const Registered& c) {
+std::wstring KeyOf(const wchar_t* prefix, const GUID& guid) {
   wchar_t text[40];
-  StringFromGUID2(*c.clsid, text, 40);
-  return std::wstring(L"CLSID\\") + text;
+  StringFromGUID2(guid, text, 40);
+  return prefix + std::wstring(text);
 }
 
 std::wstring Lower(std::wstring s) {
@@ -45,33 +41,28 @@ std::wstring Read(const std::wstring& key, const wchar_t* name = nullptr) {
   return twtest::ReadString(HKEY_CLASSES_ROOT, key, name, &value) ? value : L"<missing>";
 }
 
-std::wstring TypeLibKey() {
-  wchar_t text[40];
-  StringFromGUID2(LIBID_TWUtilityLib, text, 40);
-  return std::wstring(L"TypeLib\\") + text + L"\\1.0";
-}
+const std::wstring kTypeLib = KeyOf(L"TypeLib\\", LIBID_TWUtilityLib) + L"\\1.0";
 
 HRESULT Call(HMODULE module, const char* entry) {
   return reinterpret_cast<HRESULT(WINAPI*)()>(
       reinterpret_cast<void*>(GetProcAddress(module, entry)))();
 }
 
-// Every class key as registration leaves it; the module path as given.
-void ExpectClassesRegistered(const std::wstring& modulePath) {
-  for (const Registered& c : kClasses) {
-    const std::wstring versioned = c.progId,
-                       independent = versioned.substr(0, versioned.size() - 2);
-    const std::wstring key = ClassKey(c), clsid = key.substr(6);
+// Every class key as registration leaves it.
+void ExpectClassesRegistered() {
+  for (const auto& [clsid, progId] : kClasses) {
+    const std::wstring versioned = progId, independent = versioned.substr(0, versioned.size() - 2);
+    const std::wstring key = KeyOf(L"CLSID\\", *clsid), guid = key.substr(6);
     const std::pair<std::wstring, std::wstring> values[] = {
         {versioned, L"TWUtil.Dll"},
-        {versioned + L"\\CLSID", clsid},
+        {versioned + L"\\CLSID", guid},
         {independent, L"TWUtil.Dll"},
-        {independent + L"\\CLSID", clsid},
+        {independent + L"\\CLSID", guid},
         {key, L"TWUtil.Dll"},
         {key + L"\\ProgID", versioned},
         {key + L"\\VersionIndependentProgID", independent}};
     for (const auto& [path, expected] : values) EXPECT_EQ(Read(path), expected) << path;
-    EXPECT_EQ(Lower(Read(key + L"\\InprocServer32")), Lower(modulePath)) << key;
+    EXPECT_EQ(Lower(Read(key + L"\\InprocServer32")), Lower(twtest::LibraryPath())) << key;
     EXPECT_EQ(Read(key + L"\\InprocServer32", L"ThreadingModel"), L"Apartment") << key;
     for (const wchar_t* absent : {L"\\TypeLib", L"\\Version", L"\\Programmable", L"\\Control"})
       EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key + absent)) << key << absent;
@@ -80,26 +71,26 @@ void ExpectClassesRegistered(const std::wstring& modulePath) {
 
 // Runs first in the suite's process, before any test registers in-process.
 TEST(Registration, Regsvr32WroteEveryClassAndTheTypeLibrary) {
-  ExpectClassesRegistered(twtest::LibraryPath());
+  ExpectClassesRegistered();
   const std::wstring dir = twtest::BinDir();
-  EXPECT_EQ(Read(TypeLibKey()), L"Tarnwick Harbor Utility Library 1.0");
-  EXPECT_EQ(Lower(Read(TypeLibKey() + L"\\409\\win32")), Lower(twtest::LibraryPath()));
-  EXPECT_EQ(Lower(Read(TypeLibKey() + L"\\HELPDIR")), Lower(dir.substr(0, dir.size() - 1)));
+  EXPECT_EQ(Read(kTypeLib), L"Tarnwick Harbor Utility Library 1.0");
+  EXPECT_EQ(Lower(Read(kTypeLib + L"\\409\\win32")), Lower(twtest::LibraryPath()));
+  EXPECT_EQ(Lower(Read(kTypeLib + L"\\HELPDIR")), Lower(dir.substr(0, dir.size() - 1)));
 }
 
 TEST(Registration, UnregistrationRemovesEverythingAndNeverFails) {
   HMODULE module = twtest::RegisteredLibrary();
   ASSERT_EQ(Call(module, "DllUnregisterServer"), S_OK);
-  for (const Registered& c : kClasses) {
-    const std::wstring versioned = c.progId;
+  for (const auto& [clsid, progId] : kClasses) {
+    const std::wstring versioned = progId;
     for (const std::wstring& key :
-         {versioned, versioned.substr(0, versioned.size() - 2), ClassKey(c)})
+         {versioned, versioned.substr(0, versioned.size() - 2), KeyOf(L"CLSID\\", *clsid)})
       EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
   }
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, TypeLibKey()));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kTypeLib));
   EXPECT_EQ(Call(module, "DllUnregisterServer"), S_OK);  // nothing left to remove
   ASSERT_EQ(Call(module, "DllRegisterServer"), S_OK);
-  ExpectClassesRegistered(twtest::LibraryPath());
+  ExpectClassesRegistered();
 }
 
 TEST(Registration, FallsBackToTheTlbBesideTheModule) {
@@ -110,20 +101,16 @@ TEST(Registration, FallsBackToTheTlbBesideTheModule) {
                         FALSE));
   HMODULE module = LoadLibraryW(copy.c_str());
   ASSERT_NE(module, nullptr);
-  twutil::ComPtr<ITypeLib> probe;
-  ASSERT_TRUE(FAILED(LoadTypeLibEx(copy.c_str(), REGKIND_NONE, probe.Put())));
   // Without a .tlb the classes register but the type library cannot.
   EXPECT_TRUE(FAILED(Call(module, "DllRegisterServer")));
   ASSERT_TRUE(CopyFileW((twtest::BinDir() + L"testdata\\TWUtil.tlb").c_str(),
                         (dir.Path() + L"Copy.tlb").c_str(), FALSE));
   EXPECT_EQ(Call(module, "DllRegisterServer"), S_OK);
-  EXPECT_EQ(Lower(Read(TypeLibKey() + L"\\409\\win32")), Lower(dir.Path() + L"Copy.tlb"));
-  EXPECT_EQ(Lower(Read(TypeLibKey() + L"\\HELPDIR")),
-            Lower(dir.Path().substr(0, dir.Path().size() - 1)));
+  EXPECT_EQ(Lower(Read(kTypeLib + L"\\409\\win32")), Lower(dir.Path() + L"Copy.tlb"));
   FreeLibrary(module);
   // Leave the prefix as the suite found it.
   ASSERT_EQ(Call(twtest::RegisteredLibrary(), "DllRegisterServer"), S_OK);
-  ExpectClassesRegistered(twtest::LibraryPath());
+  ExpectClassesRegistered();
 }
 
 }  // namespace

@@ -4,23 +4,18 @@
 
 #include <string>
 
-namespace {
+static HMODULE self = nullptr;
 
-HMODULE self = nullptr;
-
-HRESULT LeaveMarker(const wchar_t* suffix) {
+static HRESULT LeaveMarker(const wchar_t* suffix) {
   wchar_t path[MAX_PATH];
   DWORD n = GetModuleFileNameW(self, path, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return E_FAIL;
-  std::wstring marker = std::wstring(path, n) + suffix;
-  HANDLE file = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW((std::wstring(path, n) + suffix).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return E_FAIL;
   CloseHandle(file);
   return S_OK;
 }
-
-}  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) self = instance;

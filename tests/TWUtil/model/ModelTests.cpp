@@ -1,0 +1,122 @@
+// The component tree: its keyed collections and its JSON picture.
+#include <gtest/gtest.h>
+
+#include "TWUtil.h"
+#include "com/Owners.h"
+#include "model/Component.h"
+#include "model/ModelJson.h"
+
+namespace {
+
+using twutil::Bstr;
+using twutil::ComPtr;
+
+ComPtr<IExtractComponent> NewComponent() {
+  ComPtr<IExtractComponent> component;
+  twutil::model::CreateExtractComponent(L"C:\\srv\\a.dll", L"[INSTALLDIR]", component.Put());
+  return component;
+}
+
+// The item that Add of the owner's collection hands back for key.
+template <class Item, class Owner, class Collection>
+ComPtr<Item> Add(Owner* owner, HRESULT (STDMETHODCALLTYPE Owner::*get)(Collection**),
+                 const wchar_t* key) {
+  ComPtr<Collection> collection;
+  ComPtr<Item> item;
+  if (SUCCEEDED((owner->*get)(collection.Put()))) collection->Add(Bstr(key).Get(), item.Put());
+  return item;
+}
+
+TEST(Collection, AddItemByKeyOrPositionAndCount) {
+  ComPtr<IExtractComponent> component = NewComponent();
+  ComPtr<IExtractProgIDCol> progIds;
+  ASSERT_EQ(component->get_ProgIDCollection(progIds.Put()), S_OK);
+  for (const wchar_t* key : {L"Zeta.Doc", L"Alpha.Doc", L"Mid.Doc"})
+    Add<IExtractProgIDInfo>(component.Get(), &IExtractComponent::get_ProgIDCollection, key);
+  // Registry names ignore case, so a differently spelt key is the same ProgID.
+  ComPtr<IExtractProgIDInfo> again = Add<IExtractProgIDInfo>(
+      component.Get(), &IExtractComponent::get_ProgIDCollection, L"ALPHA.doc");
+  LONG count = 0;
+  ASSERT_EQ(progIds->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 3);
+
+  Bstr key(L"mid.DOC");
+  VARIANT byKey, byPosition, byReal, outside;
+  for (VARIANT* v : {&byKey, &byPosition, &byReal, &outside}) VariantInit(v);
+  V_VT(&byKey) = VT_BSTR;
+  V_BSTR(&byKey) = key.Get();
+  V_VT(&byPosition) = VT_I4;
+  V_I4(&byPosition) = 2;  // positions count from 1
+  V_VT(&byReal) = VT_R8;
+  V_R8(&byReal) = 1.0;
+  V_VT(&outside) = VT_I4;  // 0, the spy harvest's first request
+  const std::pair<VARIANT*, const wchar_t*> cases[] = {
+      {&byKey, L"Mid.Doc"}, {&byPosition, L"Alpha.Doc"}, {&byReal, L"Zeta.Doc"}};
+  for (const auto& [index, expected] : cases) {
+    ComPtr<IExtractProgIDInfo> item;
+    ASSERT_EQ(progIds->get_Item(*index, item.Put()), S_OK) << expected;
+    Bstr text;
+    item->get_ProgID(text.Put());
+    EXPECT_STREQ(text.Text(), expected);
+  }
+  ComPtr<IExtractProgIDInfo> item;
+  EXPECT_TRUE(FAILED(progIds->get_Item(outside, item.Put())));
+  EXPECT_EQ(item.Get(), nullptr);
+}
+
+TEST(JsonDump, ShowsEveryPropertyOfASmallTreeInInsertionOrder) {
+  ComPtr<IExtractComponent> tree = NewComponent();
+  using C = IExtractComponent;
+  auto comClass = Add<IExtractComClass>(tree.Get(), &C::get_ComClassCollection, L"{C1}");
+  comClass->put_Description(Bstr(L"Thing \"one\" \x00E9").Get());
+  comClass->put_IconIndex(-2);
+  Add<IExtractContextType>(comClass.Get(), &IExtractComClass::get_ContextCol, L"InprocServer32")
+      ->put_DefInprocHandler(1);
+  auto progId = Add<IExtractProgIDInfo>(tree.Get(), &C::get_ProgIDCollection, L"A.Thing.1");
+  auto open = Add<IExtractVerbInfo>(progId.Get(), &IExtractProgIDInfo::get_VerbCollection, L"open");
+  open->putref_ProgID(progId.Get());
+  open->put_Argument(Bstr(L"\"%1\"").Get());
+  LONG result = 0;
+  // The spy harvest's form: a predefined key's value and no names.
+  tree->AddMiscRegistryInfo(static_cast<ERegistryHives>(0x80000002), nullptr, nullptr, VARIANT_TRUE,
+                            &result);
+  tree->AddMiscRegistryInfo(HKCR, Bstr(L"K").Get(), Bstr(L"").Get(), VARIANT_FALSE, &result);
+  ASSERT_EQ(twutil::model::SetRepackagerKeyFile(tree.Get(), L"D:\\stage\\a.dll"), S_OK);
+
+  const char* expected =
+      R"json({"KeyFile": "C:\\srv\\a.dll","RepackagerKeyFile": "D:\\stage\\a.dll",
+    "Destination": "[INSTALLDIR]",
+    "TypeLibCollection": [],
+    "ComClassCollection": [
+      {"Guid": "{C1}","Description": "Thing \"one\" )json"
+      "\xC3\xA9"
+      R"json(","ProgID": "","AppID": "","DefaultIcon": "","IconIndex": -2,"ContextCol": [
+         {"Name": "InprocServer32","DefInprocHandler": 1,"Argument": ""}]}],
+    "AppInfoCollection": [],
+    "ProgIDCollection": [
+      {"ProgID": "A.Thing.1","ClassID": "","Description": "","Parent": "","DefaultIcon": "",
+       "IconIndex": 0,"VerbCollection": [
+         {"Verb": "open","Command": "","ProgID": "A.Thing.1","Argument": "\"%1\"","Sequence": 0,
+          "PEFile": "","Extension": ""}]}],
+    "ExtensionCol": [],
+    "MIMECol": [],
+    "MiscRegistryInfo": [
+      {"hROOT": "HKEY_LOCAL_MACHINE","bstrKey": null,"bstrValueName": null,
+       "bDeleteAllValues": true},
+      {"hROOT": "HKCR","bstrKey": "K","bstrValueName": "","bDeleteAllValues": false}]})json";
+  // The dump has one member to a line: compared without line breaks and indents.
+  auto squeezed = [](const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != '\n') {
+        out += text[i];
+        continue;
+      }
+      while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
+    }
+    return out;
+  };
+  EXPECT_EQ(squeezed(twutil::model::DumpComponentJson(tree.Get())), squeezed(expected));
+}
+
+}  // namespace

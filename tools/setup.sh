@@ -6,6 +6,8 @@ set -eu
 packages="ca-certificates cmake make googletest mingw-w64 mingw-w64-tools
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64 libwine-dev procps"
+# The WiX export is checked by building an MSI from it with msitools.
+packages="$packages wixl msitools"
 # The native fuzzers of the PE format readers (tools/fuzz): clang with libFuzzer.
 packages="$packages clang libclang-rt-14-dev"
 

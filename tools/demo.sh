@@ -5,8 +5,9 @@
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/tools/setup.sh"
+. "$here/tools/wine/env.sh"
 build=${TWUTIL_BUILD:-$here/build}
-cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-i686-mingw.cmake" >/dev/null
+cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/$TWUTIL_TOOLCHAIN" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target TWUtil TWRegSpy twutil SampleServer >/dev/null
 
 # A prefix of its own, so the demo never disturbs a test run.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "SpyTestSupport.h"
+#include "com/TypeLibPlatform.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -49,21 +50,23 @@ TEST_F(RegSpyTest, EachKindOfServerIsInTheCaptureAreaWhileItsFileFinishes) {
   ASSERT_EQ(recorder_.Statuses(), std::vector<LONG>(5, kRegistered));
   const std::wstring mark = L"\\Software\\TWSpyTest|Marker=typelib server";
   const std::wstring view = L"HKEY_LOCAL_MACHINE\\Software\\TWSpyTestView|Marker=";
+  // The servers without a 64 in their names are of this build's bitness.
+  const std::wstring own = std::wstring(L"\\1.0\\0\\") + twutil::kTypeLibPlatform + L"|@=";
   const std::vector<std::wstring> expected[] = {
       {kThing + L"|@=Spy Test Thing", kThing + L"\\InprocServer32|@=" + dll,
        kThing + L"\\InprocServer32|ThreadingModel=Apartment",
        L"HKEY_CLASSES_ROOT\\TWSpyTest.Thing.1\\CLSID|@={5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C02}",
-       kTypeLib + L"\\1.0\\0\\win32|@=" + dll,
+       kTypeLib + own + dll,
        L"HKEY_CLASSES_ROOT\\Interface\\{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C01}|@=ISpyTestThing",
        L"HKEY_LOCAL_MACHINE" + mark, L"HKEY_CURRENT_USER" + mark, L"HKEY_USERS\\.DEFAULT" + mark,
        view + L"typelib server"},
       {kThing + L"\\InprocServer32|@=" + dll64, kTypeLib + L"\\1.0\\0\\win64|@=" + dll64,
        view + L"typelib server"},
-      {kExeThing + L"\\LocalServer32|@=\"" + exe + L"\"", kTypeLib + L"\\1.0\\0\\win32|@=" + exe,
+      {kExeThing + L"\\LocalServer32|@=\"" + exe + L"\"", kTypeLib + own + exe,
        view + L"exe server"},
       {kExeThing + L"\\LocalServer32|@=\"" + exe64 + L"\"",
        kTypeLib + L"\\1.0\\0\\win64|@=" + exe64, view + L"exe server"},
-      {kTypeLib + L"\\1.0\\0\\win32|@=" + tlb}};
+      {kTypeLib + own + tlb}};
   for (size_t i = 0; i < std::size(expected); ++i) {
     for (const std::wstring& entry : expected[i])
       EXPECT_TRUE(Contains(recorder_.Finished(i), entry)) << i << ": " << entry;

@@ -6,11 +6,12 @@
 #   live_capture.sh [BUILD_DIR] [CLASSES]
 set -eu
 here=$(cd "$(dirname "$0")/../.." && pwd)
+. "$here/tools/wine/env.sh"
 build=$(cd "${1:-$here/build}" && pwd)
 classes=${2:-20000}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-i686-mingw.cmake" \
+  cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/$TWUTIL_TOOLCHAIN" \
     >/dev/null
 fi
 cmake --build "$build" --target TWUtil bench_live_capture -j2 >/dev/null
@@ -24,7 +25,7 @@ fi
 trap '"$here/tools/wine/prefix.sh" stop "$prefix"' EXIT
 
 run() {
-  WINEPREFIX="$prefix" WINEDEBUG=-all LANG=C.UTF-8 WINEDLLOVERRIDES='mscoree,mshtml=' wine "$@"
+  WINEPREFIX="$prefix" "$TWUTIL_WINE" "$@"
 }
 run regsvr32 /s "$build/bin/TWUtil.dll"
 run "$build/bin/bench_live_capture.exe" "$classes" | tr -d '\r'

@@ -6,11 +6,12 @@
 #   stamp.sh [BUILD_DIR] [PAD_MEGABYTES]
 set -eu
 here=$(cd "$(dirname "$0")/../.." && pwd)
+. "$here/tools/wine/env.sh"
 build=${1:-$here/build}
 megabytes=${2:-200}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-i686-mingw.cmake" \
+  cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/$TWUTIL_TOOLCHAIN" \
     >/dev/null
 fi
 cmake --build "$build" --target bench_stamp -j2 >/dev/null

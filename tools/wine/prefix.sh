@@ -6,10 +6,7 @@
 set -eu
 action=$1
 export WINEPREFIX=$2
-export WINEDEBUG=-all
-export LANG=C.UTF-8  # as build/wine-run: the same locale for the prefix and the tests
-unset LC_ALL
-export WINEDLLOVERRIDES='mscoree,mshtml='
+. "$(dirname "$0")/env.sh"
 
 case "$action" in
   create)
@@ -33,7 +30,7 @@ REG
     # started here with no pipes of the test runner, later tests find them
     # running and start nothing that could hold those pipes open.
     wineserver -p </dev/null >/dev/null 2>&1
-    wineboot -i </dev/null >/dev/null 2>&1
+    "$TWUTIL_WINE" wineboot -i </dev/null >/dev/null 2>&1
     echo "wine prefix ready: $WINEPREFIX"
     ;;
   stop)

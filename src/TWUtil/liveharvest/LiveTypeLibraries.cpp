@@ -5,6 +5,8 @@
 
 #include "Errors.h"
 #include "capture/HarvestText.h"
+#include "com/TypeLibPlatform.h"
+#include "liveharvest/LiveCapturedEntries.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/LiveText.h"
 #include "liveharvest/PathForms.h"
@@ -54,7 +56,7 @@ HRESULT LiveHarvest::ExtractTypeLibInfo() {
         if (!lcids) continue;
         for (const std::wstring& lcid : *lcids) {
           std::optional<std::wstring> path =
-              registry.TextLoose(SubKey(SubKey(versionKey, lcid), L"win32"), nullptr);
+              registry.TextLoose(SubKey(SubKey(versionKey, lcid), kTypeLibPlatform), nullptr);
           if (!path) continue;
           std::wstring expanded = serverFiles_.ExpandSystemPrefix(*path);
           IExtractComponent* component = FindServerFile(expanded);
@@ -137,7 +139,7 @@ HRESULT LiveHarvest::AddTypeLibrary(IExtractComponent* component, const TypeLibC
       registry.SoftDelete(helpKey, nullptr);
       item->put_HelpDir(AsBstr(*helpDir).Get());
     }
-    registry.SoftDelete(SubKey(SubKey(versionKey, entry.lcidKey), L"win32"), nullptr);
+    registry.SoftDelete(SubKey(SubKey(versionKey, entry.lcidKey), kTypeLibPlatform), nullptr);
     registry.SoftDelete(SubKey(versionKey, L"FLAGS"), nullptr);
     SoftDeleteInterfaceEntries(entry.libId);
     return S_OK;
@@ -181,6 +183,7 @@ HRESULT LiveHarvest::FindInterfaceInfo() {
       LONG result = 0;
       CheckCall(owner->second->AddMiscRegistryInfo(HKCR, AsBstr(key).Get(), nullptr, VARIANT_TRUE,
                                                    &result));
+      HandOverLiveEntry(owner->second.Get(), key, nullptr);
       registry.SoftDelete(key, nullptr, true);
     }
     return S_OK;

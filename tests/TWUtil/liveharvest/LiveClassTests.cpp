@@ -6,6 +6,7 @@
 
 #include "LiveTestSupport.h"
 #include "MemoryRegistry.h"
+#include "com/TypeLibPlatform.h"
 #include "support/TestSupport.h"
 
 using twtest::Contains;
@@ -145,15 +146,16 @@ TEST_F(LiveClasses, InterfacesFollowTheirProxyClassAndTypeLibrariesTheFileTheyAr
   std::wstring sample = twtest::BinDir() + L"samples\\SampleServer.dll";
   auto server = twtest::NewComponent(sample);
   const std::wstring lib = L"TypeLib\\{EF3EBC60-B2C1-4365-905C-9B00D55E3863}";
+  const std::wstring platform = twutil::kTypeLibPlatform;
   registry.Set(lib + L"\\1.0", nullptr, L"Old Library");
-  registry.Set(lib + L"\\1.0\\0\\win32", nullptr, sample);
-  registry.Set(lib + L"\\1.a\\0\\win32", nullptr, sample);
-  registry.Set(lib + L"\\1.a\\9\\win32", nullptr, sample);
+  registry.Set(lib + L"\\1.0\\0\\" + platform, nullptr, sample);
+  registry.Set(lib + L"\\1.a\\0\\" + platform, nullptr, sample);
+  registry.Set(lib + L"\\1.a\\9\\" + platform, nullptr, sample);
   registry.Set(lib + L"\\1.a\\FLAGS", nullptr, L"0");
   registry.Set(lib + L"\\1.a\\HELPDIR", nullptr, L"c:\\help");
-  registry.Set(lib + L"\\2.1\\409\\win32", nullptr, sample + L"\\2");
-  registry.Set(lib + L"\\2.0\\409\\win32", nullptr, sample + L"\\2");
-  registry.Set(L"TypeLib\\{DEAD}\\1.0\\0\\win32", nullptr, sample);
+  registry.Set(lib + L"\\2.1\\409\\" + platform, nullptr, sample + L"\\2");
+  registry.Set(lib + L"\\2.0\\409\\" + platform, nullptr, sample + L"\\2");
+  registry.Set(L"TypeLib\\{DEAD}\\1.0\\0\\" + platform, nullptr, sample);
   registry.Set(L"CLSID\\{P1}\\InprocServer32", nullptr, sample);
   registry.Set(L"Interface\\{I1}\\ProxyStubClsid32", nullptr, L"{p1}");
   registry.Set(L"Interface\\{I2}\\ProxyStubClsid32", nullptr, L"{OTHER}");
@@ -161,10 +163,11 @@ TEST_F(LiveClasses, InterfacesFollowTheirProxyClassAndTypeLibrariesTheFileTheyAr
 
   ASSERT_EQ(S_OK, twtest::CaptureLive(&registry, {server}).hr);
   auto soft = registry.Lines(L"soft TypeLib");
-  EXPECT_EQ(std::vector<std::wstring>({lib + L"\\1.a\\HELPDIR||0", lib + L"\\1.a\\0\\win32||0",
-                                       lib + L"\\1.a\\FLAGS||0", lib + L"\\1.a\\HELPDIR||0",
-                                       lib + L"\\1.a\\9\\win32||0", lib + L"\\1.a\\FLAGS||0",
-                                       lib + L"\\2.1\\409\\win32||0", lib + L"\\2.1\\FLAGS||0"}),
+  EXPECT_EQ(std::vector<std::wstring>(
+                {lib + L"\\1.a\\HELPDIR||0", lib + L"\\1.a\\0\\" + platform + L"||0",
+                 lib + L"\\1.a\\FLAGS||0", lib + L"\\1.a\\HELPDIR||0",
+                 lib + L"\\1.a\\9\\" + platform + L"||0", lib + L"\\1.a\\FLAGS||0",
+                 lib + L"\\2.1\\409\\" + platform + L"||0", lib + L"\\2.1\\FLAGS||0"}),
             [&] {
               std::vector<std::wstring> keys;
               for (const auto& line : soft) keys.push_back(line.substr(5));

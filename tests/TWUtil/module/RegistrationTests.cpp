@@ -4,6 +4,7 @@
 #include <string>
 
 #include "TWUtil.h"
+#include "com/TypeLibPlatform.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -74,7 +75,8 @@ TEST(Registration, Regsvr32WroteEveryClassAndTheTypeLibrary) {
   ExpectClassesRegistered();
   const std::wstring dir = twtest::BinDir();
   EXPECT_EQ(Read(kTypeLib), L"Tarnwick Harbor Utility Library 1.0");
-  EXPECT_EQ(Lower(Read(kTypeLib + L"\\409\\win32")), Lower(twtest::LibraryPath()));
+  EXPECT_EQ(Lower(Read(kTypeLib + L"\\409\\" + twutil::kTypeLibPlatform)),
+            Lower(twtest::LibraryPath()));
   EXPECT_EQ(Lower(Read(kTypeLib + L"\\HELPDIR")), Lower(dir.substr(0, dir.size() - 1)));
 }
 
@@ -106,7 +108,8 @@ TEST(Registration, FallsBackToTheTlbBesideTheModule) {
   ASSERT_TRUE(CopyFileW((twtest::BinDir() + L"testdata\\TWUtil.tlb").c_str(),
                         (dir.Path() + L"Copy.tlb").c_str(), FALSE));
   EXPECT_EQ(Call(module, "DllRegisterServer"), S_OK);
-  EXPECT_EQ(Lower(Read(kTypeLib + L"\\409\\win32")), Lower(dir.Path() + L"Copy.tlb"));
+  EXPECT_EQ(Lower(Read(kTypeLib + L"\\409\\" + twutil::kTypeLibPlatform)),
+            Lower(dir.Path() + L"Copy.tlb"));
   FreeLibrary(module);
   // Leave the prefix as the suite found it.
   ASSERT_EQ(Call(twtest::RegisteredLibrary(), "DllRegisterServer"), S_OK);

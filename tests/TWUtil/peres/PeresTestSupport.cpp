@@ -47,6 +47,9 @@ Bytes ReadBytes(const std::wstring& path) {
 std::wstring CopyOfSystemFile(const std::wstring& folder, const wchar_t* name) {
   wchar_t system[MAX_PATH];
   std::wstring from = std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\" + name;
+  // A 64-bit prefix keeps some programs (regedit) only in the Windows folder.
+  if (GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES)
+    from = std::wstring(system, GetWindowsDirectoryW(system, MAX_PATH)) + L"\\" + name;
   std::wstring copy = folder + L"copy_" + name;
   return CopyFileW(from.c_str(), copy.c_str(), FALSE) ? copy : L"(not copied)";
 }

@@ -3,27 +3,13 @@
 #include <windows.h>
 
 #include "capture/ExecutableProbes.h"
-#include "capture/MappedFile.h"
 
 namespace twregspy {
-namespace {
-
-constexpr uint64_t kNewHeaderOffsetField = 0x3C;
-constexpr uint64_t kMachineOffset = 4;  // behind the "PE\0\0" signature
-
-}  // namespace
 
 HelperArchitecture HelperFor(const wchar_t* path) {
-  twutil::MappedFile file(path ? path : L"");
-  if (!file.Opened()) return HelperArchitecture::k32Bit;
-  twutil::ByteSpan image = file.Bytes();
-  uint32_t newHeader = 0;
-  uint16_t machine = 0;
-  if (twutil::GetExecutableFormat(image) != twutil::kFormatPE ||
-      !image.ReadU32(kNewHeaderOffsetField, &newHeader) ||
-      !image.ReadU16(uint64_t{newHeader} + kMachineOffset, &machine))
-    return HelperArchitecture::k32Bit;
-  switch (machine) {
+  switch (twutil::GetPEMachine(path)) {
+    case 0:  // no PE image: a type library, registered by the spy's own kind
+      return sizeof(void*) == 8 ? HelperArchitecture::k64Bit : HelperArchitecture::k32Bit;
     case IMAGE_FILE_MACHINE_I386:
       return HelperArchitecture::k32Bit;
     case IMAGE_FILE_MACHINE_AMD64:

@@ -7,7 +7,8 @@ namespace twregspy {
 enum class HelperArchitecture { k32Bit, k64Bit, kNone };
 
 // 64-bit for an x64 PE image, none for any other machine than x86; files that
-// are no PE image (type libraries, missing files) go to the 32-bit helper.
+// are no PE image (type libraries, missing files) go to the helper of the
+// spy's own bitness.
 HelperArchitecture HelperFor(const wchar_t* path);
 
 }  // namespace twregspy

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "SpyTestSupport.h"
+#include "com/Owners.h"
+#include "com/TypeLibPlatform.h"
+#include "model/CapturedRegistry.h"
 #include "model/Component.h"
 #include "support/TestSupport.h"
 
@@ -44,6 +47,57 @@ Names Registered(const wchar_t* below, const std::wstring& tail, const std::wstr
       found.insert(lower.substr(0, lower.find(L'\\')));
   }
   return found;
+}
+
+// Every value below HKEY_CLASSES_ROOT as "key|name|type|bytes" (key in lower
+// case), read straight from the registry.
+void CollectValues(HKEY key, const std::wstring& path, Names* out) {
+  std::vector<wchar_t> name(16384);
+  std::vector<BYTE> data(1 << 16);
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLength = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
+    DWORD type = 0;
+    if (RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size) !=
+        ERROR_SUCCESS)
+      break;
+    std::wstring line =
+        path + L"|" + std::wstring(name.data(), nameLength) + L"|" + std::to_wstring(type) + L"|";
+    for (DWORD b = 0; b < size; ++b) line += std::to_wstring(data[b]) + L",";
+    out->insert(line);
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD length = static_cast<DWORD>(name.size());
+    if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    twutil::RegKey child;
+    std::wstring childName(name.data(), length);
+    if (RegOpenKeyExW(key, childName.c_str(), 0, KEY_READ, child.Put()) == ERROR_SUCCESS)
+      CollectValues(child.Get(), path.empty() ? Lower(childName) : path + L"\\" + Lower(childName),
+                    out);
+  }
+}
+
+Names ClassesRootValues() {
+  Names values;
+  CollectValues(HKEY_CLASSES_ROOT, L"", &values);
+  return values;
+}
+
+// The captured values below HKEY_CLASSES_ROOT in the same form.
+Names CapturedValues(IExtractComponent* component) {
+  Names values;
+  const std::vector<twutil::model::CapturedEntry>* entries =
+      twutil::model::CapturedRegistryOf(component);
+  if (!entries) return values;
+  for (const twutil::model::CapturedEntry& entry : *entries) {
+    if (entry.keyOnly || entry.root != twutil::model::kRootClassesRoot) continue;
+    std::wstring line = Lower(entry.key) + L"|" + entry.name.value_or(L"") + L"|" +
+                        std::to_wstring(entry.type) + L"|";
+    for (BYTE b : entry.data) line += std::to_wstring(b) + L",";
+    values.insert(line);
+  }
+  return values;
 }
 
 DWORD RunRegsvr32(const std::wstring& path) {
@@ -87,9 +141,26 @@ TEST(WineServerCapture, CaptureFindsWhatRegsvr32Writes) {
     SCOPED_TRACE(testing::Message() << servers[i]);
     // The capture changed nothing: the copy is not registered yet.
     EXPECT_TRUE(Registered(L"CLSID", L"\\inprocserver32|@=", copies[i]).empty());
+    const Names before = ClassesRootValues();
     ASSERT_EQ(RunRegsvr32(copies[i]), 0u);
+    // Every value the registration wrote or changed is in the captured registry.
+    const Names after = ClassesRootValues(), captured = CapturedValues(components[i].Get());
+    size_t written = 0;
+    for (const std::wstring& value : after) {
+      if (before.count(value)) continue;
+      ++written;
+      // The spy keeps a server in one view: what it writes into the other
+      // lands beside the rest.
+      const std::wstring otherView = L"wow6432node\\";
+      std::wstring seen = value.compare(0, otherView.size(), otherView) == 0
+                              ? value.substr(otherView.size())
+                              : value;
+      EXPECT_TRUE(captured.count(seen)) << "not captured: " << testing::PrintToString(value);
+    }
+    EXPECT_GE(written, 3u);
     const Names classes = Registered(L"CLSID", L"\\inprocserver32|@=", copies[i]);
-    const Names typeLibraries = Registered(L"TypeLib", L"\\win32|@=", copies[i]);
+    const Names typeLibraries =
+        Registered(L"TypeLib", std::wstring(L"\\") + twutil::kTypeLibPlatform + L"|@=", copies[i]);
     EXPECT_FALSE(classes.empty() || typeLibraries.empty());
     EXPECT_EQ(Keys(components[i].Get(), "ComClass"), classes);
     EXPECT_EQ(Keys(components[i].Get(), "TypeLib"), typeLibraries);

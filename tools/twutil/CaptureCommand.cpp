@@ -9,20 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "CaptureOutput.h"
+#include "CaptureRequest.h"
 #include "Command.h"
 #include "Console.h"
 #include "TWUtil.h"
 #include "com/Owners.h"
 #include "model/Component.h"
-#include "model/ModelJson.h"
 
 using twutil::Bstr;
 using twutil::ComPtr;
 
 namespace twtool {
 namespace {
-
-const wchar_t kDefaultDestination[] = L"[INSTALLDIR]";
 
 // The caller's progress object: percentages and status texts on stderr.
 class ProgressReporter : public IServerInfoStatusEvent {
@@ -64,15 +63,6 @@ class Apartment {
   HRESULT hr_;
 };
 
-struct CaptureRequest {
-  std::wstring destination = kDefaultDestination;
-  std::vector<std::wstring> files;
-  bool live = false;
-  bool repackage = false;
-  bool registerFirst = false;
-  bool unregisterAfter = false;
-};
-
 // Asks ServerInfo for the live path for as long as it lives, through the
 // user's "UseOldComExtraction" setting, and puts the setting back after.
 class LivePathSetting {
@@ -110,51 +100,6 @@ class LivePathSetting {
   DWORD type_ = REG_SZ;
   bool had_ = false;
 };
-
-int UsageError(const std::wstring& message) {
-  WriteError(L"twutil capture: " + message + L"\n(see \"twutil capture --help\")\n");
-  return kExitUsage;
-}
-
-// False, with the message shown, when the arguments do not make a request.
-bool ParseArguments(const std::vector<std::wstring>& arguments, CaptureRequest* request,
-                    int* exitCode) {
-  const std::wstring option = L"--destination";
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::wstring& argument = arguments[i];
-    if (argument == option) {
-      if (i + 1 >= arguments.size()) {
-        *exitCode = UsageError(L"--destination needs a folder");
-        return false;
-      }
-      request->destination = arguments[++i];
-    } else if (argument.compare(0, option.size() + 1, option + L"=") == 0) {
-      request->destination = argument.substr(option.size() + 1);
-    } else if (argument == L"--live") {
-      request->live = true;
-    } else if (argument == L"--repackage") {
-      request->repackage = true;
-    } else if (argument == L"--register") {
-      request->registerFirst = true;
-    } else if (argument == L"--unregister") {
-      request->unregisterAfter = true;
-    } else if (argument.size() > 1 && argument[0] == L'-' && argument[1] == L'-') {
-      *exitCode = UsageError(L"unknown option " + argument);
-      return false;
-    } else {
-      request->files.push_back(argument);
-    }
-  }
-  if (request->files.empty()) {
-    *exitCode = UsageError(L"no server file given");
-    return false;
-  }
-  if ((request->registerFirst || request->unregisterAfter) && !request->live) {
-    *exitCode = UsageError(L"--register and --unregister need --live");
-    return false;
-  }
-  return true;
-}
 
 // The full path of an existing regular file; empty (with the message shown)
 // otherwise.
@@ -251,14 +196,19 @@ int Capture(const CaptureRequest& request) {
     WriteError(L"twutil capture: " + FailureText(hr) + L"\n");
     return kExitFailure;
   }
-  WriteOut(twutil::model::DumpComponentsJson(dumped.data(), dumped.size()) + "\n");
-  return kExitSuccess;
+  int written = WriteCapture(request, dumped);
+  if (written != kExitSuccess) return written;
+  return ReportUnregistered(dumped) ? kExitNotRegistered : kExitSuccess;
 }
 
 int RunCapture(const std::vector<std::wstring>& arguments) {
   CaptureRequest request;
   int exitCode = kExitUsage;
-  if (!ParseArguments(arguments, &request, &exitCode)) return exitCode;
+  if (!ParseCaptureArguments(arguments, &request, &exitCode)) return exitCode;
+  // The spy reads its time limit when ServerInfo creates it.
+  if (request.timeoutSeconds)
+    SetEnvironmentVariableW(L"TWREGSPY_TIMEOUT_SECONDS",
+                            std::to_wstring(request.timeoutSeconds).c_str());
   Apartment apartment;
   if (FAILED(apartment.Result())) {
     WriteError(L"twutil capture: COM cannot start: " + SystemMessage(apartment.Result()) + L"\n");
@@ -271,13 +221,25 @@ int RunCapture(const std::vector<std::wstring>& arguments) {
 
 const Command kCaptureCommand = {
     L"capture",
-    L"[--live [--register] [--unregister] | --repackage] [--destination FOLDER] FILE...",
-    L"Captures what COM server files register and prints it as JSON.",
+    L"[--live [--register] [--unregister] | --repackage] [--format json|reg|wxs]\n"
+    L"        [--output FILE] [--timeout SECONDS] [--destination FOLDER] [--install-dir DIR]\n"
+    L"        [--directory-id ID] [--source-dir DIR] [--codepage N] FILE...",
+    L"Captures what COM server files register and prints it as JSON, .reg or WiX.",
     L"\nEach FILE (a DLL, OCX or EXE server) becomes one component; its self-registration\n"
     L"runs inside the registry-spy component, redirected away from the real registry, and\n"
-    L"the classes, ProgIDs, AppIDs, type libraries, extensions, MIME types, verbs and icons\n"
-    L"it registers are printed on stdout as a JSON array, one object per file. Progress and\n"
-    L"status texts go to stderr.\n\n"
+    L"what it registers is printed on stdout (or written to --output FILE). Progress and\n"
+    L"status texts go to stderr, with one line for each file that did not register.\n\n"
+    L"Formats:\n"
+    L"  json  (default) one object per file: the classes, ProgIDs, AppIDs, type libraries,\n"
+    L"        extensions, MIME types, verbs and icons, the file's \"Bitness\", the\n"
+    L"        \"Outcome\" of its registration and every registry entry it wrote\n"
+    L"        (\"Registry\": hive, key, name, type, value)\n"
+    L"  reg   a Windows Registry Editor 5.00 file (UTF-16) that recreates every entry;\n"
+    L"        import it with the regedit of the servers' bitness\n"
+    L"  wxs   a WiX v3 Fragment: one Component per file with its File and one\n"
+    L"        RegistryValue per entry, paths written as [#FileId] and [INSTALLDIR];\n"
+    L"        builds with WiX 3 or msitools' wixl\n"
+    L"What a format cannot carry is named on stderr and in the output, never dropped.\n\n"
     L"  --live                search the live registry (through the Registry class) for\n"
     L"                        what the files have registered, instead of the spy\n"
     L"  --register            with --live: register the files for real first\n"
@@ -285,10 +247,18 @@ const Command kCaptureCommand = {
     L"  --repackage           search the live registry in repackaging mode: the files are\n"
     L"                        known by their place under --destination, nothing is\n"
     L"                        registered, entries go to the registry object\n"
+    L"  --timeout SECONDS     time one file's registration may take (default 60)\n"
     L"  --destination FOLDER  where the files will be installed (default [INSTALLDIR]);\n"
-    L"                        a DllSurrogate that names the file itself is recorded there\n\n"
-    L"Exit code 0 on success, 1 when the capture fails (the reason is on stderr), 2 for\n"
-    L"wrong arguments. TWUtil.dll and TWRegSpy.dll must be registered.\n",
+    L"                        a DllSurrogate that names the file itself is recorded there\n"
+    L"  --install-dir DIR     reg: every spelling of a file's path and folder (long,\n"
+    L"                        short, any case, quoted) becomes DIR\\name and DIR\n"
+    L"  --directory-id ID     wxs: the Directory the files go to (default INSTALLDIR)\n"
+    L"  --source-dir DIR      wxs: where the build finds the files (default: their folder)\n"
+    L"  --codepage N          wxs: the MSI's code page (default 1252)\n\n"
+    L"Exit code 0 when every file registered, 1 when the capture fails (the reason is on\n"
+    L"stderr), 2 for wrong arguments, 3 when a file did not register (crashed, ended its\n"
+    L"process, timed out, failed, or could not be run). TWUtil.dll and TWRegSpy.dll must\n"
+    L"be registered.\n",
     RunCapture,
 };
 

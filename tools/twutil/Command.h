@@ -11,6 +11,8 @@ namespace twtool {
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+// A command did its work, but some of the files it was given did not take part.
+constexpr int kExitNotRegistered = 3;
 
 struct Command {
   const wchar_t* name;

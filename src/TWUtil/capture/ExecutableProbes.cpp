@@ -9,6 +9,7 @@ namespace {
 constexpr size_t kNewHeaderOffsetField = 0x3C;
 constexpr uint32_t kPESignature = 0x00004550;  // "PE\0\0"
 // The COFF file header follows the signature; its characteristics are at 18.
+constexpr size_t kMachineOffset = 4;
 constexpr size_t kCharacteristicsOffset = 4 + 18;
 constexpr uint16_t kDllFlag = 0x2000;
 constexpr uint16_t kExecutableFlag = 0x0002;
@@ -52,6 +53,32 @@ long GetPEFileKind(const wchar_t* path, long* kind) {
   }
   if (kind) *kind = result;
   return result;
+}
+
+uint16_t GetPEMachine(const wchar_t* path) {
+  MappedFile file(path ? path : L"");
+  if (!file.Opened()) return 0;
+  ByteSpan image = file.Bytes();
+  uint32_t newHeader = 0;
+  uint16_t machine = 0;
+  if (GetExecutableFormat(image) != kFormatPE ||
+      !image.ReadU32(kNewHeaderOffsetField, &newHeader) ||
+      !image.ReadU16(uint64_t{newHeader} + kMachineOffset, &machine))
+    return 0;
+  return machine;
+}
+
+int GetPEBitness(const wchar_t* path) {
+  switch (GetPEMachine(path)) {
+    case 0:
+      return 0;
+    case IMAGE_FILE_MACHINE_AMD64:
+    case IMAGE_FILE_MACHINE_ARM64:
+    case IMAGE_FILE_MACHINE_IA64:
+      return 64;
+    default:
+      return 32;
+  }
 }
 
 bool IsIconFile(const wchar_t* path) {

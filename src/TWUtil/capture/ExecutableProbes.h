@@ -31,6 +31,15 @@ long GetExecutableFormat(const ByteSpan& image);
 // also when the file cannot be opened or mapped.
 long GetPEFileKind(const wchar_t* path, long* kind);
 
+// The machine field of a PE image's file header (IMAGE_FILE_MACHINE_I386,
+// IMAGE_FILE_MACHINE_AMD64, ...); 0 when the file is no PE image or cannot
+// be read.
+uint16_t GetPEMachine(const wchar_t* path);
+
+// 64 for a PE image of a 64-bit machine, 32 for any other PE image, 0 for a
+// file that is no PE image.
+int GetPEBitness(const wchar_t* path);
+
 // True when the file begins with the 16-bit words 0 and 1 (an icon file).
 bool IsIconFile(const wchar_t* path);
 

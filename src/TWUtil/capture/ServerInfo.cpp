@@ -6,6 +6,7 @@
 #include "CodePage.h"
 #include "TWRegSpy.h"
 #include "capture/CaptureAreaHarvest.h"
+#include "capture/CaptureAreaWalk.h"
 
 namespace twutil {
 namespace {
@@ -156,7 +157,9 @@ HRESULT ServerInfo::CaptureWithSpy(LONG count, IDispatch** components, IRegistry
   }
   ReportProgress(10);
   filesFinished_ = 0;
+  runningSpy_ = spy.Get();
   spy->RunCapture(Bstr(kCaptureRoot).Get(), static_cast<IRegSpyCallback*>(this));
+  runningSpy_ = nullptr;
   spy.Reset();
   if (pendingError_) {
     CErrorInfo error = *pendingError_;
@@ -173,13 +176,16 @@ STDMETHODIMP ServerInfo::OnFileStart(BSTR file, VARIANT_BOOL* first, VARIANT_BOO
   return S_OK;
 }
 
-STDMETHODIMP ServerInfo::OnFileFinished(BSTR file, LONG, VARIANT_BOOL* done) {
+STDMETHODIMP ServerInfo::OnFileFinished(BSTR file, LONG status, VARIANT_BOOL* done) {
   // After a failed file the capture is over: later files are not harvested.
   if (!pendingError_) {
     auto found = serverFiles_.find(std::wstring(file ? file : L"", SysStringLen(file)));
     IExtractComponent* component = found == serverFiles_.end() ? nullptr : found->second;
     try {
-      if (component) HarvestFile(component);
+      if (component) {
+        ReportOutcome(component, status);
+        HarvestFile(component);
+      }
     } catch (const CErrorInfo& error) {
       pendingError_.reset(new CErrorInfo(error));
     }
@@ -202,6 +208,7 @@ void ServerInfo::HarvestFile(IExtractComponent* component) {
   // Only CErrorInfo is carried back across the spy component, so a failed
   // model call travels as one, with the callee's message.
   try {
+    HandOverCaptureArea(component);
     HarvestCaptureArea(component, CaptureAreaEditor());
   } catch (CExcept* failure) {
     std::unique_ptr<CExcept> owned(failure);
@@ -211,6 +218,17 @@ void ServerInfo::HarvestFile(IExtractComponent* component) {
   } catch (const std::bad_alloc&) {
     throw CErrorInfo(L"Out of memory", IID_IServerInfo);
   }
+}
+
+// A component that keeps the captured registry also learns what became of
+// the file's registration, in the spy's words.
+void ServerInfo::ReportOutcome(IExtractComponent* component, LONG outcome) {
+  ComPtr<IExtractCapturedRegistry> sink;
+  if (FAILED(component->QueryInterface(IID_IExtractCapturedRegistry, sink.PutVoid())) || !sink)
+    return;
+  Bstr detail;
+  if (runningSpy_) runningSpy_->get_LastReport(detail.Put());
+  sink->SetCaptureOutcome(outcome, detail.Get());
 }
 
 void ServerInfo::Cleanup() {

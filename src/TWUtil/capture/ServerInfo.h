@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Errors.h"
+#include "TWRegSpy.h"
 #include "TWUtil.h"
 #include "capture/InertRegistry.h"
 #include "com/ComObject.h"
@@ -63,6 +64,7 @@ class ServerInfo : public ComObject<IServerInfo, ObjectSafety, IConnectionPointC
                    bool registerServer, bool unregisterServer, IServerInfoProgressEvent* progress,
                    LONG* result);
   void HarvestFile(IExtractComponent* component);
+  void ReportOutcome(IExtractComponent* component, LONG outcome);
   void Cleanup();
   void ReportProgress(LONG percent);
   void ReportStatus(const wchar_t* format, BSTR file);
@@ -78,6 +80,9 @@ class ServerInfo : public ComObject<IServerInfo, ObjectSafety, IConnectionPointC
   ComPtr<IServerInfoProgressEvent> progress_;
   ComPtr<IServerInfoStatusEvent> status_;
   ConnectionPoint events_;
+  // The spy while its RunCapture runs (no reference of its own): it tells
+  // what became of each file.
+  ITWRegSpy* runningSpy_ = nullptr;
   // The live path's server-file and lookup tables, for one capture.
   LiveHarvest live_;
   // A harvest failure raised inside a spy callback, carried back across the

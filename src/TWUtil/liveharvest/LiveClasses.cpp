@@ -4,6 +4,7 @@
 
 #include "Errors.h"
 #include "capture/HarvestText.h"
+#include "liveharvest/LiveCapturedEntries.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/LiveText.h"
 #include "liveharvest/PathForms.h"
@@ -223,6 +224,7 @@ HRESULT LiveHarvest::AddAdditionalAppInfo() {
       LONG result = 0;
       CheckCall(owner->second->AddMiscRegistryInfo(HKCR, AsBstr(key).Get(), Bstr(L"AppID").Get(),
                                                    VARIANT_TRUE, &result));
+      HandOverLiveEntry(owner->second.Get(), key, L"AppID");
     }
     return S_OK;
   });

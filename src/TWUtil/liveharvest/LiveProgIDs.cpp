@@ -2,6 +2,7 @@
 // icons of ProgIDs that only the verb and extension steps recorded.
 #include "Errors.h"
 #include "capture/HarvestText.h"
+#include "liveharvest/LiveCapturedEntries.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/ModelLookup.h"
 #include "liveharvest/PathForms.h"
@@ -61,6 +62,7 @@ HRESULT LiveHarvest::FindProgIDInfo() {
             LONG result = 0;
             CheckCall(component->AddMiscRegistryInfo(HKCR, AsBstr(name).Get(), AsBstr(value).Get(),
                                                      VARIANT_FALSE, &result));
+            HandOverLiveEntry(component.Get(), name, value.c_str());
           }
         }
       }

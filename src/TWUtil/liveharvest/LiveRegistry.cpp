@@ -1,6 +1,7 @@
 #include "liveharvest/LiveRegistry.h"
 
 #include "Errors.h"
+#include "liveharvest/LiveCapturedEntries.h"
 
 namespace twutil {
 namespace {
@@ -140,6 +141,7 @@ void LiveRegistry::HandOver(IExtractComponent* component, const std::wstring& ke
                    : component->AddMiscRegistryInfo(kClassesRoot, KeyText(key).Get(),
                                                     Bstr(name).Get(), all, &result);
   if (check == Check::kAlways || (check == Check::kMiscOnly && !repackaging_)) CheckCall(hr);
+  if (!repackaging_ && SUCCEEDED(hr)) HandOverLiveEntry(component, key, name);
 }
 
 }  // namespace twutil

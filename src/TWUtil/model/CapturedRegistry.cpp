@@ -1,6 +1,7 @@
 #include "model/CapturedRegistry.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <cwctype>
 
@@ -53,6 +54,50 @@ const wchar_t* RootName(ULONG root) {
     default:
       return nullptr;
   }
+}
+
+std::optional<std::wstring> CanonicalText(const std::vector<BYTE>& data) {
+  if (data.size() < sizeof(wchar_t) || data.size() % sizeof(wchar_t)) return std::nullopt;
+  std::wstring units(data.size() / sizeof(wchar_t), L'\0');
+  memcpy(&units[0], data.data(), data.size());
+  if (units.back() != L'\0') return std::nullopt;
+  units.pop_back();
+  if (units.find(L'\0') != std::wstring::npos) return std::nullopt;
+  return units;
+}
+
+std::optional<std::vector<std::wstring>> CanonicalTextList(const std::vector<BYTE>& data) {
+  if (data.size() < sizeof(wchar_t) || data.size() % sizeof(wchar_t)) return std::nullopt;
+  std::wstring units(data.size() / sizeof(wchar_t), L'\0');
+  memcpy(&units[0], data.data(), data.size());
+  if (units.back() != L'\0') return std::nullopt;
+  units.pop_back();
+  std::vector<std::wstring> texts;
+  size_t start = 0;
+  while (start < units.size()) {
+    size_t end = units.find(L'\0', start);
+    if (end == std::wstring::npos) return std::nullopt;  // the last text lacks its null
+    texts.push_back(units.substr(start, end - start));
+    start = end + 1;
+  }
+  return texts;
+}
+
+std::wstring RegistryTypeName(DWORD type) {
+  static const wchar_t* const kNames[] = {L"REG_NONE",
+                                          L"REG_SZ",
+                                          L"REG_EXPAND_SZ",
+                                          L"REG_BINARY",
+                                          L"REG_DWORD",
+                                          L"REG_DWORD_BIG_ENDIAN",
+                                          L"REG_LINK",
+                                          L"REG_MULTI_SZ",
+                                          L"REG_RESOURCE_LIST",
+                                          L"REG_FULL_RESOURCE_DESCRIPTOR",
+                                          L"REG_RESOURCE_REQUIREMENTS_LIST",
+                                          L"REG_QWORD"};
+  if (type < sizeof(kNames) / sizeof(kNames[0])) return kNames[type];
+  return L"REG_TYPE_" + std::to_wstring(type);
 }
 
 void SortCapturedEntries(std::vector<CapturedEntry>* entries) {

@@ -34,6 +34,16 @@ struct CapturedEntry {
 // names case-insensitively.
 void SortCapturedEntries(std::vector<CapturedEntry>* entries);
 
+// The text a REG_SZ, REG_EXPAND_SZ or REG_LINK value holds, when its data is
+// exactly that text and one terminating null; nullopt otherwise (odd sizes,
+// a missing terminator, embedded nulls), so that such data is shown as bytes.
+std::optional<std::wstring> CanonicalText(const std::vector<BYTE>& data);
+// The texts of a REG_MULTI_SZ value, when its data is exactly each text with
+// its null and one final null; nullopt otherwise.
+std::optional<std::vector<std::wstring>> CanonicalTextList(const std::vector<BYTE>& data);
+// "REG_SZ", "REG_DWORD", ...; "REG_TYPE_<n>" for a type without a name.
+std::wstring RegistryTypeName(DWORD type);
+
 // What became of one file's registration.
 enum class CaptureOutcome : LONG {
   kRegistered = 0,   // it ran and succeeded

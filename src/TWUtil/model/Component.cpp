@@ -86,8 +86,52 @@ STDMETHODIMP Component::AddMiscRegistryInfo(ERegistryHives hROOT, BSTR bstrKey, 
   return S_OK;
 }
 
+STDMETHODIMP Component::AddCapturedValue(ULONG ulRoot, BSTR bstrKey, BSTR bstrValueName,
+                                         ULONG ulType, ULONG cbData, const BYTE* pbData) {
+  if (cbData && !pbData) return E_POINTER;
+  try {
+    CapturedEntry entry;
+    entry.root = ulRoot;
+    entry.key.assign(bstrKey ? bstrKey : L"", SysStringLen(bstrKey));
+    // The registry knows no difference between the default value and one
+    // named by an empty text.
+    if (SysStringLen(bstrValueName) != 0)
+      entry.name.emplace(bstrValueName, SysStringLen(bstrValueName));
+    entry.type = ulType;
+    entry.data.assign(pbData, pbData + cbData);
+    captured_.push_back(std::move(entry));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
+}
+
+STDMETHODIMP Component::AddCapturedKey(ULONG ulRoot, BSTR bstrKey) {
+  try {
+    CapturedEntry entry;
+    entry.root = ulRoot;
+    entry.key.assign(bstrKey ? bstrKey : L"", SysStringLen(bstrKey));
+    entry.keyOnly = true;
+    captured_.push_back(std::move(entry));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
+}
+
+STDMETHODIMP Component::SetCaptureOutcome(LONG lOutcome, BSTR bstrDetail) {
+  try {
+    outcome_ = CaptureResult{lOutcome,
+                             std::wstring(bstrDetail ? bstrDetail : L"", SysStringLen(bstrDetail))};
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
+}
+
 void* Component::InterfaceFor(REFIID iid) {
   if (iid == kOwnComponent) return static_cast<IExtractComponent*>(this);
+  if (iid == IID_IExtractCapturedRegistry) return static_cast<IExtractCapturedRegistry*>(this);
   return DualInterfaceFor<IExtractComponent>(this, iid);
 }
 
@@ -120,6 +164,16 @@ HRESULT SetRepackagerKeyFile(IExtractComponent* component, const wchar_t* keyFil
 const std::vector<MiscRegistryEntry>* MiscRegistryOf(IExtractComponent* component) {
   Component* ours = OwnComponent(component);
   return ours ? &ours->MiscRegistry() : nullptr;
+}
+
+const std::vector<CapturedEntry>* CapturedRegistryOf(IExtractComponent* component) {
+  Component* ours = OwnComponent(component);
+  return ours ? &ours->CapturedRegistry() : nullptr;
+}
+
+const CaptureResult* CaptureResultOf(IExtractComponent* component) {
+  Component* ours = OwnComponent(component);
+  return ours && ours->Outcome() ? &*ours->Outcome() : nullptr;
 }
 
 }  // namespace twutil::model

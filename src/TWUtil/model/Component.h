@@ -12,6 +12,7 @@
 #include "com/ComObject.h"
 #include "com/Owners.h"
 #include "com/TypeInfoDispatch.h"
+#include "model/CapturedRegistry.h"
 #include "model/ModelObject.h"
 
 namespace twutil::model {
@@ -25,7 +26,7 @@ struct MiscRegistryEntry {
   VARIANT_BOOL deleteAllValues = VARIANT_FALSE;
 };
 
-class Component : public ComObject<TypeInfoDispatch<IExtractComponent>> {
+class Component : public ComObject<TypeInfoDispatch<IExtractComponent>, IExtractCapturedRegistry> {
  public:
   // Throws std::bad_alloc.
   explicit Component(IUnknown* outer);
@@ -35,6 +36,8 @@ class Component : public ComObject<TypeInfoDispatch<IExtractComponent>> {
   void SetRepackagerKeyFile(const wchar_t* path) { repackagerKeyFile_ = path ? path : L""; }
   void SetDestination(const wchar_t* path) { destination_ = path ? path : L""; }
   const std::vector<MiscRegistryEntry>& MiscRegistry() const { return misc_; }
+  const std::vector<CapturedEntry>& CapturedRegistry() const { return captured_; }
+  const std::optional<CaptureResult>& Outcome() const { return outcome_; }
 
   STDMETHODIMP get_KeyFile(VARIANT_BOOL bRepackager, BSTR* pVal) override;
   STDMETHODIMP get_Destination(BSTR* pVal) override;
@@ -46,6 +49,12 @@ class Component : public ComObject<TypeInfoDispatch<IExtractComponent>> {
   STDMETHODIMP get_MIMECol(IExtractMIMECol** pVal) override;
   STDMETHODIMP AddMiscRegistryInfo(ERegistryHives hROOT, BSTR bstrKey, BSTR bstrValueName,
                                    VARIANT_BOOL bDeleteAllValues, LONG* lResult) override;
+
+  // IExtractCapturedRegistry
+  STDMETHODIMP AddCapturedValue(ULONG ulRoot, BSTR bstrKey, BSTR bstrValueName, ULONG ulType,
+                                ULONG cbData, const BYTE* pbData) override;
+  STDMETHODIMP AddCapturedKey(ULONG ulRoot, BSTR bstrKey) override;
+  STDMETHODIMP SetCaptureOutcome(LONG lOutcome, BSTR bstrDetail) override;
 
  protected:
   void* InterfaceFor(REFIID iid) override;
@@ -60,6 +69,8 @@ class Component : public ComObject<TypeInfoDispatch<IExtractComponent>> {
   ComPtr<IExtractExtensionCol> extensions_;
   ComPtr<IExtractMIMECol> mimeTypes_;
   std::vector<MiscRegistryEntry> misc_;
+  std::vector<CapturedEntry> captured_;
+  std::optional<CaptureResult> outcome_;
 };
 
 // A new, empty component. KeyFile answers keyFile for both values of
@@ -73,5 +84,12 @@ HRESULT SetRepackagerKeyFile(IExtractComponent* component, const wchar_t* keyFil
 // The AddMiscRegistryInfo calls that component received, in order; null when
 // component is not one of this model's.
 const std::vector<MiscRegistryEntry>* MiscRegistryOf(IExtractComponent* component);
+
+// What the capture handed over through IExtractCapturedRegistry, in the order
+// it came; null when component is not one of this model's.
+const std::vector<CapturedEntry>* CapturedRegistryOf(IExtractComponent* component);
+// The outcome of the component's registration; null when none was reported
+// or component is not one of this model's.
+const CaptureResult* CaptureResultOf(IExtractComponent* component);
 
 }  // namespace twutil::model

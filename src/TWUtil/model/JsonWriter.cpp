@@ -133,6 +133,11 @@ void JsonWriter::Number(long long value) {
   out_ += std::to_string(value);
 }
 
+void JsonWriter::Unsigned(unsigned long long value) {
+  BeforeValue();
+  out_ += std::to_string(value);
+}
+
 void JsonWriter::Bool(bool value) {
   BeforeValue();
   out_ += value ? "true" : "false";

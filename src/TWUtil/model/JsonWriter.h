@@ -18,6 +18,7 @@ class JsonWriter {
   void String(const wchar_t* text, size_t length);
   void String(const std::wstring& text) { String(text.data(), text.size()); }
   void Number(long long value);
+  void Unsigned(unsigned long long value);
   void Bool(bool value);
   void Null();
   // The document so far; the writer is empty afterwards.

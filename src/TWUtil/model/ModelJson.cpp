@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "com/Owners.h"
+#include "model/CaptureJson.h"
 #include "model/Component.h"
 #include "model/JsonWriter.h"
 
@@ -214,6 +215,7 @@ void WriteComponent(JsonWriter& w, IExtractComponent* component) {
                    WriteExtension);
   CollectionMember(w, "MIMECol", component, &IExtractComponent::get_MIMECol, WriteMIME);
   WriteMiscRegistry(w, component);
+  WriteCaptureMembers(w, component);
   w.EndObject();
 }
 

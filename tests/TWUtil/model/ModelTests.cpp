@@ -82,6 +82,20 @@ TEST(JsonDump, ShowsEveryPropertyOfASmallTreeInInsertionOrder) {
                             &result);
   tree->AddMiscRegistryInfo(HKCR, Bstr(L"K").Get(), Bstr(L"").Get(), VARIANT_FALSE, &result);
   ASSERT_EQ(twutil::model::SetRepackagerKeyFile(tree.Get(), L"D:\\stage\\a.dll"), S_OK);
+  // What the capture hands over raw, given out of order: shown sorted by hive,
+  // key and name, each value in its type's form, data of another shape as hex.
+  ComPtr<IExtractCapturedRegistry> raw;
+  ASSERT_EQ(tree->QueryInterface(IID_IExtractCapturedRegistry, raw.PutVoid()), S_OK);
+  const BYTE text[] = {'C', 0, ':', 0, 0, 0}, list[] = {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0};
+  const BYTE dword[] = {1, 1, 0, 0}, qword[] = {0, 0, 0, 0, 0, 0, 0, 0x80}, unended[] = {'x', 0};
+  raw->AddCapturedValue(0x80000002, Bstr(L"S\\Z").Get(), nullptr, REG_QWORD, 8, qword);
+  raw->AddCapturedValue(0x80000000, Bstr(L"K-2").Get(), Bstr(L"n").Get(), REG_SZ, 2, unended);
+  raw->AddCapturedValue(0x80000000, Bstr(L"K").Get(), Bstr(L"b").Get(), REG_MULTI_SZ, 10, list);
+  raw->AddCapturedKey(0x80000000, Bstr(L"K\\Empty").Get());
+  raw->AddCapturedValue(0x80000000, Bstr(L"K").Get(), Bstr(L"A").Get(), REG_DWORD, 4, dword);
+  raw->AddCapturedValue(0x80000000, Bstr(L"K").Get(), Bstr(L"").Get(), REG_EXPAND_SZ, 6, text);
+  raw->AddCapturedValue(0x80000000, Bstr(L"K").Get(), Bstr(L"z").Get(), REG_BINARY, 0, nullptr);
+  raw->SetCaptureOutcome(3, Bstr(L"crashed: exception 0xC0000005").Get());
 
   const char* expected =
       R"json({"KeyFile": "C:\\srv\\a.dll","RepackagerKeyFile": "D:\\stage\\a.dll",
@@ -103,7 +117,20 @@ TEST(JsonDump, ShowsEveryPropertyOfASmallTreeInInsertionOrder) {
     "MiscRegistryInfo": [
       {"hROOT": "HKEY_LOCAL_MACHINE","bstrKey": null,"bstrValueName": null,
        "bDeleteAllValues": true},
-      {"hROOT": "HKCR","bstrKey": "K","bstrValueName": "","bDeleteAllValues": false}]})json";
+      {"hROOT": "HKCR","bstrKey": "K","bstrValueName": "","bDeleteAllValues": false}],
+    "Bitness": null,
+    "Outcome": {"Result": "crashed","Detail": "crashed: exception 0xC0000005"},
+    "Registry": [
+      {"Hive": "HKEY_CLASSES_ROOT","Key": "K","Name": null,"Type": "REG_EXPAND_SZ","Value": "C:"},
+      {"Hive": "HKEY_CLASSES_ROOT","Key": "K","Name": "A","Type": "REG_DWORD","Value": 257},
+      {"Hive": "HKEY_CLASSES_ROOT","Key": "K","Name": "b","Type": "REG_MULTI_SZ","Value": [
+        "a","b"]},
+      {"Hive": "HKEY_CLASSES_ROOT","Key": "K","Name": "z","Type": "REG_BINARY","Value": ""},
+      {"Hive": "HKEY_CLASSES_ROOT","Key": "K\\Empty"},
+      {"Hive": "HKEY_CLASSES_ROOT","Key": "K-2","Name": "n","Type": "REG_SZ","Value": "7800",
+       "Raw": true},
+      {"Hive": "HKEY_LOCAL_MACHINE","Key": "S\\Z","Name": null,"Type": "REG_QWORD",
+       "Value": 9223372036854775808}]})json";
   // The dump has one member to a line: compared without line breaks and indents.
   auto squeezed = [](const std::string& text) {
     std::string out;

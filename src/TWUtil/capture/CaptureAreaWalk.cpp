@@ -1,0 +1,154 @@
+#include "capture/CaptureAreaWalk.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Errors.h"
+#include "capture/CaptureArea.h"
+#include "com/Owners.h"
+
+namespace twutil {
+namespace {
+
+struct Mirror {
+  const wchar_t* name;
+  ULONG root;  // the predefined key of the hive it stands for
+};
+
+const Mirror kMirrors[] = {
+    {L"HKEY_CLASSES_ROOT", 0x80000000},
+    {L"HKEY_CURRENT_USER", 0x80000001},
+    {L"HKEY_LOCAL_MACHINE", 0x80000002},
+    {L"HKEY_USERS", 0x80000003},
+};
+
+struct PendingKey {
+  RegKey key;
+  std::wstring path;  // below the mirror
+};
+
+struct KeyInfo {
+  DWORD subkeys = 0, longestSubkey = 0, values = 0, longestName = 0, largestData = 0;
+};
+
+bool QueryInfo(HKEY key, KeyInfo* info) {
+  return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &info->subkeys, &info->longestSubkey,
+                          nullptr, &info->values, &info->longestName, &info->largestData, nullptr,
+                          nullptr) == ERROR_SUCCESS;
+}
+
+class Walk {
+ public:
+  Walk(IExtractCapturedRegistry* sink, ULONG root) : sink_(sink), root_(root) {}
+
+  void Run(HKEY start, const std::wstring& basePath) {
+    RegKey top;
+    if (RegOpenKeyExW(start, nullptr, 0, KEY_READ, top.Put()) != ERROR_SUCCESS) return;
+    pending_.push_back(PendingKey{std::move(top), basePath});
+    while (!pending_.empty()) {
+      PendingKey current = std::move(pending_.back());
+      pending_.pop_back();
+      Visit(current);
+    }
+  }
+
+ private:
+  void Visit(const PendingKey& current) {
+    KeyInfo info;
+    if (!QueryInfo(current.key.Get(), &info)) return;
+    Bstr path(current.path.data(), static_cast<UINT>(current.path.size()));
+    if (!path.Get()) throw std::bad_alloc();
+    if (info.values == 0 && info.subkeys == 0 && !current.path.empty())
+      CheckCall(sink_->AddCapturedKey(root_, path.Get()));
+    if (info.values) HandValues(current.key.Get(), info, path);
+    // Subkeys are opened while their parent is; the parent closes when its
+    // turn ends, so the open handles stay bounded by the depth of the tree.
+    std::vector<wchar_t> name(info.longestSubkey + 2);
+    for (DWORD index = 0;; ++index) {
+      DWORD length = static_cast<DWORD>(name.size());
+      LONG status = RegEnumKeyExW(current.key.Get(), index, name.data(), &length, nullptr, nullptr,
+                                  nullptr, nullptr);
+      if (status == ERROR_MORE_DATA) {
+        name.resize(name.size() * 2);
+        --index;
+        continue;
+      }
+      if (status != ERROR_SUCCESS) break;
+      PendingKey child;
+      if (RegOpenKeyExW(current.key.Get(), name.data(), 0, KEY_READ, child.key.Put()) !=
+          ERROR_SUCCESS)
+        continue;
+      child.path = current.path.empty() ? std::wstring(name.data(), length)
+                                        : current.path + L'\\' + std::wstring(name.data(), length);
+      pending_.push_back(std::move(child));
+    }
+  }
+
+  void HandValues(HKEY key, const KeyInfo& info, const Bstr& path) {
+    std::vector<wchar_t> name(info.longestName + 2);
+    std::vector<BYTE> data(info.largestData ? info.largestData : 1);
+    for (DWORD index = 0;;) {
+      DWORD nameLength = static_cast<DWORD>(name.size());
+      DWORD size = static_cast<DWORD>(data.size());
+      DWORD type = REG_NONE;
+      LONG status =
+          RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+      if (status == ERROR_MORE_DATA) {
+        // Either buffer may be short; grow both and ask again.
+        name.resize(name.size() * 2);
+        data.resize(size > data.size() ? size : data.size() * 2);
+        continue;
+      }
+      if (status != ERROR_SUCCESS) break;
+      Bstr valueName = nameLength ? Bstr(name.data(), nameLength) : Bstr();
+      if (nameLength && !valueName.Get()) throw std::bad_alloc();
+      CheckCall(sink_->AddCapturedValue(root_, path.Get(), valueName.Get(), type, size,
+                                        size ? data.data() : nullptr));
+      ++index;
+    }
+  }
+
+  IExtractCapturedRegistry* sink_;
+  ULONG root_;
+  std::vector<PendingKey> pending_;
+};
+
+}  // namespace
+
+void HandOverTree(IExtractCapturedRegistry* sink, ULONG root, HKEY start,
+                  const std::wstring& basePath) {
+  if (sink && start) Walk(sink, root).Run(start, basePath);
+}
+
+void HandOverValue(IExtractCapturedRegistry* sink, ULONG root, HKEY key, const std::wstring& path,
+                   const wchar_t* name) {
+  if (!sink || !key) return;
+  DWORD type = REG_NONE, size = 0;
+  if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return;
+  std::vector<BYTE> data(size ? size : 1);
+  // The value may grow between the two questions.
+  LONG status;
+  while ((status = RegQueryValueExW(key, name, nullptr, &type, data.data(), &size)) ==
+         ERROR_MORE_DATA)
+    data.resize(size);
+  if (status != ERROR_SUCCESS) return;
+  Bstr keyPath(path.data(), static_cast<UINT>(path.size()));
+  Bstr valueName = name && *name ? Bstr(name) : Bstr();
+  if (!keyPath.Get() || (name && *name && !valueName.Get())) throw std::bad_alloc();
+  CheckCall(sink->AddCapturedValue(root, keyPath.Get(), valueName.Get(), type, size,
+                                   size ? data.data() : nullptr));
+}
+
+void HandOverCaptureArea(IExtractComponent* component) {
+  if (!component) return;
+  ComPtr<IExtractCapturedRegistry> sink;
+  if (FAILED(component->QueryInterface(IID_IExtractCapturedRegistry, sink.PutVoid())) || !sink)
+    return;
+  for (const Mirror& mirror : kMirrors) {
+    CaptureKey key(HKEY_CURRENT_USER, std::wstring(kCaptureAreaRoot) + L'\\' + mirror.name);
+    if (key) Walk(sink.Get(), mirror.root).Run(key.Get(), std::wstring());
+  }
+}
+
+}  // namespace twutil

@@ -27,8 +27,8 @@ void LongestFirst(std::vector<std::wstring>* list) {
   });
 }
 
-// Characters after which a file name cannot go on.
-bool EndsFileName(wchar_t c) { return c < 0x20 || wcschr(L"\\/\",; ", c) != nullptr; }
+// Characters no file name holds, and the separators of command lines and lists.
+bool EndsFileName(wchar_t c) { return c < 0x20 || wcschr(L"\\/:*?\"<>|,; ", c) != nullptr; }
 
 }  // namespace
 

@@ -45,8 +45,9 @@ std::wstring TypeName(DWORD type) {
 // One RegistryValue's attributes before the MSI and XML escapes.
 struct MsiValue {
   const wchar_t* type;
-  std::wstring value;
-  bool formatted;  // escaped and path-rewritten; hex digits and numbers are not
+  std::vector<std::wstring> texts;  // one, or the strings of a multi-string
+  bool formatted;                   // escaped and path-rewritten; hex digits and numbers are not
+  bool multi = false;
 };
 
 class WixBuilder {
@@ -117,16 +118,18 @@ class WixBuilder {
     }
     std::optional<MsiValue> value = ValueOf(entry);
     if (!value) return Skip(EntryValueText(entry) + L": " + why_);
-    std::wstring valueText = value->value;
-    if (value->formatted) {
-      bool bareFolder = false;
-      std::optional<std::wstring> formatted = Formatted(valueText, &bareFolder);
+    // "[~]" at both ends makes MSI replace the value with the strings between.
+    std::wstring valueText = value->multi ? kMultiStringMark : L"";
+    bool bareFolder = false;
+    for (const std::wstring& text : value->texts) {
+      std::optional<std::wstring> formatted =
+          value->formatted ? Formatted(text, &bareFolder) : text;
       if (!formatted) return Skip(EntryValueText(entry) + L": the data " + why_);
-      if (bareFolder)
-        Note(EntryValueText(entry) + L": its folder is written as [" + options_.directoryId +
-             L"], which ends with a backslash");
-      valueText = *formatted;
+      valueText += *formatted + (value->multi ? kMultiStringMark : L"");
     }
+    if (bareFolder)
+      Note(EntryValueText(entry) + L": its folder is written as [" + options_.directoryId +
+           L"], which ends with a backslash");
     if (valueText.empty() && name == L"-")
       return Skip(EntryValueText(entry) + L": MSI gives this name a meaning of its own");
     return L"        <RegistryValue Id=\"" + id + L"\" " + place + nameAttribute + L" Type=\"" +
@@ -139,16 +142,12 @@ class WixBuilder {
       case REG_SZ:
       case REG_EXPAND_SZ:
         if (auto text = TerminatedText(data))
-          return MsiValue{entry.type == REG_SZ ? L"string" : L"expandable", *text, true};
+          return MsiValue{entry.type == REG_SZ ? L"string" : L"expandable", {*text}, true};
         why_ = L"text that is not exactly one terminated string cannot be written to an MSI";
         return std::nullopt;
       case REG_MULTI_SZ:
-        // "[~]" at both ends makes MSI replace the value with the elements.
-        if (auto elements = MultiStringElements(data)) {
-          std::wstring joined = kMultiStringMark;
-          for (const std::wstring& element : *elements) joined += element + kMultiStringMark;
-          return MsiValue{L"string", joined, true};
-        }
+        if (auto elements = MultiStringElements(data))
+          return MsiValue{L"string", *elements, true, true};
         why_ =
             L"a multi-string that is empty, holds an empty string or is not terminated "
             L"cannot be written to an MSI";
@@ -158,12 +157,12 @@ class WixBuilder {
           // Windows Installer reads "#n" as a signed number.
           LONG value = static_cast<LONG>(data[0] | (data[1] << 8) | (data[2] << 16) |
                                          (static_cast<DWORD>(data[3]) << 24));
-          return MsiValue{L"integer", std::to_wstring(value), false};
+          return MsiValue{L"integer", {std::to_wstring(value)}, false};
         }
         why_ = L"a REG_DWORD that is not 4 bytes long cannot be written to an MSI";
         return std::nullopt;
       case REG_BINARY:
-        if (!data.empty()) return MsiValue{L"binary", HexDigits(data), false};
+        if (!data.empty()) return MsiValue{L"binary", {HexDigits(data)}, false};
         // "#x" alone: Wine's msiexec writes two bytes of its own.
         why_ = L"an empty REG_BINARY cannot be written to an MSI";
         return std::nullopt;
@@ -176,7 +175,7 @@ class WixBuilder {
   std::optional<std::wstring> Formatted(const std::wstring& text, bool* bareFolder) {
     PathRewrite rewrite{fileReference_, L"[" + options_.directoryId + L"]", true, EscapeFormatted};
     RewrittenText rewritten = RewritePaths(text, spellings_, rewrite);
-    if (bareFolder) *bareFolder = rewritten.bareFolder;
+    if (bareFolder && rewritten.bareFolder) *bareFolder = true;
     if (!FitsCodePage(rewritten.text, options_.codePage)) {
       why_ = L"holds text outside code page " + std::to_wstring(options_.codePage);
       return std::nullopt;

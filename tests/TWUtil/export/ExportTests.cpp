@@ -141,7 +141,7 @@ TEST(PathSpellingsTest, RewritesWholeSpellingsOnly) {
       {L"C:\\Dirx\\a;C:\\Dir", false, L"C:\\Dirx\\a;D"},
       {L"\"C:\\dir~1\"", false, L"\"D\""},
       {L"C:\\Dir\\help", true, L"[D]help"},
-      {L"[C:\\Dir\\Srv.dll]{x}", true, L"[\\[][F][\\]][\\{]x[\\}]"},
+      {L"[x] \"C:\\Dir\\Srv.dll\"{y}", true, L"[\\[]x[\\]] \"[F]\"[\\{]y[\\}]"},
   };
   for (const Case& c : cases) {
     auto result = twutil::exports::RewritePaths(c.text, spellings, c.useMsi ? msi : plain);

@@ -9,6 +9,7 @@
 
 #include "StressEntries.h"
 #include "com/Owners.h"
+#include "export/MsiText.h"
 #include "export/RegFileWriter.h"
 #include "export/WixFragmentWriter.h"
 
@@ -49,6 +50,9 @@ int wmain(int argc, wchar_t** argv) {
       !WriteFile(file.Get(), xml.data(), static_cast<DWORD>(xml.size()), &written, nullptr) ||
       written != xml.size())
     return 1;
-  for (const std::wstring& note : notes) wprintf(L"note: %ls\n", note.c_str());
+  for (const std::wstring& note : notes) {
+    std::string line = twutil::exports::Utf8(L"note: " + note + L"\n");
+    fwrite(line.data(), 1, line.size(), stdout);
+  }
   return 0;
 }

@@ -6,7 +6,10 @@
 
 #include "Command.h"
 #include "Console.h"
+#include "capture/ExecutableProbes.h"
 #include "com/Owners.h"
+#include "export/RegFileWriter.h"
+#include "export/WixFragmentWriter.h"
 #include "model/CapturedRegistry.h"
 #include "model/Component.h"
 #include "model/ModelJson.h"
@@ -38,6 +41,36 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   return true;
 }
 
+// The captured files as the exports take them; a component that kept no
+// registry shows with none.
+std::vector<twutil::exports::ExportedFile> ExportedFiles(
+    const std::vector<IExtractComponent*>& components) {
+  std::vector<twutil::exports::ExportedFile> files;
+  for (IExtractComponent* component : components) {
+    twutil::exports::ExportedFile file;
+    file.keyFile = KeyFileOf(component);
+    file.bitness = twutil::GetPEBitness(file.keyFile.c_str()) == 64 ? 64 : 32;
+    if (const auto* entries = twutil::model::CapturedRegistryOf(component)) file.entries = *entries;
+    twutil::model::SortCapturedEntries(&file.entries);
+    files.push_back(std::move(file));
+  }
+  return files;
+}
+
+// UTF-16LE with a byte-order mark, as regedit writes and reads .reg files.
+std::string Utf16Bytes(const std::wstring& text) {
+  std::string bytes("\xFF\xFE", 2);
+  for (wchar_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>((unit >> 8) & 0xFF);
+  }
+  return bytes;
+}
+
+void ShowNotes(const std::vector<std::wstring>& notes) {
+  for (const std::wstring& note : notes) WriteError(L"twutil capture: note: " + note + L"\n");
+}
+
 int Emit(const CaptureRequest& request, const std::string& bytes) {
   if (request.output.empty()) {
     WriteOut(bytes);
@@ -49,16 +82,29 @@ int Emit(const CaptureRequest& request, const std::string& bytes) {
 }  // namespace
 
 int WriteCapture(const CaptureRequest& request, const std::vector<IExtractComponent*>& components) {
+  std::vector<std::wstring> notes;
+  std::string bytes;
   switch (request.format) {
     case CaptureFormat::kJson:
+      bytes = twutil::model::DumpComponentsJson(components.data(), components.size()) + "\n";
       break;
-    case CaptureFormat::kReg:
-    case CaptureFormat::kWxs:
-      WriteError(L"twutil capture: this format is not built in\n");
-      return kExitFailure;
+    case CaptureFormat::kReg: {
+      twutil::exports::RegFileOptions options;
+      options.installDir = request.installDir;
+      bytes = Utf16Bytes(twutil::exports::WriteRegFile(ExportedFiles(components), options, &notes));
+      break;
+    }
+    case CaptureFormat::kWxs: {
+      twutil::exports::WixOptions options;
+      options.directoryId = request.directoryId;
+      options.sourceDir = request.sourceDir;
+      options.codePage = request.codePage;
+      bytes = twutil::exports::WriteWixFragment(ExportedFiles(components), options, &notes);
+      break;
+    }
   }
-  return Emit(request,
-              twutil::model::DumpComponentsJson(components.data(), components.size()) + "\n");
+  ShowNotes(notes);
+  return Emit(request, bytes);
 }
 
 size_t ReportUnregistered(const std::vector<IExtractComponent*>& components) {

@@ -6,6 +6,7 @@
 #include "CodePage.h"
 #include "TWRegSpy.h"
 #include "capture/CaptureAreaHarvest.h"
+#include "capture/CaptureAreaLock.h"
 
 namespace twutil {
 namespace {
@@ -156,8 +157,14 @@ HRESULT ServerInfo::CaptureWithSpy(LONG count, IDispatch** components, IRegistry
   }
   ReportProgress(10);
   filesFinished_ = 0;
+  // The spy takes the same lock again; taking it here first lets the caller
+  // hear why nothing happens while another process captures.
+  CaptureAreaLock lock(kCaptureRoot);
+  if (!lock.Acquire([this] { ReportStatus(L"Waiting for another capture to finish", nullptr); }))
+    throw CErrorInfo(L"The capture area cannot be locked", IID_IServerInfo);
   spy->RunCapture(Bstr(kCaptureRoot).Get(), static_cast<IRegSpyCallback*>(this));
   spy.Reset();
+  lock.Release();
   if (pendingError_) {
     CErrorInfo error = *pendingError_;
     pendingError_.reset();

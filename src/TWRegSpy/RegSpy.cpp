@@ -7,6 +7,7 @@
 #include "ServerMachine.h"
 #include "SpyCaptureArea.h"
 #include "SpyErrors.h"
+#include "capture/CaptureAreaLock.h"
 #include "capture/ServerRegistration.h"
 #include "com/Module.h"
 
@@ -17,6 +18,23 @@ using twutil::Bstr;
 using twutil::ComPtr;
 
 constexpr LONG kMaxTimeoutSeconds = 24 * 60 * 60;
+constexpr LONG kDefaultTimeoutSeconds = 60;
+const wchar_t kTimeoutVariable[] = L"TWREGSPY_TIMEOUT_SECONDS";
+
+// The time limit a console program's environment sets: whole seconds within
+// the limits, or the default.
+LONG TimeoutFromEnvironment() {
+  wchar_t text[16];
+  DWORD length = GetEnvironmentVariableW(kTimeoutVariable, text, 16);
+  if (length == 0 || length >= 16) return kDefaultTimeoutSeconds;
+  LONG seconds = 0;
+  for (DWORD i = 0; i < length; ++i) {
+    if (text[i] < L'0' || text[i] > L'9') return kDefaultTimeoutSeconds;
+    seconds = seconds * 10 + (text[i] - L'0');
+    if (seconds > kMaxTimeoutSeconds) return kDefaultTimeoutSeconds;
+  }
+  return seconds >= 1 ? seconds : kDefaultTimeoutSeconds;
+}
 
 std::wstring HelperPath(HelperArchitecture architecture) {
   std::wstring module = twutil::Module::Path();
@@ -48,6 +66,8 @@ class RunGuard {
 };
 
 }  // namespace
+
+RegSpy::RegSpy(IUnknown* outer) : ComObject(outer), timeoutSeconds_(TimeoutFromEnvironment()) {}
 
 void* RegSpy::InterfaceFor(REFIID iid) {
   if (iid == IID_ITWRegSpy || iid == IID_IDispatch) return static_cast<ITWRegSpy*>(this);
@@ -119,6 +139,11 @@ STDMETHODIMP RegSpy::RunCapture(BSTR captureRoot, IUnknown* callback) {
 HRESULT RegSpy::Capture(const std::wstring& root, IRegSpyCallback* callback) {
   // The caller may add or clear files while its messages are dispatched.
   const std::vector<Bstr> files = files_;
+  // Another capture into the same root, in this process or another, goes
+  // first; the caller's messages are dispatched meanwhile.
+  twutil::CaptureAreaLock lock(root);
+  if (!lock.Acquire())
+    return ReportError(HRESULT_FROM_WIN32(GetLastError()), L"The capture area cannot be locked");
   SpyCaptureArea area(root);
   HRESULT hr = area.Claim();
   if (FAILED(hr)) return ReportError(hr, L"The capture root holds keys of its own");
@@ -127,11 +152,13 @@ HRESULT RegSpy::Capture(const std::wstring& root, IRegSpyCallback* callback) {
     VARIANT_BOOL first = VARIANT_FALSE, second = VARIANT_FALSE;
     hr = callback->OnFileStart(file.Get(), &first, &second);
     if (FAILED(hr)) break;
-    FileOutcome outcome = empty ? RegisterFile(file, root) : kFileNotRun;
-    if (DiscardsCapture(outcome)) area.Reset();
-    lastReport_ = DescribeOutcome(outcome);
+    FileReport report =
+        empty ? RegisterFile(file, root) : NotRun(L"the capture area could not be emptied");
+    if (DiscardsCapture(report.outcome)) area.Reset();
+    // The caller reads it while it handles the file.
+    lastReport_ = report.detail;
     VARIANT_BOOL done = VARIANT_FALSE;
-    hr = callback->OnFileFinished(file.Get(), outcome, &done);
+    hr = callback->OnFileFinished(file.Get(), report.outcome, &done);
     // A caller whose harvest failed ends the capture: no further file runs.
     if (FAILED(hr)) break;
   }
@@ -139,13 +166,15 @@ HRESULT RegSpy::Capture(const std::wstring& root, IRegSpyCallback* callback) {
   return hr;
 }
 
-FileOutcome RegSpy::RegisterFile(const Bstr& file, const std::wstring& root) {
-  if (!IsPassablePath(file) || twutil::ClassifyExtension(file.Text()) == twutil::kExtensionOther)
-    return kFileNotAServer;
+FileReport RegSpy::RegisterFile(const Bstr& file, const std::wstring& root) {
+  const long extension = twutil::ClassifyExtension(file.Text());
+  if (!IsPassablePath(file) || extension == twutil::kExtensionOther) return NotAServer();
   HelperArchitecture architecture = HelperFor(file.Text());
-  if (architecture == HelperArchitecture::kNone) return kFileNotRun;
-  return RunHelper(HelperPath(architecture), root, file.Text(),
-                   static_cast<DWORD>(timeoutSeconds_) * 1000);
+  if (architecture == HelperArchitecture::kNone)
+    return NotRun(L"no helper for the file's machine type");
+  // An executable server runs in a process of its own beside the helper.
+  const DWORD processLimit = extension == twutil::kExtensionExe ? 2 : 1;
+  return RunHelper(HelperPath(architecture), root, file.Text(), timeoutSeconds_, processLimit);
 }
 
 }  // namespace twregspy

@@ -22,7 +22,8 @@ class SpyCaptureArea;
 class RegSpy : public twutil::ComObject<twutil::TypeInfoDispatch<ITWRegSpy>,
                                         twutil::SupportErrorInfo<ITWRegSpy>> {
  public:
-  explicit RegSpy(IUnknown* outer) : ComObject(outer) {}
+  // The time limit starts as TWREGSPY_TIMEOUT_SECONDS says (1 to 86400), else 60.
+  explicit RegSpy(IUnknown* outer);
 
   STDMETHODIMP get_TimeoutSeconds(LONG* seconds) override;
   STDMETHODIMP put_TimeoutSeconds(LONG seconds) override;
@@ -37,10 +38,10 @@ class RegSpy : public twutil::ComObject<twutil::TypeInfoDispatch<ITWRegSpy>,
 
  private:
   HRESULT Capture(const std::wstring& root, IRegSpyCallback* callback);
-  FileOutcome RegisterFile(const twutil::Bstr& file, const std::wstring& root);
+  FileReport RegisterFile(const twutil::Bstr& file, const std::wstring& root);
 
   std::vector<twutil::Bstr> files_;
-  LONG timeoutSeconds_ = 60;
+  LONG timeoutSeconds_;
   std::wstring lastReport_;
   bool running_ = false;
 };

@@ -13,6 +13,7 @@
 
 namespace {
 
+using spytest::NativeServer;
 using spytest::ServerPath;
 using Sections = std::map<std::string, std::string>;
 
@@ -90,16 +91,24 @@ TEST(RealRegistryTest, CaptureLeavesBothViewsUnchanged) {
   ASSERT_GT(before.size(), 1000u);
 
   spytest::CallbackRecorder recorder;
+  // The child servers run reg.exe against HKEY_CLASSES_ROOT, that is
+  // HKEY_LOCAL_MACHINE\Software\Classes, unless it is stopped.
   ASSERT_EQ(
-      spytest::Capture(spy.Get(),
-                       {ServerPath(L"SpyTypeLibServer.dll"), ServerPath(L"SpyTypeLibServer64.dll"),
-                        ServerPath(L"SpyExeServer.exe"), ServerPath(L"SpyExeServer64.exe"),
-                        ServerPath(L"SpyTestLib.tlb"), ServerPath(L"SpyCrashServer.dll"),
-                        ServerPath(L"SpyHangServer.dll"), ServerPath(L"SpyExitServer.dll"),
-                        ServerPath(L"SpyFailServer.dll"), ServerPath(L"SpyCrashingExeServer.exe")},
-                       &recorder),
+      spytest::Capture(
+          spy.Get(),
+          {NativeServer(L"SpyTypeLibServer", L".dll"), ServerPath(L"SpyTypeLibServer64.dll"),
+           NativeServer(L"SpyExeServer", L".exe"), ServerPath(L"SpyExeServer64.exe"),
+           ServerPath(L"SpyTestLib.tlb"), NativeServer(L"SpyCrashServer", L".dll"),
+           NativeServer(L"SpyHangServer", L".dll"), NativeServer(L"SpyExitServer", L".dll"),
+           NativeServer(L"SpyFailServer", L".dll"), NativeServer(L"SpyCrashingExeServer", L".exe"),
+           NativeServer(L"SpyChildServer", L".dll"), NativeServer(L"SpyChildExeServer", L".exe"),
+           ServerPath(L"SpyChildServer64.dll"), NativeServer(L"SpyDialogExeServer", L".exe")},
+          &recorder),
       S_OK);
-  ASSERT_EQ(recorder.Statuses(), (std::vector<LONG>{0, 0, 0, 0, 0, 3, 4, 3, 1, 3}));
+  std::wstring reports;
+  for (const spytest::CallbackEvent& event : recorder.events) reports += event.report + L"\n";
+  ASSERT_EQ(recorder.Statuses(), (std::vector<LONG>{0, 0, 0, 0, 0, 3, 4, 6, 1, 3, 0, 0, 0, 0}))
+      << testing::PrintToString(reports);
   const Sections after = Export();
   std::string differences;
   for (const auto& [key, values] : after) {

@@ -1,6 +1,6 @@
 // The spy component: what a server's registration leaves in the capture area
-// while the caller looks, the order of the callbacks, and servers that crash,
-// hang, fail or end their process.
+// while the caller looks, the order of the callbacks, and where its time
+// limit comes from. Servers that misbehave: HostileServerTests.cpp.
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -22,7 +22,7 @@ const std::wstring kExeThing = L"HKEY_CLASSES_ROOT\\CLSID\\{5E1B2C3D-7A41-4C8E-9
 const std::wstring kTypeLib = L"HKEY_CLASSES_ROOT\\Typelib\\{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C00}";
 const wchar_t kTestParent[] = L"Software\\TWSpyTestRoot";
 
-enum : LONG { kRegistered = 0, kFailed = 1, kNotAServer = 2, kEnded = 3, kTimedOut = 4 };
+enum : LONG { kRegistered = 0, kFailed = 1, kNotAServer = 2 };
 
 class RegSpyTest : public testing::Test {
  protected:
@@ -74,8 +74,9 @@ TEST_F(RegSpyTest, EachKindOfServerIsInTheCaptureAreaWhileItsFileFinishes) {
 }
 
 TEST_F(RegSpyTest, CallbacksComeInOrderEachFileWithAnEmptyArea) {
-  const std::vector<std::wstring> files = {ServerPath(L"SpyTypeLibServer.dll"),
-                                           ServerPath(L"SpyFailServer.dll"), L"readme.txt"};
+  const std::vector<std::wstring> files = {spytest::NativeServer(L"SpyTypeLibServer", L".dll"),
+                                           spytest::NativeServer(L"SpyFailServer", L".dll"),
+                                           L"readme.txt"};
   ASSERT_EQ(Capture(files), S_OK);
   ASSERT_EQ(recorder_.events.size(), 6u);
   for (size_t i = 0; i < recorder_.events.size(); ++i) {
@@ -92,22 +93,22 @@ TEST_F(RegSpyTest, CallbacksComeInOrderEachFileWithAnEmptyArea) {
             Entries{L"hkey_classes_root\\twspytest.misbehaving|@=misbehaving"});
 }
 
-TEST_F(RegSpyTest, CrashHangAndExitCostOnlyTheirOwnFileAndLeaveNoCaptureArea) {
-  ASSERT_EQ(spy_->put_TimeoutSeconds(2), S_OK);
-  ULONGLONG started = GetTickCount64();
-  ASSERT_EQ(Capture({ServerPath(L"SpyCrashServer.dll"), ServerPath(L"SpyHangServer.dll"),
-                     ServerPath(L"SpyExitServer.dll"), ServerPath(L"SpyCrashingExeServer.exe"),
-                     ServerPath(L"SpyTypeLibServer.dll")}),
-            S_OK);
-  ULONGLONG took = GetTickCount64() - started;
-  EXPECT_EQ(recorder_.Statuses(),
-            (std::vector<LONG>{kEnded, kTimedOut, kEnded, kEnded, kRegistered}));
-  for (size_t i = 0; i < 4; ++i)
-    EXPECT_EQ(recorder_.Finished(i), Entries{}) << "file " << i << " left entries";
-  EXPECT_TRUE(Contains(recorder_.Finished(4), kThing + L"|@=Spy Test Thing"));
-  EXPECT_GE(took, 2000u);
-  EXPECT_LT(took, 30000u);
-  EXPECT_FALSE(twtest::KeyExists(HKEY_CURRENT_USER, kTestParent));
+// A console program that creates the spy sets its time limit through the
+// environment; anything but whole seconds from 1 to 86400 leaves 60.
+TEST(RegSpyTimeLimit, TheEnvironmentSetsItWhenTheSpyIsCreated) {
+  const std::pair<const wchar_t*, LONG> cases[] = {
+      {nullptr, 60}, {L"5", 5},    {L"86400", 86400}, {L"0", 60},    {L"86401", 60},
+      {L"-5", 60},   {L"7 s", 60}, {L"", 60},         {L"0012", 12}, {L"99999999999", 60},
+  };
+  for (const auto& [text, seconds] : cases) {
+    SetEnvironmentVariableW(L"TWREGSPY_TIMEOUT_SECONDS", text);
+    twutil::ComPtr<ITWRegSpy> spy;
+    ASSERT_EQ(spytest::CreateSpy(&spy), S_OK);
+    LONG got = 0;
+    EXPECT_EQ(spy->get_TimeoutSeconds(&got), S_OK);
+    EXPECT_EQ(got, seconds) << (text ? testing::PrintToString(std::wstring(text)) : "unset");
+  }
+  SetEnvironmentVariableW(L"TWREGSPY_TIMEOUT_SECONDS", nullptr);
 }
 
 }  // namespace

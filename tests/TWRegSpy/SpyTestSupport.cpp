@@ -14,6 +14,10 @@ std::wstring ServerPath(const wchar_t* name) {
   return twtest::BinDir() + L"testdata\\regspy\\" + name;
 }
 
+std::wstring NativeServer(const std::wstring& stem, const wchar_t* extension) {
+  return ServerPath((stem + (sizeof(void*) == 8 ? L"64" : L"") + extension).c_str());
+}
+
 bool SpyRegistered() {
   static bool registered = [] {
     HMODULE spy = LoadLibraryW((twtest::BinDir() + L"TWRegSpy.dll").c_str());
@@ -41,7 +45,12 @@ STDMETHODIMP CallbackRecorder::QueryInterface(REFIID iid, void** out) {
 }
 
 void CallbackRecorder::Record(bool start, BSTR file, LONG status) {
-  CallbackEvent event{start, file ? std::wstring(file, SysStringLen(file)) : L"", status, {}};
+  CallbackEvent event{
+      start, file ? std::wstring(file, SysStringLen(file)) : L"", status, {}, {}, GetTickCount64()};
+  twutil::Bstr report;
+  if (!start && spy && spy->get_LastReport(report.Put()) == S_OK)
+    event.report.assign(report.Text(), report.Length());
+  if (!start && whileFinished) whileFinished();
   for (const std::wstring& entry : twtest::RegistryEntries(HKEY_CURRENT_USER, kTestRoot))
     event.captured.insert(Lower(entry));
   for (const wchar_t* mirror :
@@ -87,6 +96,7 @@ const Entries& CallbackRecorder::Finished(size_t index) const {
 
 HRESULT Capture(ITWRegSpy* spy, const std::vector<std::wstring>& files,
                 CallbackRecorder* recorder) {
+  recorder->spy = spy;
   for (const std::wstring& file : files) spy->AddFile(twutil::Bstr(file.c_str()).Get(), 0, 0);
   return spy->RunCapture(twutil::Bstr(kTestRoot).Get(), recorder);
 }

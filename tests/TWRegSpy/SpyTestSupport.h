@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ using twtest::Entries;
 
 // A built test server by file name.
 std::wstring ServerPath(const wchar_t* name);
+// A built test server of the suite's own architecture ("64" after the stem
+// in a 64-bit build).
+std::wstring NativeServer(const std::wstring& stem, const wchar_t* extension);
 
 // Registers TWRegSpy.dll once per process; fails the test when it cannot.
 bool SpyRegistered();
@@ -30,7 +34,9 @@ struct CallbackEvent {
   bool start = false;
   std::wstring file;
   LONG status = -1;
-  Entries captured;  // lower case, without the (empty) hive mirrors themselves
+  Entries captured;     // lower case, without the (empty) hive mirrors themselves
+  std::wstring report;  // the spy's LastReport when the file finished
+  ULONGLONG at = 0;     // GetTickCount64()
 };
 
 class CallbackRecorder : public IRegSpyCallback {
@@ -43,6 +49,8 @@ class CallbackRecorder : public IRegSpyCallback {
   STDMETHODIMP OnQuery(LONG, LONG, LONG, LONG, VARIANT_BOOL* answer) override;
 
   std::vector<CallbackEvent> events;
+  ITWRegSpy* spy = nullptr;             // asked for LastReport; Capture sets it
+  std::function<void()> whileFinished;  // runs in each finish callback
   std::vector<LONG> Statuses() const;
   const Entries& Finished(size_t index) const;  // what the index-th finish saw
 

@@ -4,9 +4,12 @@
 // psapi.h needs the types of windows.h.
 #include <psapi.h>
 
+#include <cstring>
 #include <cwchar>
 #include <map>
+#include <string>
 
+#include "DialogWatcher.h"
 #include "capture/ServerRegistration.h"
 #include "com/Owners.h"
 
@@ -15,6 +18,16 @@ namespace {
 
 constexpr BYTE kBreakpointInstruction = 0xCC;
 constexpr UINT kKilledExitCode = 0xDEAD;
+constexpr SIZE_T kMaxDebugStringBytes = 2048;
+
+std::wstring FromUtf8(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+  return wide;
+}
 
 // LoadLibraryW as the server's process sees it: same offset into kernel32,
 // whose base may differ between processes.
@@ -38,28 +51,27 @@ void* RemoteLoadLibrary(HANDLE process) {
 
 class RedirectedLaunch {
  public:
-  RedirectedLaunch(HANDLE process, DWORD processId, const std::wstring& hookPath)
-      : process_(process), hookPath_(hookPath) {
+  RedirectedLaunch(HANDLE process, DWORD processId, const std::wstring& hookPath, NoteSink notes)
+      : process_(process), hookPath_(hookPath), notes_(notes) {
     std::wstring name = kRedirectedEventPrefix + std::to_wstring(processId);
     redirected_ = twutil::Handle(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
   }
 
   // Handles debug events until the server's process is gone.
-  HelperResult Run() {
-    if (!redirected_.Valid()) {
-      TerminateProcess(process_, kKilledExitCode);
-      result_ = kHelperNotRedirected;
-    }
+  HelperOutcome Run() {
+    if (!redirected_.Valid()) Abandon();
     for (;;) {
       DEBUG_EVENT event = {};
-      if (!WaitForDebugEvent(&event, INFINITE)) return kHelperFailed;
+      if (!WaitForDebugEvent(&event, INFINITE)) return {kHelperNotRedirected, GetLastError()};
       DWORD status = OnEvent(event);
       bool ended = event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT;
+      if (ended && outcome_.result == kHelperRegistered && event.u.ExitProcess.dwExitCode != 0)
+        outcome_ = {kHelperExitCode, event.u.ExitProcess.dwExitCode};
       ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
       if (ended) break;
     }
-    if (!injected_ && result_ == kHelperRegistered) result_ = kHelperFailed;
-    return result_;
+    if (!injected_ && outcome_.result == kHelperRegistered) outcome_ = {kHelperNotRedirected, 0};
+    return outcome_;
   }
 
  private:
@@ -84,6 +96,9 @@ class RedirectedLaunch {
         return DBG_CONTINUE;
       case EXCEPTION_DEBUG_EVENT:
         return OnException(event);
+      case OUTPUT_DEBUG_STRING_EVENT:
+        OnDebugString(event.u.DebugString);
+        return DBG_CONTINUE;
       default:
         return DBG_CONTINUE;
     }
@@ -113,9 +128,24 @@ class RedirectedLaunch {
     if (event.u.Exception.dwFirstChance) return DBG_EXCEPTION_NOT_HANDLED;
     // Nobody in the server handled it: the server dies here rather than in a
     // crash dialog.
-    result_ = kHelperCrashed;
+    outcome_ = {kHelperCrashed, record.ExceptionCode};
     TerminateProcess(process_, kKilledExitCode);
     return DBG_EXCEPTION_NOT_HANDLED;
+  }
+
+  // The hook's notes; any other debug output of the server is its own.
+  void OnDebugString(const OUTPUT_DEBUG_STRING_INFO& info) {
+    const SIZE_T prefixBytes = sizeof(kChildNotePrefix) - 1;
+    SIZE_T bytes = info.nDebugStringLength;
+    if (info.fUnicode || bytes <= prefixBytes || bytes > kMaxDebugStringBytes) return;
+    std::string text(bytes, '\0');
+    SIZE_T done = 0;
+    if (!ReadProcessMemory(process_, info.lpDebugStringData, &text[0], bytes, &done) ||
+        done != bytes)
+      return;
+    text.resize(strnlen(text.c_str(), bytes));
+    if (text.compare(0, prefixBytes, kChildNotePrefix) != 0) return;
+    if (notes_) notes_(FromUtf8(text.substr(prefixBytes)));
   }
 
   // The server stands at its entry point with its imports loaded: put the
@@ -175,12 +205,13 @@ class RedirectedLaunch {
   }
 
   void Abandon() {
-    result_ = kHelperNotRedirected;
+    outcome_ = {kHelperNotRedirected, 0};
     TerminateProcess(process_, kKilledExitCode);
   }
 
   HANDLE process_;
   std::wstring hookPath_;
+  NoteSink notes_;
   twutil::Handle redirected_;
   std::map<DWORD, HANDLE> threads_;  // closed by the debugging system
   BYTE* entry_ = nullptr;
@@ -189,29 +220,30 @@ class RedirectedLaunch {
   bool injected_ = false;
   DWORD loaderThread_ = 0;
   HANDLE mainThread_ = nullptr;
-  HelperResult result_ = kHelperRegistered;
+  HelperOutcome outcome_ = {kHelperRegistered, 0};
 };
 
 }  // namespace
 
-HelperResult RegisterExecutableRedirected(const wchar_t* serverPath, const wchar_t* captureRoot,
-                                          const std::wstring& hookPath) {
+HelperOutcome RegisterExecutableRedirected(const wchar_t* serverPath, const wchar_t* captureRoot,
+                                           const std::wstring& hookPath, NoteSink notes) {
   wchar_t commandLine[twutil::kRegistrationBufferChars];
   if (!twutil::BuildRegistrationCommandLine(commandLine, twutil::kRegistrationBufferChars,
                                             serverPath, L" /regserver"))
-    return kHelperFailed;
+    return {kHelperNotStarted, ERROR_FILENAME_EXCED_RANGE};
   // The server's process inherits the capture root with the environment.
-  if (!SetEnvironmentVariableW(kCaptureRootVariable, captureRoot)) return kHelperNotRedirected;
+  if (!SetEnvironmentVariableW(kCaptureRootVariable, captureRoot)) return {kHelperNotRedirected, 0};
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started = {};
   if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE,
                       DEBUG_ONLY_THIS_PROCESS | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
                       &started))
-    return kHelperFailed;
+    return {kHelperNotStarted, GetLastError()};
   twutil::Handle process(started.hProcess);
   twutil::Handle thread(started.hThread);
-  RedirectedLaunch launch(started.hProcess, started.dwProcessId, hookPath);
+  DialogWatcher dialogs(started.dwProcessId, notes);
+  RedirectedLaunch launch(started.hProcess, started.dwProcessId, hookPath, notes);
   return launch.Run();
 }
 

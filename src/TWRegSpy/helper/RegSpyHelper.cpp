@@ -11,10 +11,13 @@
 #include <cwctype>
 #include <string>
 
+#include "ChildProcessBlock.h"
+#include "DialogWatcher.h"
 #include "ExeServerLaunch.h"
 #include "HelperReport.h"
 #include "HiveRedirection.h"
-#include "ViewFlagPatch.h"
+#include "ImportRewrite.h"
+#include "PendingReport.h"
 #include "capture/ServerRegistration.h"
 #include "com/Owners.h"
 
@@ -28,8 +31,11 @@ const wchar_t kHookName[] = L"TWRegSpyHook64.dll";
 const wchar_t kHookName[] = L"TWRegSpyHook32.dll";
 #endif
 
-// A server that crashes ends the helper quietly, without a report.
-LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS*) {
+// A server that crashes ends the helper quietly, with what killed it reported.
+LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS* exception) {
+  DWORD code =
+      exception && exception->ExceptionRecord ? exception->ExceptionRecord->ExceptionCode : 0;
+  FinishReport({kHelperCrashed, code});
   TerminateProcess(GetCurrentProcess(), kHelperCrashed);
   return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -42,32 +48,40 @@ std::wstring OwnFolder() {
   return folder.substr(0, folder.rfind(L'\\') + 1);
 }
 
-HelperResult RegisterLibrary(const wchar_t* path) {
+HelperOutcome RegisterLibrary(const wchar_t* path) {
   HMODULE server = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (!server) return kHelperFailed;
+  if (!server) return {kHelperNotLoaded, GetLastError()};
   // The server and whatever it brought along are loaded now.
-  StripRegistryViewsInLoadedModules();
-  BOOL registered = twutil::CallServerEntry(path, L"DllRegisterServer");
-  return registered ? kHelperRegistered : kHelperFailed;
+  RewriteImportsInLoadedModules();
+  using Entry = HRESULT(STDAPICALLTYPE*)();
+  auto entry =
+      reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(server, "DllRegisterServer")));
+  if (!entry) return {kHelperNoEntry, 0};
+  HRESULT hr = entry();
+  if (hr == S_OK) return {kHelperRegistered, 0};
+  return {kHelperEntryFailed, static_cast<DWORD>(hr)};
 }
 
-HelperResult RegisterTypeLibrary(const wchar_t* path) {
-  StripRegistryViewsInLoadedModules();
+HelperOutcome RegisterTypeLibrary(const wchar_t* path) {
+  RewriteImportsInLoadedModules();
   twutil::ComPtr<ITypeLib> library;
-  if (FAILED(LoadTypeLibEx(path, REGKIND_NONE, library.Put()))) return kHelperFailed;
+  HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, library.Put());
   std::wstring fullPath(path);
-  return SUCCEEDED(RegisterTypeLib(library.Get(), &fullPath[0], nullptr)) ? kHelperRegistered
-                                                                          : kHelperFailed;
+  if (SUCCEEDED(hr)) hr = RegisterTypeLib(library.Get(), &fullPath[0], nullptr);
+  if (SUCCEEDED(hr)) return {kHelperRegistered, 0};
+  return {kHelperTypeLibFailed, static_cast<DWORD>(hr)};
 }
 
-HelperResult Register(const wchar_t* captureRoot, const wchar_t* path) {
+HelperOutcome Register(const wchar_t* captureRoot, const wchar_t* path) {
   long extension = twutil::ClassifyExtension(path);
   if (extension == twutil::kExtensionExe)
-    return RegisterExecutableRedirected(path, captureRoot, OwnFolder() + kHookName);
-  if (extension == twutil::kExtensionOther) return kHelperNotAServer;
+    return RegisterExecutableRedirected(path, captureRoot, OwnFolder() + kHookName, &AddReportNote);
+  if (extension == twutil::kExtensionOther) return {kHelperNotAServer, 0};
   // COM is up before the hives move, so its own set-up reads the real ones.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  if (!RedirectHives(captureRoot)) return kHelperNotRedirected;
+  if (!RedirectHives(captureRoot)) return {kHelperNotRedirected, 0};
+  SetChildProcessSink(&AddReportNote);
+  DialogWatcher dialogs(GetCurrentProcessId(), &AddReportNote);
   if (extension == twutil::kExtensionTypeLibrary) return RegisterTypeLibrary(path);
   return RegisterLibrary(path);
 }
@@ -83,26 +97,21 @@ bool ParseHandle(const wchar_t* text, HANDLE* handle) {
   return value != 0;
 }
 
-void WriteReport(HANDLE pipe, HelperResult result) {
-  HelperReport report = {kReportMagic, result};
-  DWORD written = 0;
-  WriteFile(pipe, &report, sizeof(report), &written, nullptr);
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-  SetUnhandledExceptionFilter(EndOnUnhandledException);
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   HANDLE pipe = nullptr;
   if (!arguments || count != 4 || !ParseHandle(arguments[1], &pipe) || !*arguments[2] ||
       !*arguments[3])
     return kHelperNotRedirected;
-  HelperResult result = Register(arguments[2], arguments[3]);
-  WriteReport(pipe, result);
+  StartReport(pipe);
+  SetUnhandledExceptionFilter(EndOnUnhandledException);
+  HelperOutcome outcome = Register(arguments[2], arguments[3]);
+  FinishReport(outcome);
   // The server's detach code does not run: its registration is over.
-  TerminateProcess(GetCurrentProcess(), result);
-  return result;
+  TerminateProcess(GetCurrentProcess(), outcome.result);
+  return static_cast<int>(outcome.result);
 }

@@ -1,12 +1,15 @@
 // Keeps registry calls that name a view (KEY_WOW64_32KEY, KEY_WOW64_64KEY)
 // inside the redirected hives: the hive override does not apply to them, and
-// type-library registration makes them. The import tables of the process's
-// modules are rewritten so that those calls reach the registry without the
-// view flags; modules loaded later are rewritten as they arrive.
+// type-library registration makes them. The replacements forward without the
+// view flags.
 #pragma once
+
+#include <cstddef>
+
+#include "ImportRewrite.h"
 
 namespace twregspy {
 
-void StripRegistryViewsInLoadedModules();
+const ImportReplacement* ViewFlagReplacements(size_t* count);
 
 }  // namespace twregspy

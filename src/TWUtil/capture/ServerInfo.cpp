@@ -6,6 +6,7 @@
 #include "CodePage.h"
 #include "TWRegSpy.h"
 #include "capture/CaptureAreaHarvest.h"
+#include "capture/CaptureAreaLock.h"
 #include "capture/CaptureAreaWalk.h"
 
 namespace twutil {
@@ -157,10 +158,16 @@ HRESULT ServerInfo::CaptureWithSpy(LONG count, IDispatch** components, IRegistry
   }
   ReportProgress(10);
   filesFinished_ = 0;
+  // The spy takes the same lock again; taking it here first lets the caller
+  // hear why nothing happens while another process captures.
+  CaptureAreaLock lock(kCaptureRoot);
+  if (!lock.Acquire([this] { ReportStatus(L"Waiting for another capture to finish", nullptr); }))
+    throw CErrorInfo(L"The capture area cannot be locked", IID_IServerInfo);
   runningSpy_ = spy.Get();
   spy->RunCapture(Bstr(kCaptureRoot).Get(), static_cast<IRegSpyCallback*>(this));
   runningSpy_ = nullptr;
   spy.Reset();
+  lock.Release();
   if (pendingError_) {
     CErrorInfo error = *pendingError_;
     pendingError_.reset();

@@ -10,6 +10,11 @@
 
 namespace spytest {
 
+// What the bulk servers write, for the tests that look for it.
+constexpr int kManyKeys = 3000;
+constexpr int kDeepLevels = 100;
+constexpr size_t kBigValueBytes = 1024 * 1024;
+
 inline void WriteValue(HKEY root, const wchar_t* path, const wchar_t* name,
                        const std::wstring& text, REGSAM view = 0) {
   HKEY key = nullptr;

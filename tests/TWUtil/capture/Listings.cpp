@@ -75,12 +75,15 @@ struct Flattener {
 
 void Collect(HKEY key, const std::wstring& path, Entries* out) {
   size_t before = out->size();
-  wchar_t name[16384];
+  // On the heap: a capture may hold keys a hundred levels deep.
+  std::vector<wchar_t> buffer(16384);
+  wchar_t* name = buffer.data();
   for (DWORD i = 0;; ++i) {
-    BYTE data[4096] = {};
-    DWORD length = 16384, size = sizeof(data) - sizeof(wchar_t), type = 0;
-    if (RegEnumValueW(key, i, name, &length, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
-    std::wstring text = type == REG_SZ ? reinterpret_cast<const wchar_t*>(data) : L"<data>";
+    std::vector<BYTE> data(4096);
+    DWORD length = 16384, size = 4096 - sizeof(wchar_t), type = 0;
+    if (RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+      break;
+    std::wstring text = type == REG_SZ ? reinterpret_cast<const wchar_t*>(data.data()) : L"<data>";
     out->insert(path + L"|" + (length ? name : L"@") + L"=" + text);
   }
   for (DWORD i = 0;; ++i) {

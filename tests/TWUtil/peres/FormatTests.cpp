@@ -53,9 +53,10 @@ TEST(VersionLocator, EveryTruncationIsRefusedWithoutReadingPastTheEnd) {
   Bytes image = pefixture::PeWithVersion(OneTable());
   uint64_t root = 0;
   ASSERT_EQ(Locate(image, &root), VersionSearch::kFound);
+  const size_t end = root + pefixture::GetU16(image, root);
   for (size_t size = 0; size < image.size(); ++size) {
     VersionSearch result = Locate(Bytes(image.begin(), image.begin() + size));
-    if (size < root + 44) {
+    if (size < end) {
       EXPECT_NE(result, VersionSearch::kFound) << size;
     }
     if (size >= kNtOffset + 4 && size < kNtOffset + 24 + 224 + 40 + 24) {

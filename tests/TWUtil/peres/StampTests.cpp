@@ -137,6 +137,8 @@ TEST_F(StampFile, ForeignMalformedOrVersionlessFilesAreRefusedUnchanged) {
            {{rsrcHeader + 16, 0x10000000, 4}, {dataEntry, pefixture::kRsrcRva + 0x0FFFFFF0, 4}}),
        data},
       {Bytes(good.begin(), good.begin() + pefixture::kRsrcOffset + 80), data},
+      // The fixed part is there, the strings that would be stamped are cut off.
+      {Bytes(good.begin(), good.begin() + pefixture::FindText(good, u"StringFileInfo") + 40), data},
   };
   for (const auto& c : cases) {
     std::wstring path = Write(L"file.exe", c.first);

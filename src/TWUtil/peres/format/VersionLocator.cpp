@@ -38,7 +38,10 @@ VersionSearch LocateVersionInfo(const ByteSpan& image, uint64_t* rootBlock) {
 
   uint64_t data = 0;
   VersionBlock block;
-  if (!section.ToOffset(dataRva, &data) || !ReadVersionBlock(image, data, &block))
+  // The whole resource must be in the file: stamping starts only once every
+  // block it could touch is known to be there.
+  if (!section.ToOffset(dataRva, &data) || !ReadVersionBlock(image, data, &block) ||
+      block.End() > image.Size())
     return VersionSearch::kDamagedVersionData;
   uint32_t signature = 0;
   if (!block.keyTerminated || !image.ReadU32(block.valueOffset, &signature) ||

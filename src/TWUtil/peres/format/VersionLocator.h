@@ -16,7 +16,8 @@ enum class VersionSearch {
   kNoResources,
   kNoVersionResource,
   kDamagedDirectory,
-  kDamagedVersionData,  // the data entry's RVA or the root block lies outside
+  kDamagedVersionData,  // the data entry's RVA or the root block (with its
+                        // children) reaches outside the file
   kNoFixedInfo,         // the root block's value does not start with 0xFEEF04BD
 };
 

@@ -1,6 +1,6 @@
-#include "MessagePumpWait.h"
+#include "com/MessagePumpWait.h"
 
-namespace twregspy {
+namespace twutil {
 
 bool WaitPumpingMessages(HANDLE handle, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -9,10 +9,12 @@ bool WaitPumpingMessages(HANDLE handle, DWORD timeoutMs) {
   bool signalled = false;
   for (;;) {
     ULONGLONG now = GetTickCount64();
-    DWORD remaining = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+    DWORD remaining = timeoutMs == INFINITE ? INFINITE
+                      : now >= deadline     ? 0
+                                            : static_cast<DWORD>(deadline - now);
     DWORD woken =
         MsgWaitForMultipleObjectsEx(1, &handle, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (woken == WAIT_OBJECT_0) {
+    if (woken == WAIT_OBJECT_0 || woken == WAIT_ABANDONED_0) {
       signalled = true;
       break;
     }
@@ -32,4 +34,4 @@ bool WaitPumpingMessages(HANDLE handle, DWORD timeoutMs) {
   return signalled;
 }
 
-}  // namespace twregspy
+}  // namespace twutil

@@ -176,7 +176,7 @@ WXS
   LC_ALL=C comm -23 base.own.txt installed.own.txt > installed.removed
   # An MSI folder property ends with a backslash: a value that names the
   # folder itself gets one (the export says so in its notes).
-  folder=$(printf 'C:\\\\TWInstalled\\\\%s' "$case")
+  folder=$(printf 'C:\\\\\\\\TWInstalled\\\\\\\\%s' "$case")
   sed "s/=\"$folder\"\$/=\"$folder\\\\\\\\\"/" own.added | LC_ALL=C sort > own.msi.added
   same "MSI install (added)" own.msi.added installed.added &&
     same "MSI install (replaced)" own.removed installed.removed &&

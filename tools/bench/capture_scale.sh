@@ -47,7 +47,7 @@ for keys in $sizes; do
   set -- $(measure "$TWUTIL_WINE" "$build/bin/twutil.exe" capture --output \
     "$(winpath "$work/TWScale$keys.json")" "$(winpath "$server")")
   capture_s=$1 capture_kb=$2
-  ratio=$(awk -v a="$capture_s" -v b="$own_s" 'BEGIN { printf "%.2f", b > 0 ? a / b : 0 }')
+  ratio=$(awk -v a="$capture_s" -v b="$own_s" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
   printf '%8s %12s %12s %8s %14s %14s\n' "$keys" "$own_s" "$capture_s" "$ratio" "$own_kb" \
     "$capture_kb"
   [ -n "$first" ] || first=$capture_s

@@ -23,11 +23,6 @@ const Mirror kMirrors[] = {
     {L"HKEY_USERS", 0x80000003},
 };
 
-struct PendingKey {
-  RegKey key;
-  std::wstring path;  // below the mirror
-};
-
 struct KeyInfo {
   DWORD subkeys = 0, longestSubkey = 0, values = 0, longestName = 0, largestData = 0;
 };
@@ -38,6 +33,9 @@ bool QueryInfo(HKEY key, KeyInfo* info) {
                           nullptr) == ERROR_SUCCESS;
 }
 
+// Depth first with one open key per level. Every registry call is a round
+// trip to the registry's server, so the walk makes no call it can spare: the
+// counts it asked for bound the enumerations.
 class Walk {
  public:
   Walk(IExtractCapturedRegistry* sink, ULONG root) : sink_(sink), root_(root) {}
@@ -45,50 +43,65 @@ class Walk {
   void Run(HKEY start, const std::wstring& basePath) {
     RegKey top;
     if (RegOpenKeyExW(start, nullptr, 0, KEY_READ, top.Put()) != ERROR_SUCCESS) return;
-    pending_.push_back(PendingKey{std::move(top), basePath});
-    while (!pending_.empty()) {
-      PendingKey current = std::move(pending_.back());
-      pending_.pop_back();
-      Visit(current);
+    Enter(std::move(top), basePath);
+    while (!levels_.empty()) {
+      Level& level = levels_.back();
+      std::wstring child;
+      if (level.next >= level.subkeys || !SubkeyName(level, &child)) {
+        levels_.pop_back();
+        continue;
+      }
+      RegKey opened;
+      if (RegOpenKeyExW(level.key.Get(), child.c_str(), 0, KEY_READ, opened.Put()) != ERROR_SUCCESS)
+        continue;
+      std::wstring path = level.path.empty() ? child : level.path + L'\\' + child;
+      Enter(std::move(opened), path);  // may move levels_: level is not used after
     }
   }
 
  private:
-  void Visit(const PendingKey& current) {
+  struct Level {
+    RegKey key;
+    std::wstring path;  // below the hive root
+    DWORD subkeys = 0;
+    DWORD next = 0;
+    std::vector<wchar_t> name;
+  };
+
+  // Hands over what the key holds and makes it the deepest level.
+  void Enter(RegKey key, const std::wstring& path) {
     KeyInfo info;
-    if (!QueryInfo(current.key.Get(), &info)) return;
-    Bstr path(current.path.data(), static_cast<UINT>(current.path.size()));
-    if (!path.Get()) throw std::bad_alloc();
-    if (info.values == 0 && info.subkeys == 0 && !current.path.empty())
-      CheckCall(sink_->AddCapturedKey(root_, path.Get()));
-    if (info.values) HandValues(current.key.Get(), info, path);
-    // Subkeys are opened while their parent is; the parent closes when its
-    // turn ends, so the open handles stay bounded by the depth of the tree.
-    std::vector<wchar_t> name(info.longestSubkey + 2);
-    for (DWORD index = 0;; ++index) {
-      DWORD length = static_cast<DWORD>(name.size());
-      LONG status = RegEnumKeyExW(current.key.Get(), index, name.data(), &length, nullptr, nullptr,
-                                  nullptr, nullptr);
+    if (!QueryInfo(key.Get(), &info)) return;
+    Bstr text(path.data(), static_cast<UINT>(path.size()));
+    if (!text.Get()) throw std::bad_alloc();
+    if (info.values == 0 && info.subkeys == 0 && !path.empty())
+      CheckCall(sink_->AddCapturedKey(root_, text.Get()));
+    if (info.values) HandValues(key.Get(), info, text);
+    if (info.subkeys == 0) return;
+    levels_.push_back(
+        Level{std::move(key), path, info.subkeys, 0, std::vector<wchar_t>(info.longestSubkey + 2)});
+  }
+
+  bool SubkeyName(Level& level, std::wstring* name) {
+    for (;;) {
+      DWORD length = static_cast<DWORD>(level.name.size());
+      LONG status = RegEnumKeyExW(level.key.Get(), level.next, level.name.data(), &length, nullptr,
+                                  nullptr, nullptr, nullptr);
       if (status == ERROR_MORE_DATA) {
-        name.resize(name.size() * 2);
-        --index;
+        level.name.resize(level.name.size() * 2);
         continue;
       }
-      if (status != ERROR_SUCCESS) break;
-      PendingKey child;
-      if (RegOpenKeyExW(current.key.Get(), name.data(), 0, KEY_READ, child.key.Put()) !=
-          ERROR_SUCCESS)
-        continue;
-      child.path = current.path.empty() ? std::wstring(name.data(), length)
-                                        : current.path + L'\\' + std::wstring(name.data(), length);
-      pending_.push_back(std::move(child));
+      ++level.next;
+      if (status != ERROR_SUCCESS) return false;
+      name->assign(level.name.data(), length);
+      return true;
     }
   }
 
   void HandValues(HKEY key, const KeyInfo& info, const Bstr& path) {
     std::vector<wchar_t> name(info.longestName + 2);
     std::vector<BYTE> data(info.largestData ? info.largestData : 1);
-    for (DWORD index = 0;;) {
+    for (DWORD index = 0; index < info.values;) {
       DWORD nameLength = static_cast<DWORD>(name.size());
       DWORD size = static_cast<DWORD>(data.size());
       DWORD type = REG_NONE;
@@ -111,7 +124,7 @@ class Walk {
 
   IExtractCapturedRegistry* sink_;
   ULONG root_;
-  std::vector<PendingKey> pending_;
+  std::vector<Level> levels_;
 };
 
 }  // namespace

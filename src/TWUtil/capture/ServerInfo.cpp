@@ -276,7 +276,8 @@ STDMETHODIMP ServerInfo::SetServerVB(_Collection* collection, IRegistry* registr
                                      IServerInfoProgressEvent* progress, LONG* result) {
   if (!collection) return E_POINTER;
   LONG count = 0;
-  collection->Count(&count);
+  HRESULT counted = collection->Count(&count);
+  if (FAILED(counted)) return counted;
   if (count < 0) count = 0;
   std::vector<IDispatch*> components;
   try {
@@ -289,9 +290,11 @@ STDMETHODIMP ServerInfo::SetServerVB(_Collection* collection, IRegistry* registr
     V_VT(index.Put()) = VT_I4;
     V_I4(&index.Ref()) = i + 1;
     Variant item;
-    collection->Item(&index.Ref(), item.Put());
-    // The collection keeps its items alive for the call.
-    components[static_cast<size_t>(i)] = V_DISPATCH(&item.Ref());
+    HRESULT got = collection->Item(&index.Ref(), item.Put());
+    // The collection keeps its items alive for the call. Anything but an
+    // object stands as a gap, which the capture refuses with E_POINTER.
+    components[static_cast<size_t>(i)] =
+        SUCCEEDED(got) && item.Type() == VT_DISPATCH ? V_DISPATCH(&item.Ref()) : nullptr;
   }
   return SetServer(count, components.empty() ? nullptr : components.data(), registry, repackager,
                    registerServer, unregisterServer, progress, result);

@@ -122,6 +122,11 @@ class ComponentCollection : public EarlyBoundOnly<_Collection> {
     asked.push_back(at);
     VariantInit(result);
     if (at < 1 || static_cast<size_t>(at) > items.size()) return E_INVALIDARG;
+    if (at == textAt) {
+      V_VT(result) = VT_BSTR;
+      V_BSTR(result) = SysAllocString(L"not a component");
+      return S_OK;
+    }
     V_VT(result) = VT_DISPATCH;
     V_DISPATCH(result) = items[static_cast<size_t>(at - 1)].Get();
     V_DISPATCH(result)->AddRef();
@@ -130,12 +135,14 @@ class ComponentCollection : public EarlyBoundOnly<_Collection> {
   STDMETHODIMP Add(VARIANT*, VARIANT*, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP Count(LONG* count) override {
     *count = static_cast<LONG>(items.size());
-    return S_OK;
+    return countResult;
   }
   STDMETHODIMP Remove(VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP _NewEnum(IUnknown**) override { return E_NOTIMPL; }
 
   std::vector<twutil::ComPtr<IExtractComponent>> items;
+  LONG textAt = 0;  // the position that answers a text instead of an object
+  HRESULT countResult = S_OK;
   std::vector<LONG> asked;
 };
 

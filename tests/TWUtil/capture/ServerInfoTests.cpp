@@ -118,6 +118,17 @@ TEST_F(ServerInfoTest, VisualBasicEntryWalksTheCollectionInOrder) {
   ASSERT_EQ(info_->SetServerVB(&collection, registry_.Get(), 0, 0, 0, nullptr, &result), S_OK);
   EXPECT_EQ(collection.asked, (std::vector<LONG>{1, 2, 3}));
   EXPECT_EQ(spy.added, (std::vector<std::wstring>{L"C:\\a.dll", L"C:\\b.dll", L"C:\\c.dll"}));
+
+  // An item that is no object is refused, not read as one; a collection
+  // that cannot count fails the call before anything runs.
+  spy.added.clear();
+  collection.textAt = 2;
+  EXPECT_EQ(info_->SetServerVB(&collection, registry_.Get(), 0, 0, 0, nullptr, &result), E_POINTER);
+  collection.countResult = E_ACCESSDENIED;
+  spy.added.clear();
+  EXPECT_EQ(info_->SetServerVB(&collection, registry_.Get(), 0, 0, 0, nullptr, &result),
+            E_ACCESSDENIED);
+  EXPECT_TRUE(spy.added.empty());
 }
 
 TEST_F(ServerInfoTest, MappingMethodsAndItsOwnRegistryDoNothing) {

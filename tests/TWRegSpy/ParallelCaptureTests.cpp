@@ -52,10 +52,26 @@ std::string Read(const std::wstring& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string Finish(CaptureRun* run) {
+// Its stdout; every file registered, so it exits 0.
+std::string Finish(CaptureRun* run, DWORD expectedExit = 0) {
   EXPECT_TRUE(run->process.Valid());
   EXPECT_EQ(WaitForSingleObject(run->process.Get(), 60000), WAIT_OBJECT_0);
+  DWORD code = 99;
+  GetExitCodeProcess(run->process.Get(), &code);
+  EXPECT_EQ(code, expectedExit) << Read(run->err);
   return Read(run->out);
+}
+
+// A file that did not register makes the whole run exit 3, with one line
+// that names it and says why.
+TEST(CaptureCommand, AFileThatDidNotRegisterExitsThree) {
+  ASSERT_TRUE(spytest::SpyRegistered());
+  twtest::TempDir dir;
+  const std::wstring crash = NativeServer(L"SpyCrashServer", L".dll");
+  CaptureRun run = StartCapture(dir, crash, L"crash");
+  EXPECT_NE(Finish(&run, 3).find("\"crashed\""), std::string::npos);
+  EXPECT_NE(Read(run.err).find(": crashed: exception 0xC0000005"), std::string::npos)
+      << Read(run.err);
 }
 
 TEST(ParallelCaptures, EachProcessGetsWhatItsFileRegisteredAlone) {

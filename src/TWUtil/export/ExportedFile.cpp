@@ -22,39 +22,17 @@ std::wstring EntryValueText(const model::CapturedEntry& entry) {
   return EntryKeyText(entry) + L" value \"" + *entry.name + L"\"";
 }
 
-namespace {
-
-std::wstring CharsOf(const std::vector<BYTE>& data) {
-  std::wstring chars(data.size() / 2, L'\0');
-  for (size_t i = 0; i < chars.size(); ++i)
-    chars[i] = static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8));
-  return chars;
-}
-
-}  // namespace
-
 std::optional<std::wstring> TerminatedText(const std::vector<BYTE>& data) {
-  if (data.size() < 2 || data.size() % 2 != 0) return std::nullopt;
-  std::wstring chars = CharsOf(data);
-  if (chars.find(L'\0') != chars.size() - 1) return std::nullopt;
-  chars.pop_back();
-  return chars;
+  return model::CanonicalText(data);
 }
 
 std::optional<std::vector<std::wstring>> MultiStringElements(const std::vector<BYTE>& data) {
-  if (data.size() < 4 || data.size() % 2 != 0) return std::nullopt;
-  std::wstring chars = CharsOf(data);
-  if (chars[chars.size() - 1] != L'\0' || chars[chars.size() - 2] != L'\0') return std::nullopt;
-  chars.pop_back();
-  std::vector<std::wstring> elements;
-  size_t start = 0;
-  while (start < chars.size()) {
-    size_t end = chars.find(L'\0', start);
-    if (end == start) return std::nullopt;  // an empty element
-    elements.push_back(chars.substr(start, end - start));
-    start = end + 1;
+  std::optional<std::vector<std::wstring>> texts = model::CanonicalTextList(data);
+  if (!texts || texts->empty()) return std::nullopt;
+  for (const std::wstring& text : *texts) {
+    if (text.empty()) return std::nullopt;
   }
-  return elements;
+  return texts;
 }
 
 std::vector<BYTE> TerminatedBytes(const std::wstring& text) {

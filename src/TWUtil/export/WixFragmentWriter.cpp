@@ -24,24 +24,6 @@ const wchar_t* WixRoot(ULONG root) {
   return nullptr;
 }
 
-std::wstring TypeName(DWORD type) {
-  switch (type) {
-    case REG_NONE:
-      return L"REG_NONE";
-    case REG_BINARY:
-      return L"REG_BINARY";
-    case REG_DWORD_BIG_ENDIAN:
-      return L"REG_DWORD_BIG_ENDIAN";
-    case REG_LINK:
-      return L"REG_LINK";
-    case REG_QWORD:
-      return L"REG_QWORD";
-  }
-  wchar_t buffer[32];
-  swprintf(buffer, 32, L"type %lu", type);
-  return buffer;
-}
-
 // One RegistryValue's attributes before the MSI and XML escapes.
 struct MsiValue {
   const wchar_t* type;
@@ -167,7 +149,7 @@ class WixBuilder {
         why_ = L"an empty REG_BINARY cannot be written to an MSI";
         return std::nullopt;
     }
-    why_ = TypeName(entry.type) + L" cannot be written to an MSI";
+    why_ = model::RegistryTypeName(entry.type) + L" cannot be written to an MSI";
     return std::nullopt;
   }
 

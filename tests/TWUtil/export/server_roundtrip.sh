@@ -27,7 +27,9 @@ system32=$drive_c/windows/system32
 # The registry as sorted lines "key<TAB>" for each key and
 # "key<TAB>value text" for each value, keys in lower case, continuation lines
 # joined. The spy keeps a server in its own view; what Wine mirrors into the
-# other view (Wow6432Node, where Windows shares type libraries) stays out.
+# other view (Wow6432Node, where Windows shares type libraries) stays out, and
+# so do Software\Microsoft and Software\Wine, which Wine's own services and
+# the installer's bookkeeping change while the test runs.
 snapshot() {
   : > "$1"
   for root in 'HKEY_LOCAL_MACHINE\Software' 'HKEY_CURRENT_USER\Software'; do
@@ -38,7 +40,8 @@ snapshot() {
       /\\$/ { held = held substr($0, 1, length($0) - 1); next }
       /^[ ]/ && held != "" { sub(/^ +/, ""); $0 = held $0; held = "" }
       /^[@"]/ { print key "\t" $0 }' |
-      grep -v -i -e '\\wow6432node[\\	]' -e '\\tarnwick\\regspyproxy' -e '^hkey_current_user\\software\\wine\\' >> "$1"
+      grep -v -i -e '\\wow6432node[\\	]' -e '\\tarnwick\\regspyproxy' \
+        -e '^hkey_[a-z_]*\\software\\\(microsoft\|wine\)[\\	]' >> "$1"
   done
   LC_ALL=C sort -o "$1" "$1"
 }

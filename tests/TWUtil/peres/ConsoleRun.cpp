@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "com/Owners.h"
@@ -55,9 +56,21 @@ ConsoleResult RunConsole(const std::wstring& commandLine) {
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(L'\0');
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
-                      nullptr, &startup, &process))
+  // Seen once under a loaded CI machine: Wine failed to start the program.
+  // A second try tells a passing hiccup from a real failure, which then
+  // shows its error code.
+  bool started = false;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 2 && !started; ++attempt) {
+    if (attempt) Sleep(500);
+    started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
+                             nullptr, nullptr, &startup, &process) != FALSE;
+    if (!started) error = GetLastError();
+  }
+  if (!started) {
+    result.err = "CreateProcess failed with error " + std::to_string(error);
     return result;
+  }
   twutil::Handle processHandle(process.hProcess), thread(process.hThread);
   WaitForSingleObject(processHandle.Get(), INFINITE);
   GetExitCodeProcess(processHandle.Get(), &result.exitCode);

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "capture/CaptureArea.h"
 #include "com/Owners.h"
 
 namespace twregspy {
@@ -17,7 +18,7 @@ bool KeyExists(const std::wstring& path) {
 }
 
 bool IsMirrorName(const wchar_t* name) {
-  for (const wchar_t* mirror : kMirrorNames) {
+  for (const wchar_t* mirror : twutil::kHiveMirrors) {
     if (_wcsicmp(name, mirror) == 0) return true;
   }
   return false;
@@ -52,9 +53,6 @@ bool IsEmptyKey(const std::wstring& path) {
 
 }  // namespace
 
-const wchar_t* const kMirrorNames[4] = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER",
-                                        L"HKEY_LOCAL_MACHINE", L"HKEY_USERS"};
-
 bool IsUsableCaptureRoot(const wchar_t* root, UINT length) {
   if (!root || length == 0 || length > kMaxRootChars) return false;
   if (root[0] == L'\\' || root[length - 1] == L'\\') return false;
@@ -88,7 +86,7 @@ bool SpyCaptureArea::Reset() {
     return false;
   LONG emptied = RegDeleteTreeW(area.Get(), nullptr);
   if (emptied != ERROR_SUCCESS && emptied != ERROR_FILE_NOT_FOUND) return false;
-  for (const wchar_t* mirror : kMirrorNames) {
+  for (const wchar_t* mirror : twutil::kHiveMirrors) {
     RegKey created;
     if (RegCreateKeyExW(area.Get(), mirror, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                         nullptr, created.Put(), nullptr) != ERROR_SUCCESS)

@@ -11,8 +11,6 @@
 
 namespace twregspy {
 
-// Names of the mirrors below the capture root, one per redirected hive.
-extern const wchar_t* const kMirrorNames[4];
 
 // A usable root: a relative key path of 1 to 200 characters, no empty
 // component, no leading or trailing backslash, no control characters or

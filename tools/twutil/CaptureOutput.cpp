@@ -57,16 +57,6 @@ std::vector<twutil::exports::ExportedFile> ExportedFiles(
   return files;
 }
 
-// UTF-16LE with a byte-order mark, as regedit writes and reads .reg files.
-std::string Utf16Bytes(const std::wstring& text) {
-  std::string bytes("\xFF\xFE", 2);
-  for (wchar_t unit : text) {
-    bytes += static_cast<char>(unit & 0xFF);
-    bytes += static_cast<char>((unit >> 8) & 0xFF);
-  }
-  return bytes;
-}
-
 void ShowNotes(const std::vector<std::wstring>& notes) {
   for (const std::wstring& note : notes) WriteError(L"twutil capture: note: " + note + L"\n");
 }
@@ -91,7 +81,8 @@ int WriteCapture(const CaptureRequest& request, const std::vector<IExtractCompon
     case CaptureFormat::kReg: {
       twutil::exports::RegFileOptions options;
       options.installDir = request.installDir;
-      bytes = Utf16Bytes(twutil::exports::WriteRegFile(ExportedFiles(components), options, &notes));
+      bytes = twutil::exports::Utf16FileBytes(
+          twutil::exports::WriteRegFile(ExportedFiles(components), options, &notes));
       break;
     }
     case CaptureFormat::kWxs: {

@@ -6,6 +6,8 @@ namespace twutil {
 
 const wchar_t kCaptureAreaRoot[] = L"Software\\Tarnwick\\RegSpyProxy";
 const wchar_t kClassesRootMirror[] = L"Software\\Tarnwick\\RegSpyProxy\\HKEY_CLASSES_ROOT";
+const wchar_t* const kHiveMirrors[4] = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER",
+                                        L"HKEY_LOCAL_MACHINE", L"HKEY_USERS"};
 
 CaptureKey::CaptureKey(HKEY parent, const std::wstring& path) {
   if (!parent) return;

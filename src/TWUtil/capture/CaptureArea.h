@@ -15,6 +15,9 @@ namespace twutil {
 
 extern const wchar_t kCaptureAreaRoot[];    // "Software\Tarnwick\RegSpyProxy"
 extern const wchar_t kClassesRootMirror[];  // its HKEY_CLASSES_ROOT subkey
+// The mirror of each hive below the root, in ERegistryHives order: the
+// mirror of hive n stands for the predefined key 0x80000000 + n.
+extern const wchar_t* const kHiveMirrors[4];
 
 // Byte limits of the values the harvest reads.
 constexpr DWORD kLongValueBytes = 1024;

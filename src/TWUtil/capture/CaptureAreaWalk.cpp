@@ -11,18 +11,6 @@
 namespace twutil {
 namespace {
 
-struct Mirror {
-  const wchar_t* name;
-  ULONG root;  // the predefined key of the hive it stands for
-};
-
-const Mirror kMirrors[] = {
-    {L"HKEY_CLASSES_ROOT", 0x80000000},
-    {L"HKEY_CURRENT_USER", 0x80000001},
-    {L"HKEY_LOCAL_MACHINE", 0x80000002},
-    {L"HKEY_USERS", 0x80000003},
-};
-
 struct KeyInfo {
   DWORD subkeys = 0, longestSubkey = 0, values = 0, longestName = 0, largestData = 0;
 };
@@ -158,9 +146,9 @@ void HandOverCaptureArea(IExtractComponent* component) {
   ComPtr<IExtractCapturedRegistry> sink;
   if (FAILED(component->QueryInterface(IID_IExtractCapturedRegistry, sink.PutVoid())) || !sink)
     return;
-  for (const Mirror& mirror : kMirrors) {
-    CaptureKey key(HKEY_CURRENT_USER, std::wstring(kCaptureAreaRoot) + L'\\' + mirror.name);
-    if (key) Walk(sink.Get(), mirror.root).Run(key.Get(), std::wstring());
+  for (ULONG hive = 0; hive < 4; ++hive) {
+    CaptureKey key(HKEY_CURRENT_USER, std::wstring(kCaptureAreaRoot) + L'\\' + kHiveMirrors[hive]);
+    if (key) Walk(sink.Get(), 0x80000000u + hive).Run(key.Get(), std::wstring());
   }
 }
 

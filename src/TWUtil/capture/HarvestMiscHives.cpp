@@ -4,10 +4,9 @@
 namespace twutil {
 
 void HarvestMiscHives(HarvestContext& context) {
-  static const wchar_t* const kHives[] = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER",
-                                          L"HKEY_LOCAL_MACHINE", L"HKEY_USERS"};
   for (ULONG hive = 0; hive < 4; ++hive) {
-    CaptureKey mirror(HKEY_CURRENT_USER, std::wstring(kCaptureAreaRoot) + L"\\" + kHives[hive]);
+    CaptureKey mirror(HKEY_CURRENT_USER,
+                      std::wstring(kCaptureAreaRoot) + L"\\" + kHiveMirrors[hive]);
     if (!mirror || mirror.IsEmpty()) continue;
     // The model gets the predefined key's value, not the hive number.
     auto root = static_cast<ERegistryHives>(static_cast<LONG>(0x80000000u + hive));

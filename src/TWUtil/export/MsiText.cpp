@@ -95,17 +95,6 @@ std::wstring XmlComment(const std::wstring& text) {
   return out;
 }
 
-std::wstring HexDigits(const std::vector<BYTE>& data) {
-  static const wchar_t kDigits[] = L"0123456789ABCDEF";
-  std::wstring out;
-  out.reserve(data.size() * 2);
-  for (BYTE b : data) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0xF];
-  }
-  return out;
-}
-
 std::string Utf8(const std::wstring& text) {
   if (text.empty() || text.size() > INT_MAX / 4) return std::string();
   int length = static_cast<int>(text.size());

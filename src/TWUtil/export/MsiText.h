@@ -22,7 +22,6 @@ bool IsXmlText(const std::wstring& text);
 std::wstring XmlAttribute(const std::wstring& text);
 // Comment content: no "--" and only characters XML allows.
 std::wstring XmlComment(const std::wstring& text);
-std::wstring HexDigits(const std::vector<BYTE>& data);
 std::string Utf8(const std::wstring& text);
 
 }  // namespace twutil::exports

@@ -185,13 +185,18 @@ std::wstring WriteRegFile(const std::vector<ExportedFile>& files, const RegFileO
   return builder.Take();
 }
 
-bool WriteUtf16File(const std::wstring& path, const std::wstring& text) {
-  std::vector<BYTE> bytes{0xFF, 0xFE};
+std::string Utf16FileBytes(const std::wstring& text) {
+  std::string bytes("\xFF\xFE", 2);
   bytes.reserve(2 + text.size() * 2);
   for (wchar_t c : text) {
-    bytes.push_back(static_cast<BYTE>(c & 0xFF));
-    bytes.push_back(static_cast<BYTE>(c >> 8));
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
   }
+  return bytes;
+}
+
+bool WriteUtf16File(const std::wstring& path, const std::wstring& text) {
+  const std::string bytes = Utf16FileBytes(text);
   if (bytes.size() > MAXDWORD) {
     SetLastError(ERROR_FILE_TOO_LARGE);
     return false;

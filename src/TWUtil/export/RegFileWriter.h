@@ -24,5 +24,7 @@ std::wstring WriteRegFile(const std::vector<ExportedFile>& files, const RegFileO
 // Writes text as UTF-16LE with a byte-order mark; false with GetLastError set
 // when the file cannot be written whole.
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
+// The same as the bytes of such a file.
+std::string Utf16FileBytes(const std::wstring& text);
 
 }  // namespace twutil::exports

@@ -144,7 +144,7 @@ class WixBuilder {
         why_ = L"a REG_DWORD that is not 4 bytes long cannot be written to an MSI";
         return std::nullopt;
       case REG_BINARY:
-        if (!data.empty()) return MsiValue{L"binary", {HexDigits(data)}, false};
+        if (!data.empty()) return MsiValue{L"binary", {model::HexDigits(data)}, false};
         // "#x" alone: Wine's msiexec writes two bytes of its own.
         why_ = L"an empty REG_BINARY cannot be written to an MSI";
         return std::nullopt;

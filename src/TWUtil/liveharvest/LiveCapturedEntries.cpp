@@ -2,6 +2,7 @@
 
 #include "capture/CaptureAreaWalk.h"
 #include "com/Owners.h"
+#include "model/CapturedRegistry.h"
 
 namespace twutil {
 
@@ -13,11 +14,10 @@ void HandOverLiveEntry(IExtractComponent* component, const std::wstring& key, co
   RegKey opened;
   if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, opened.Put()) != ERROR_SUCCESS)
     return;
-  const ULONG kClassesRoot = 0x80000000;
   if (name)
-    HandOverValue(sink.Get(), kClassesRoot, opened.Get(), key, name);
+    HandOverValue(sink.Get(), model::kRootClassesRoot, opened.Get(), key, name);
   else
-    HandOverTree(sink.Get(), kClassesRoot, opened.Get(), key);
+    HandOverTree(sink.Get(), model::kRootClassesRoot, opened.Get(), key);
 }
 
 }  // namespace twutil

@@ -11,17 +11,6 @@
 namespace twutil::model {
 namespace {
 
-std::wstring Hex(const std::vector<BYTE>& data) {
-  static const wchar_t kDigits[] = L"0123456789abcdef";
-  std::wstring text;
-  text.reserve(data.size() * 2);
-  for (BYTE b : data) {
-    text += kDigits[b >> 4];
-    text += kDigits[b & 15];
-  }
-  return text;
-}
-
 // The value in the form its type suggests; data that does not have that
 // form exactly shows as hex with "Raw" set, so nothing is lost or mended.
 void WriteValue(JsonWriter& w, const CapturedEntry& entry) {
@@ -54,9 +43,9 @@ void WriteValue(JsonWriter& w, const CapturedEntry& entry) {
       }
       break;
     default:
-      return w.String(Hex(entry.data));
+      return w.String(HexDigits(entry.data));
   }
-  w.String(Hex(entry.data));
+  w.String(HexDigits(entry.data));
   w.Key("Raw");
   w.Bool(true);
 }

@@ -83,6 +83,17 @@ std::optional<std::vector<std::wstring>> CanonicalTextList(const std::vector<BYT
   return texts;
 }
 
+std::wstring HexDigits(const std::vector<BYTE>& data) {
+  static const wchar_t kDigits[] = L"0123456789ABCDEF";
+  std::wstring out;
+  out.reserve(data.size() * 2);
+  for (BYTE b : data) {
+    out += kDigits[b >> 4];
+    out += kDigits[b & 0xF];
+  }
+  return out;
+}
+
 std::wstring RegistryTypeName(DWORD type) {
   static const wchar_t* const kNames[] = {L"REG_NONE",
                                           L"REG_SZ",

@@ -41,6 +41,8 @@ std::optional<std::wstring> CanonicalText(const std::vector<BYTE>& data);
 // The texts of a REG_MULTI_SZ value, when its data is exactly each text with
 // its null and one final null; nullopt otherwise.
 std::optional<std::vector<std::wstring>> CanonicalTextList(const std::vector<BYTE>& data);
+// The bytes as hex digits, two a byte, no separators.
+std::wstring HexDigits(const std::vector<BYTE>& data);
 // "REG_SZ", "REG_DWORD", ...; "REG_TYPE_<n>" for a type without a name.
 std::wstring RegistryTypeName(DWORD type);
 

@@ -94,36 +94,6 @@ TEST(WixFragmentTest, WhatAnMsiCannotCarryIsNotedInPlace) {
   }
 }
 
-TEST(WixFragmentTest, FormattedFieldsAreEscapedAndPathsReferToTheInstall) {
-  twtest::TempDir temp;
-  std::wstring keyFile = exporttest::MakeKeyFile(temp.Path());
-  auto entries = exporttest::StressEntries(L"Software\\X", keyFile, L"C:\\I\\");
-  std::string xml = twutil::exports::WriteWixFragment({exporttest::StressFile(keyFile, entries)},
-                                                      {L"APPDIR", L"/build", 1252}, nullptr);
-  const char* expected[] = {
-      "<DirectoryRef Id=\"APPDIR\">",
-      "<File Id=\"fil_Export_Stress_Server.dll\" Name=\"Export Stress Server.dll\" "
-      "Source=\"/build/Export Stress Server.dll\" KeyPath=\"yes\"/>",
-      "Name=\"[\\[]br[\\]][\\{]ace[\\}]\" Type=\"string\" "
-      "Value=\"[\\[]x[\\]] [\\{][\\{]y[\\}][\\}] [\\[]~[\\]] [\\[]#f[\\]]\"",
-      "Name=\"a=b&amp;c&lt;d&gt;\" Type=\"string\" Value=\"=&amp;&lt;&gt;'\"",
-      "Name=\"line&#10;break&#13;\" Type=\"string\" Value=\"one&#13;&#10;two&#9;three\"",
-      "Key=\"Software\\X\\Key [\\[]1[\\]]=&amp;&lt;&quot;[\\{]x[\\}]&quot; Gr\xC3\xB6\xC3\x9F"
-      "e\"",
-      "Name=\"dword\" Type=\"integer\" Value=\"-2147483606\"",
-      "Name=\"multi1\" Type=\"string\" Value=\"[~]one[~]\"",
-      "Name=\"multi3\" Type=\"string\" Value=\"[~]a[~]#b[~]c[\\[]~[\\]][~]\"",
-      "Name=\"long\" Type=\"string\" Value=\"[#fil_Export_Stress_Server.dll]\"",
-      "Name=\"short\" Type=\"expandable\" Value=\"[#fil_Export_Stress_Server.dll],1\"",
-      "Value=\"&quot;[#fil_Export_Stress_Server.dll]&quot; /automation\"",
-      "Value=\"[~][APPDIR]help[~][APPDIR]x.tlb\\2[~]\"",
-      "Type=\"binary\" Value=\"00070E151C232A31",
-      "ForceCreateOnInstall=\"yes\"/>",
-  };
-  for (const char* text : expected) EXPECT_NE(xml.find(text), std::string::npos) << text;
-  EXPECT_EQ(xml.find("Name=\"+\""), std::string::npos);
-}
-
 TEST(PathSpellingsTest, RewritesWholeSpellingsOnly) {
   auto spellings =
       twutil::exports::SpellingsFromPaths({L"C:\\Dir\\Srv.dll", L"C:\\DIR~1\\SRV.DLL"});

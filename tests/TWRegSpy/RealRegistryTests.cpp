@@ -17,13 +17,17 @@ using spytest::NativeServer;
 using spytest::ServerPath;
 using Sections = std::map<std::string, std::string>;
 
-// Wine's device manager and network driver keep writing their own state
-// while a young prefix boots; those keys are theirs, not a server's.
+// Wine's device manager, network driver and service manager keep writing
+// their own state while a young prefix boots (and whenever a service
+// starts); those keys are theirs, not a server's.
 bool IsWineDeviceState(const std::string& key) {
   for (const std::string prefix :
        {"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum",
         "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services",
         "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\DeviceClasses",
+        "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ServiceCurrent",
+        "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows "
+        "NT\\CurrentVersion\\NetworkCards",
         "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards"}) {
     if (key.compare(0, prefix.size(), prefix) == 0 &&
         (key.size() == prefix.size() || key[prefix.size()] == '\\'))

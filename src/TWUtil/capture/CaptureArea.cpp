@@ -1,72 +1,97 @@
 #include "capture/CaptureArea.h"
 
-#include <vector>
-
 namespace twutil {
 
 const wchar_t kCaptureAreaRoot[] = L"Software\\Tarnwick\\RegSpyProxy";
-const wchar_t kClassesRootMirror[] = L"Software\\Tarnwick\\RegSpyProxy\\HKEY_CLASSES_ROOT";
+const wchar_t kClassesRootMirror[] = L"HKEY_CLASSES_ROOT";
 const wchar_t* const kHiveMirrors[4] = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER",
                                         L"HKEY_LOCAL_MACHINE", L"HKEY_USERS"};
 
-CaptureKey::CaptureKey(HKEY parent, const std::wstring& path) {
-  if (!parent) return;
-  if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_ALL_ACCESS, key_.Put()) != ERROR_SUCCESS)
-    key_.Reset();
+namespace {
+
+// Value names compare without regard to case, as the registry compares them.
+const ValueCopy* FindValue(const KeyCopy& key, const wchar_t* name) {
+  const int length = name ? static_cast<int>(wcslen(name)) : 0;
+  for (const ValueCopy& value : key.values)
+    if (CompareStringOrdinal(value.name.data(), static_cast<int>(value.name.size()),
+                             length ? name : L"", length, TRUE) == CSTR_EQUAL)
+      return &value;
+  return nullptr;
 }
 
+bool Gone(LONG status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
+
+}  // namespace
+
 std::optional<std::wstring> CaptureKey::Text(const wchar_t* name, DWORD limitBytes) const {
-  if (!key_) return std::nullopt;
-  std::vector<BYTE> data(limitBytes + sizeof(wchar_t), 0);
-  DWORD size = limitBytes;
-  if (RegQueryValueExW(key_.Get(), name, nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  // The registry does not promise a terminator: the extra zeroed unit behind
-  // the buffer bounds the scan.
-  const wchar_t* text = reinterpret_cast<const wchar_t*>(data.data());
-  size_t units = size / sizeof(wchar_t);
+  const ValueCopy* value = *this ? FindValue(*key_, name) : nullptr;
+  if (!value || value->data.size() > limitBytes) return std::nullopt;
+  // The registry does not promise a terminator: the data's size bounds the scan.
+  const wchar_t* text = reinterpret_cast<const wchar_t*>(value->data.data());
+  size_t units = value->data.size() / sizeof(wchar_t);
   size_t length = 0;
   while (length < units && text[length]) ++length;
   return std::wstring(text, length);
 }
 
 std::optional<std::wstring> CaptureKey::SubkeyText(const wchar_t* subkey, DWORD limitBytes) const {
-  CaptureKey child(key_.Get(), subkey);
-  return child.Text(nullptr, limitBytes);
+  return CaptureKey(*this, subkey).Text(nullptr, limitBytes);
 }
 
 bool CaptureKey::HasSubkey(const wchar_t* name) const {
-  return static_cast<bool>(CaptureKey(key_.Get(), name));
+  return static_cast<bool>(CaptureKey(*this, name));
 }
 
-bool CaptureKey::IsEmpty() const {
-  DWORD subkeys = 0, values = 0;
-  if (!key_ || RegQueryInfoKeyW(key_.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                                &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-    return false;
-  return subkeys == 0 && values == 0;
-}
+bool CaptureKey::IsEmpty() const { return *this && key_->IsEmpty(); }
 
 SubkeyAt CaptureKey::Subkey(DWORD index, std::wstring* name) const {
-  if (!key_) return SubkeyAt::kEnd;
-  wchar_t buffer[kKeyNameChars];
-  DWORD length = kKeyNameChars;
-  LONG status =
-      RegEnumKeyExW(key_.Get(), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
-  if (status == ERROR_MORE_DATA) return SubkeyAt::kUnreadable;
-  if (status != ERROR_SUCCESS || length >= kKeyNameChars) return SubkeyAt::kEnd;
-  name->assign(buffer, length);
+  KeyCopy* subkey = *this ? key_->SubkeyAt(index) : nullptr;
+  if (!subkey) return SubkeyAt::kEnd;
+  if (subkey->name.size() >= kKeyNameChars) return SubkeyAt::kUnreadable;
+  *name = subkey->name;
   return SubkeyAt::kName;
 }
 
-bool CaptureAreaEditor::DeleteTree(HKEY parent, const wchar_t* subkey) const {
-  LONG status = RegDeleteTreeW(parent, subkey);
-  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+CaptureArea::CaptureArea(const std::wstring& root) {
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, root.c_str(), 0, KEY_ALL_ACCESS, area_.Put()) ==
+      ERROR_SUCCESS) {
+    top_ = ReadKeyCopy(area_.Get());
+  } else {
+    area_.Reset();
+    top_ = std::make_unique<KeyCopy>();
+  }
 }
 
-bool CaptureAreaEditor::DeleteValue(HKEY key, const wchar_t* name) const {
-  LONG status = RegDeleteValueW(key, name);
-  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+bool CaptureArea::DeleteTree(const CaptureKey& parent, const wchar_t* subkey) {
+  if (!parent || !subkey || !*subkey) return false;
+  KeyCopy* key = parent.Get()->Find(subkey);
+  return !key || DeleteKey(key);
+}
+
+// Deepest first, one call per key: the copy knows what is below. A key whose
+// copy is not complete may hold more, which the registry's own tree deletion
+// finds.
+bool CaptureArea::DeleteKey(KeyCopy* key) {
+  while (size_t count = key->SubkeyCount())
+    if (!DeleteKey(key->SubkeyAt(count - 1))) return false;
+  const std::wstring path = key->Path();
+  LONG status = key->complete ? RegDeleteKeyW(area_.Get(), path.c_str())
+                              : RegDeleteTreeW(area_.Get(), path.c_str());
+  if (!Gone(status)) return false;
+  key->parent->RemoveSubkey(key);
+  return true;
+}
+
+bool CaptureArea::DeleteValue(const CaptureKey& key, const wchar_t* name) {
+  if (!key) return false;
+  const ValueCopy* value = FindValue(*key.Get(), name);
+  if (!value) return true;
+  const std::wstring path = key.Get()->Path();
+  if (!Gone(RegDeleteKeyValueW(area_.Get(), path.c_str(), name && *name ? name : nullptr)))
+    return false;
+  std::vector<ValueCopy>& values = key.Get()->values;
+  values.erase(values.begin() + (value - values.data()));
+  return true;
 }
 
 }  // namespace twutil

@@ -1,20 +1,22 @@
 // The capture area under HKEY_CURRENT_USER into which the spy component
 // redirects a server's registration, as the harvest reads and consumes it.
 // Every key is opened with full access; one that cannot be opened so counts
-// as absent. Values are read into fixed buffers: a larger one counts as absent.
+// as absent. Values are read within fixed limits: a larger one counts as absent.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "capture/RegistryCopy.h"
 #include "com/Owners.h"
 
 namespace twutil {
 
 extern const wchar_t kCaptureAreaRoot[];    // "Software\Tarnwick\RegSpyProxy"
-extern const wchar_t kClassesRootMirror[];  // its HKEY_CLASSES_ROOT subkey
+extern const wchar_t kClassesRootMirror[];  // "HKEY_CLASSES_ROOT", below the root
 // The mirror of each hive below the root, in ERegistryHives order: the
 // mirror of hive n stands for the predefined key 0x80000000 + n.
 extern const wchar_t* const kHiveMirrors[4];
@@ -30,15 +32,18 @@ constexpr DWORD kKeyNameChars = 256;
 // What enumerating one index of a key's subkeys found.
 enum class SubkeyAt { kName, kUnreadable, kEnd };
 
+// A key of the capture area as the harvest opened it: absent when it is not
+// there or does not allow full access.
 class CaptureKey {
  public:
   CaptureKey() = default;
-  // parent\path with full access; stays closed when that fails.
-  CaptureKey(HKEY parent, const std::wstring& path);
-  CaptureKey(CaptureKey&& other) noexcept = default;
+  explicit CaptureKey(KeyCopy* key) : key_(key && key->writable && !key->removed ? key : nullptr) {}
+  // parent\path; absent when parent is.
+  CaptureKey(const CaptureKey& parent, const std::wstring& path)
+      : CaptureKey(parent.key_ ? parent.key_->Find(path) : nullptr) {}
 
-  explicit operator bool() const { return static_cast<bool>(key_); }
-  HKEY Get() const { return key_.Get(); }
+  explicit operator bool() const { return key_ && !key_->removed; }
+  KeyCopy* Get() const { return *this ? key_ : nullptr; }
 
   // The text of a value (null or empty name: the default value) when it is
   // present and fits limitBytes; cut at its first terminator.
@@ -53,19 +58,33 @@ class CaptureKey {
   SubkeyAt Subkey(DWORD index, std::wstring* name) const;
 
  private:
-  RegKey key_;
+  KeyCopy* key_ = nullptr;
 };
 
-// The deletions of the harvest. Each answers whether the entry is gone now
-// (an entry that was not there is gone), so that enumerations that revisit an
-// index after a deletion move on when one fails.
-class CaptureAreaEditor {
+// The capture area, read once; the harvest asks the copy and its deletions
+// reach both the copy and the registry. Each deletion answers whether the
+// entry is gone now (an entry that was not there is gone), so that
+// enumerations that revisit an index after a deletion move on when one fails.
+class CaptureArea {
  public:
-  virtual ~CaptureAreaEditor() = default;
+  // Reads the area below HKEY_CURRENT_USER\root; one that is not there
+  // reads as empty.
+  explicit CaptureArea(const std::wstring& root);
+
+  // A key below the area's root.
+  CaptureKey Open(const std::wstring& path) const { return CaptureKey(top_->Find(path)); }
+  KeyCopy& Top() { return *top_; }
+
   // parent\subkey with everything below it.
-  virtual bool DeleteTree(HKEY parent, const wchar_t* subkey) const;
+  bool DeleteTree(const CaptureKey& parent, const wchar_t* subkey);
   // A value of key (null or empty name: the default value).
-  virtual bool DeleteValue(HKEY key, const wchar_t* name) const;
+  bool DeleteValue(const CaptureKey& key, const wchar_t* name);
+
+ private:
+  bool DeleteKey(KeyCopy* key);
+
+  RegKey area_;
+  std::unique_ptr<KeyCopy> top_;
 };
 
 }  // namespace twutil

@@ -4,9 +4,9 @@
 
 namespace twutil {
 
-void HarvestCaptureArea(IExtractComponent* component, const CaptureAreaEditor& editor) {
+void HarvestCaptureArea(IExtractComponent* component, CaptureArea& area) {
   if (!component) return;
-  HarvestContext context{component, editor, {}};
+  HarvestContext context{component, area, {}};
   HarvestTypeLibraries(context);
   HarvestClasses(context);
   HarvestProgIDs(context);

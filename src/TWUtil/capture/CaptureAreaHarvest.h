@@ -10,6 +10,6 @@
 namespace twutil {
 
 // Raises CExcept when a checked model call fails.
-void HarvestCaptureArea(IExtractComponent* component, const CaptureAreaEditor& editor);
+void HarvestCaptureArea(IExtractComponent* component, CaptureArea& area);
 
 }  // namespace twutil

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "TWUtil.h"
+#include "capture/CaptureArea.h"
 
 namespace twutil {
 
@@ -23,6 +24,6 @@ void HandOverValue(IExtractCapturedRegistry* sink, ULONG root, HKEY key, const s
 // Hands the capture area to the component's IExtractCapturedRegistry; does
 // nothing for a component without that interface. A refused entry raises
 // CExcept (CheckCall), so nothing is lost without the caller knowing.
-void HandOverCaptureArea(IExtractComponent* component);
+void HandOverCaptureArea(IExtractComponent* component, CaptureArea& area);
 
 }  // namespace twutil

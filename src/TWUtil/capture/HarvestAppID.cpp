@@ -32,37 +32,37 @@ void HarvestAppID(HarvestContext& context, const std::wstring& appId) {
   ComPtr<IExtractAppIDInfo> item;
   appIds->Add(ModelText(appId).Get(), item.Put());
   if (!item) return;
-  CaptureKey key(HKEY_CURRENT_USER, MirrorPath(L"AppID") + L"\\" + appId);
+  CaptureKey key = context.area.Open(MirrorPath(L"AppID") + L"\\" + appId);
   if (!key) return;
-  const CaptureAreaEditor& editor = context.editor;
+  CaptureArea& area = context.area;
 
   if (std::optional<std::wstring> description = key.Text(nullptr, kLongValueBytes))
     CheckCall(item->put_Description(ModelText(*description).Get()));
   if (std::optional<std::wstring> service = key.Text(L"LocalService", kLongValueBytes)) {
     CheckCall(item->put_LocalService(ModelText(*service).Get()));
-    editor.DeleteValue(key.Get(), L"LocalService");
+    area.DeleteValue(key, L"LocalService");
   }
   if (std::optional<std::wstring> parameters = key.Text(L"ServiceParameters", kLongValueBytes)) {
     CheckCall(item->put_ServiceParameters(ModelText(*parameters).Get()));
-    editor.DeleteValue(key.Get(), L"ServiceParameters");
+    area.DeleteValue(key, L"ServiceParameters");
   }
   if (std::optional<std::wstring> remote = key.Text(L"RemoteServerName", kLongValueBytes)) {
     CheckCall(item->put_RemoteServerName(ModelText(*remote).Get()));
-    editor.DeleteValue(key.Get(), L"RemoteServerName");
+    area.DeleteValue(key, L"RemoteServerName");
   }
   if (std::optional<std::wstring> surrogate = key.Text(L"DllSurrogate", kLongValueBytes)) {
     std::wstring recorded = InstalledSurrogate(context.component, *surrogate);
     CheckCall(item->put_DllSurrogate(ModelText(recorded).Get()));
-    editor.DeleteValue(key.Get(), L"DllSurrogate");
+    area.DeleteValue(key, L"DllSurrogate");
   }
   if (std::optional<std::wstring> storage = key.Text(L"ActivateAtStorage", kLongValueBytes)) {
     bool yes = !storage->empty() && (storage->front() == L'Y' || storage->front() == L'y');
     CheckCall(item->put_ActivateAtStorage(yes ? 1 : 0));
-    editor.DeleteValue(key.Get(), L"ActivateAtStorage");
+    area.DeleteValue(key, L"ActivateAtStorage");
   }
   if (std::optional<std::wstring> runAs = key.Text(L"RunAs", kLongValueBytes)) {
     CheckCall(item->put_RunAsInteractiveUser(EqualsNoCase(*runAs, L"Interactive User") ? 1 : 0));
-    editor.DeleteValue(key.Get(), L"RunAs");
+    area.DeleteValue(key, L"RunAs");
   }
 }
 

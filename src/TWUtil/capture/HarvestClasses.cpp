@@ -20,7 +20,7 @@ bool IsServedClass(const CaptureKey& classKey) {
 // subkey too when nothing else is left in it (a ThreadingModel keeps it).
 void HarvestContextKey(HarvestContext& context, IExtractComClass* item, const CaptureKey& classKey,
                        const wchar_t* name, bool local, bool handler32, bool handler16) {
-  CaptureKey server(classKey.Get(), name);
+  CaptureKey server(classKey, name);
   if (!server) return;
   if (local) {
     std::wstring command = server.Text(nullptr, kLongValueBytes).value_or(L"");
@@ -28,17 +28,17 @@ void HarvestContextKey(HarvestContext& context, IExtractComClass* item, const Ca
   } else {
     AddServerContext(item, name, handler32, handler16, nullptr);
   }
-  context.editor.DeleteValue(server.Get(), nullptr);
-  if (server.IsEmpty()) context.editor.DeleteTree(classKey.Get(), name);
+  context.area.DeleteValue(server, nullptr);
+  if (server.IsEmpty()) context.area.DeleteTree(classKey, name);
 }
 
 // false when the model gave no item, which ends the class harvest.
 bool HarvestClass(HarvestContext& context, IExtractComClassCol* classes, const CaptureKey& clsids,
                   const std::wstring& clsid) {
-  CaptureKey classKey(clsids.Get(), clsid);
+  CaptureKey classKey(clsids, clsid);
   if (!IsServedClass(classKey)) return true;
   context.harvestedClasses.insert(clsid);
-  context.editor.DeleteTree(classKey.Get(), L"Programmable");
+  context.area.DeleteTree(classKey, L"Programmable");
 
   ComPtr<IExtractComClass> item;
   classes->Add(ModelText(clsid).Get(), item.Put());
@@ -46,24 +46,24 @@ bool HarvestClass(HarvestContext& context, IExtractComClassCol* classes, const C
 
   if (std::optional<std::wstring> description = classKey.Text(nullptr, kLongValueBytes)) {
     CheckCall(item->put_Description(ModelText(*description).Get()));
-    context.editor.DeleteValue(classKey.Get(), nullptr);
+    context.area.DeleteValue(classKey, nullptr);
   }
   if (std::optional<std::wstring> appId = classKey.Text(L"AppID", kLongValueBytes)) {
     item->put_AppID(ModelText(*appId).Get());
     HarvestAppID(context, *appId);
   }
-  context.editor.DeleteTree(classKey.Get(), L"VersionIndependentProgID");
+  context.area.DeleteTree(classKey, L"VersionIndependentProgID");
   if (classKey.HasSubkey(L"ProgID")) {
     if (std::optional<std::wstring> progId = classKey.SubkeyText(L"ProgID", kLongValueBytes))
       CheckCall(item->put_ProgID(ModelText(*progId).Get()));
-    context.editor.DeleteTree(classKey.Get(), L"ProgID");
+    context.area.DeleteTree(classKey, L"ProgID");
   }
   bool handler32 = classKey.HasSubkey(L"InProcHandler32");
   bool handler16 = classKey.HasSubkey(L"InProcHandler");
   if (classKey.HasSubkey(L"DefaultIcon")) {
     std::wstring icon = classKey.SubkeyText(L"DefaultIcon", kLongValueBytes).value_or(L"");
     ParseDefaultIcon(item.Get(), icon, kClassIcon);
-    context.editor.DeleteTree(classKey.Get(), L"DefaultIcon");
+    context.area.DeleteTree(classKey, L"DefaultIcon");
   }
   for (const wchar_t* local : {L"LocalServer", L"LocalServer32"})
     HarvestContextKey(context, item.Get(), classKey, local, true, handler32, handler16);
@@ -73,26 +73,26 @@ bool HarvestClass(HarvestContext& context, IExtractComClassCol* classes, const C
 }
 
 void HarvestInterfaces(HarvestContext& context) {
-  CaptureKey interfaces(HKEY_CURRENT_USER, MirrorPath(L"Interface"));
+  CaptureKey interfaces = context.area.Open(MirrorPath(L"Interface"));
   if (!interfaces) return;
   std::wstring iid;
   for (DWORD index = 0;; ++index) {
     SubkeyAt found = interfaces.Subkey(index, &iid);
     if (found == SubkeyAt::kEnd) break;
     if (found == SubkeyAt::kUnreadable) continue;
-    CaptureKey proxyStub(interfaces.Get(), iid + L"\\ProxyStubClsid32");
+    CaptureKey proxyStub(interfaces, iid + L"\\ProxyStubClsid32");
     std::optional<std::wstring> clsid = proxyStub.Text(nullptr, kShortValueBytes);
     if (clsid && context.harvestedClasses.count(*clsid)) return;
   }
-  CaptureKey mirror(HKEY_CURRENT_USER, kClassesRootMirror);
-  if (mirror) context.editor.DeleteTree(mirror.Get(), L"Interface");
+  CaptureKey mirror = context.area.Open(kClassesRootMirror);
+  if (mirror) context.area.DeleteTree(mirror, L"Interface");
 }
 
 }  // namespace
 
 void HarvestClasses(HarvestContext& context) {
   context.harvestedClasses.clear();
-  CaptureKey clsids(HKEY_CURRENT_USER, MirrorPath(L"CLSID"));
+  CaptureKey clsids = context.area.Open(MirrorPath(L"CLSID"));
   if (!clsids) return;
   ComPtr<IExtractComClassCol> classes;
   CheckCall(context.component->get_ComClassCollection(classes.Put()));

@@ -28,7 +28,7 @@ void MarkVerbs(IExtractProgIDInfo* progId, const std::wstring& extension) {
 
 void HarvestExtension(HarvestContext& context, IExtractProgIDCol* progIds, const CaptureKey& mirror,
                       const std::wstring& name) {
-  CaptureKey key(mirror.Get(), name);
+  CaptureKey key(mirror, name);
   std::optional<std::wstring> progIdText = key.Text(nullptr, kShortValueBytes);
   if (!progIdText) return;
   Bstr progIdKey = ModelText(*progIdText);
@@ -54,7 +54,7 @@ void HarvestExtension(HarvestContext& context, IExtractProgIDCol* progIds, const
 void HarvestExtensions(HarvestContext& context) {
   ComPtr<IExtractProgIDCol> progIds;
   if (FAILED(context.component->get_ProgIDCollection(progIds.Put())) || !progIds) return;
-  CaptureKey mirror(HKEY_CURRENT_USER, kClassesRootMirror);
+  CaptureKey mirror = context.area.Open(kClassesRootMirror);
   if (!mirror) return;
   std::vector<std::wstring> consumed;
   std::wstring name;
@@ -65,8 +65,7 @@ void HarvestExtensions(HarvestContext& context) {
     consumed.push_back(name);
     HarvestExtension(context, progIds.Get(), mirror, name);
   }
-  for (const std::wstring& extension : consumed)
-    context.editor.DeleteTree(mirror.Get(), extension.c_str());
+  for (const std::wstring& extension : consumed) context.area.DeleteTree(mirror, extension.c_str());
 }
 
 }  // namespace twutil

@@ -30,7 +30,7 @@ void HarvestContentType(HarvestContext& context, const CaptureKey& type,
 
   std::optional<std::wstring> clsid = type.Text(L"CLSID", kShortValueBytes);
   if (!clsid) return;
-  context.editor.DeleteValue(type.Get(), L"CLSID");
+  context.area.DeleteValue(type, L"CLSID");
   ComPtr<IExtractComClassCol> classes;
   Bstr clsidText = ModelText(*clsid);
   ComPtr<IExtractComClass> owner;
@@ -50,7 +50,7 @@ void HarvestContentType(HarvestContext& context, const CaptureKey& type,
 }  // namespace
 
 void HarvestMIMETypes(HarvestContext& context) {
-  CaptureKey types(HKEY_CURRENT_USER, MirrorPath(L"MIME\\Database\\Content Type"));
+  CaptureKey types = context.area.Open(MirrorPath(L"MIME\\Database\\Content Type"));
   if (!types) return;
   DWORD index = 0;
   std::wstring content;
@@ -61,9 +61,9 @@ void HarvestMIMETypes(HarvestContext& context) {
       ++index;
       continue;
     }
-    CaptureKey type(types.Get(), content);
+    CaptureKey type(types, content);
     HarvestContentType(context, type, content);
-    bool gone = type.IsEmpty() && context.editor.DeleteTree(types.Get(), content.c_str());
+    bool gone = type.IsEmpty() && context.area.DeleteTree(types, content.c_str());
     if (!gone) ++index;
   }
 }

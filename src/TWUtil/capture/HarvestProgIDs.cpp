@@ -25,37 +25,37 @@ struct ProgIDWalk {
 
 void HarvestProgID(HarvestContext& context, IExtractProgIDCol* progIds, const CaptureKey& mirror,
                    const std::wstring& name, ProgIDWalk& walk) {
-  CaptureKey key(mirror.Get(), name);
-  CaptureKey clsidKey(key.Get(), L"CLSID");
+  CaptureKey key(mirror, name);
+  CaptureKey clsidKey(key, L"CLSID");
   std::optional<std::wstring> clsid = clsidKey.Text(nullptr, kShortValueBytes);
   if (!clsid || !context.harvestedClasses.count(*clsid)) return;
 
   ComPtr<IExtractProgIDInfo> item;
   progIds->Add(ModelText(name).Get(), item.Put());
   if (!item) return;
-  const CaptureAreaEditor& editor = context.editor;
+  CaptureArea& area = context.area;
 
   if (key.HasSubkey(L"CurVer")) {
-    CaptureKey curVer(key.Get(), L"CurVer");
+    CaptureKey curVer(key, L"CurVer");
     if (std::optional<std::wstring> current = curVer.Text(nullptr, kShortValueBytes))
       walk.currentVersions.emplace_back(item, *current);
-    editor.DeleteValue(curVer.Get(), nullptr);
-    if (curVer.IsEmpty()) editor.DeleteTree(key.Get(), L"CurVer");
+    area.DeleteValue(curVer, nullptr);
+    if (curVer.IsEmpty()) area.DeleteTree(key, L"CurVer");
   } else {
     item->put_ClassID(ModelText(*clsid).Get());
   }
-  editor.DeleteValue(clsidKey.Get(), nullptr);
-  if (clsidKey.IsEmpty()) editor.DeleteTree(key.Get(), L"CLSID");
+  area.DeleteValue(clsidKey, nullptr);
+  if (clsidKey.IsEmpty()) area.DeleteTree(key, L"CLSID");
 
   if (std::optional<std::wstring> description = key.Text(nullptr, kShortValueBytes)) {
     item->put_Description(ModelText(*description).Get());
-    editor.DeleteValue(key.Get(), nullptr);
+    area.DeleteValue(key, nullptr);
   }
   if (std::optional<std::wstring> icon = key.SubkeyText(L"DefaultIcon", kShortValueBytes)) {
     ParseDefaultIcon(item.Get(), *icon, kProgIDIcon);
-    editor.DeleteTree(key.Get(), L"DefaultIcon");
+    area.DeleteTree(key, L"DefaultIcon");
   }
-  CaptureKey shell(key.Get(), L"Shell");
+  CaptureKey shell(key, L"Shell");
   if (shell) HarvestVerbs(context, shell, item.Get());
   if (key.IsEmpty()) walk.emptied.push_back(name);
 }
@@ -63,7 +63,7 @@ void HarvestProgID(HarvestContext& context, IExtractProgIDCol* progIds, const Ca
 }  // namespace
 
 void HarvestProgIDs(HarvestContext& context) {
-  CaptureKey mirror(HKEY_CURRENT_USER, kClassesRootMirror);
+  CaptureKey mirror = context.area.Open(kClassesRootMirror);
   if (!mirror) return;
   ComPtr<IExtractProgIDCol> progIds;
   CheckCall(context.component->get_ProgIDCollection(progIds.Put()));
@@ -77,8 +77,7 @@ void HarvestProgIDs(HarvestContext& context) {
       HarvestProgID(context, progIds.Get(), mirror, name, walk);
   }
   for (auto& [item, current] : walk.currentVersions) item->put_Parent(ModelText(current).Get());
-  for (const std::wstring& emptied : walk.emptied)
-    context.editor.DeleteTree(mirror.Get(), emptied.c_str());
+  for (const std::wstring& emptied : walk.emptied) context.area.DeleteTree(mirror, emptied.c_str());
 }
 
 }  // namespace twutil

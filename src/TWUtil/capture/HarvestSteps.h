@@ -16,7 +16,7 @@ namespace twutil {
 
 struct HarvestContext {
   IExtractComponent* component;
-  const CaptureAreaEditor& editor;
+  CaptureArea& area;
   // The CLSIDs of the current file's classes, as their key names stand.
   std::set<std::wstring> harvestedClasses;
 };

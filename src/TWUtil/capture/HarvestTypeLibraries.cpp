@@ -23,10 +23,10 @@ void ConsumeSubkeys(const CaptureKey& key, Consume consume) {
 void HarvestVersion(HarvestContext& context, IExtractTypeLibCol* libraries,
                     const std::wstring& libId, const CaptureKey& libKey,
                     const std::wstring& version) {
-  CaptureKey versionKey(libKey.Get(), version);
+  CaptureKey versionKey(libKey, version);
   std::wstring helpDir = versionKey.SubkeyText(L"HELPDIR", kHelpDirBytes).value_or(L"");
-  context.editor.DeleteTree(versionKey.Get(), L"HELPDIR");
-  context.editor.DeleteTree(versionKey.Get(), L"FLAGS");
+  context.area.DeleteTree(versionKey, L"HELPDIR");
+  context.area.DeleteTree(versionKey, L"FLAGS");
   std::wstring description = versionKey.Text(nullptr, kLongValueBytes).value_or(L"");
   ConsumeSubkeys(versionKey, [&](const std::wstring& lcid) {
     ComPtr<IExtractTypeLibrary> item;
@@ -37,29 +37,29 @@ void HarvestVersion(HarvestContext& context, IExtractTypeLibCol* libraries,
       item->put_LibVersion(ModelText(version).Get());
       if (!helpDir.empty()) item->put_HelpDir(ModelText(helpDir).Get());
     }
-    return context.editor.DeleteTree(versionKey.Get(), lcid.c_str());
+    return context.area.DeleteTree(versionKey, lcid.c_str());
   });
 }
 
 }  // namespace
 
 void HarvestTypeLibraries(HarvestContext& context) {
-  CaptureKey typeLibs(HKEY_CURRENT_USER, MirrorPath(L"TypeLib"));
+  CaptureKey typeLibs = context.area.Open(MirrorPath(L"TypeLib"));
   if (!typeLibs) return;
   ComPtr<IExtractTypeLibCol> libraries;
   CheckCall(context.component->get_TypeLibCollection(libraries.Put()));
   if (!libraries) return;
   ConsumeSubkeys(typeLibs, [&](const std::wstring& libId) {
-    CaptureKey libKey(typeLibs.Get(), libId);
+    CaptureKey libKey(typeLibs, libId);
     ConsumeSubkeys(libKey, [&](const std::wstring& version) {
       HarvestVersion(context, libraries.Get(), libId, libKey, version);
-      return context.editor.DeleteTree(libKey.Get(), version.c_str());
+      return context.area.DeleteTree(libKey, version.c_str());
     });
-    return context.editor.DeleteTree(typeLibs.Get(), libId.c_str());
+    return context.area.DeleteTree(typeLibs, libId.c_str());
   });
   if (typeLibs.IsEmpty()) {
-    CaptureKey mirror(HKEY_CURRENT_USER, kClassesRootMirror);
-    if (mirror) context.editor.DeleteTree(mirror.Get(), L"TypeLib");
+    CaptureKey mirror = context.area.Open(kClassesRootMirror);
+    if (mirror) context.area.DeleteTree(mirror, L"TypeLib");
   }
 }
 

@@ -12,17 +12,17 @@ enum class VerbOutcome { kDone, kModelGaveNoItem };
 
 VerbOutcome HarvestVerb(HarvestContext& context, IExtractVerbCol* verbs, const CaptureKey& verbKey,
                         const std::wstring& verb, LONG sequence, IExtractProgIDInfo* progId) {
-  const CaptureAreaEditor& editor = context.editor;
-  CaptureKey command(verbKey.Get(), L"command");
+  CaptureArea& area = context.area;
+  CaptureKey command(verbKey, L"command");
   std::optional<std::wstring> commandLine = command.Text(nullptr, kLongValueBytes);
-  if (command) editor.DeleteValue(command.Get(), nullptr);
+  if (command) area.DeleteValue(command, nullptr);
   std::optional<VerbCommand> split = SplitVerbCommand(commandLine.value_or(L""));
   if (split) {
     ComPtr<IExtractVerbInfo> item;
     verbs->Add(ModelText(verb).Get(), item.Put());
     if (!item) return VerbOutcome::kModelGaveNoItem;
     std::wstring menuText = verbKey.Text(nullptr, kShortValueBytes).value_or(L"");
-    editor.DeleteValue(verbKey.Get(), nullptr);
+    area.DeleteValue(verbKey, nullptr);
     CheckCall(item->put_Verb(ModelText(verb).Get()));
     CheckCall(item->put_Command(ModelText(menuText).Get()));
     CheckCall(item->put_Argument(ModelText(split->arguments).Get()));
@@ -30,7 +30,7 @@ VerbOutcome HarvestVerb(HarvestContext& context, IExtractVerbCol* verbs, const C
     CheckCall(item->put_Sequence(sequence));
     CheckCall(item->put_PEFile(ModelText(split->file).Get()));
   }
-  if (command && command.IsEmpty()) editor.DeleteTree(verbKey.Get(), L"command");
+  if (command && command.IsEmpty()) area.DeleteTree(verbKey, L"command");
   return VerbOutcome::kDone;
 }
 
@@ -52,12 +52,12 @@ void HarvestVerbs(HarvestContext& context, const CaptureKey& shell, IExtractProg
       continue;
     }
     LONG sequence = defaultVerb && *defaultVerb == verb ? 1 : ++counter;
-    CaptureKey verbKey(shell.Get(), verb);
+    CaptureKey verbKey(shell, verb);
     if (HarvestVerb(context, verbs.Get(), verbKey, verb, sequence, progId) ==
         VerbOutcome::kModelGaveNoItem)
       return;
     // An emptied verb key goes, and the next verb moves up to this index.
-    bool gone = verbKey.IsEmpty() && context.editor.DeleteTree(shell.Get(), verb.c_str());
+    bool gone = verbKey.IsEmpty() && context.area.DeleteTree(shell, verb.c_str());
     if (!gone) ++index;
   }
 }

@@ -13,7 +13,6 @@ namespace twutil {
 namespace {
 
 const wchar_t kFoundryKey[] = L"Software\\Tarnwick\\Foundry\\7.0";
-const wchar_t kCaptureRoot[] = L"Software\\Tarnwick\\RegSpyProxy";
 
 }  // namespace
 
@@ -160,11 +159,11 @@ HRESULT ServerInfo::CaptureWithSpy(LONG count, IDispatch** components, IRegistry
   filesFinished_ = 0;
   // The spy takes the same lock again; taking it here first lets the caller
   // hear why nothing happens while another process captures.
-  CaptureAreaLock lock(kCaptureRoot);
+  CaptureAreaLock lock(kCaptureAreaRoot);
   if (!lock.Acquire([this] { ReportStatus(L"Waiting for another capture to finish", nullptr); }))
     throw CErrorInfo(L"The capture area cannot be locked", IID_IServerInfo);
   runningSpy_ = spy.Get();
-  spy->RunCapture(Bstr(kCaptureRoot).Get(), static_cast<IRegSpyCallback*>(this));
+  spy->RunCapture(Bstr(kCaptureAreaRoot).Get(), static_cast<IRegSpyCallback*>(this));
   runningSpy_ = nullptr;
   spy.Reset();
   lock.Release();
@@ -215,8 +214,9 @@ void ServerInfo::HarvestFile(IExtractComponent* component) {
   // Only CErrorInfo is carried back across the spy component, so a failed
   // model call travels as one, with the callee's message.
   try {
-    HandOverCaptureArea(component);
-    HarvestCaptureArea(component, CaptureAreaEditor());
+    CaptureArea area(kCaptureAreaRoot);
+    HandOverCaptureArea(component, area);
+    HarvestCaptureArea(component, area);
   } catch (CExcept* failure) {
     std::unique_ptr<CExcept> owned(failure);
     throw CErrorInfo(owned->message, IID_IServerInfo);

@@ -1,0 +1,214 @@
+#include "capture/RegistryCopy.h"
+
+#include <utility>
+
+#include "com/Owners.h"
+
+namespace twutil {
+namespace {
+
+struct KeyInfo {
+  DWORD subkeys = 0, longestSubkey = 0, values = 0, longestName = 0, largestData = 0;
+};
+
+bool QueryInfo(HKEY key, KeyInfo* info) {
+  return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &info->subkeys, &info->longestSubkey,
+                          nullptr, &info->values, &info->longestName, &info->largestData, nullptr,
+                          nullptr) == ERROR_SUCCESS;
+}
+
+// Key names compare without regard to case, as the registry compares them.
+bool SameName(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::wstring UpperName(const std::wstring& name) {
+  std::wstring upper(name);
+  if (!upper.empty())
+    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name.data(),
+                  static_cast<int>(name.size()), &upper[0], static_cast<int>(upper.size()), nullptr,
+                  nullptr, 0);
+  return upper;
+}
+
+// Depth first with one open key per level; the counts a key's information
+// gave bound its enumerations, so no call is spent on finding the end.
+class Reader {
+ public:
+  std::unique_ptr<KeyCopy> Run(HKEY start) {
+    auto top = std::make_unique<KeyCopy>();
+    RegKey opened;
+    if (RegOpenKeyExW(start, nullptr, 0, KEY_READ, opened.Put()) != ERROR_SUCCESS) return top;
+    top->writable = true;
+    Enter(std::move(opened), top.get());
+    while (!levels_.empty()) {
+      Level& level = levels_.back();
+      std::wstring name;
+      if (level.next >= level.subkeys || !SubkeyName(level, &name)) {
+        if (level.next < level.subkeys) level.copy->complete = false;
+        levels_.pop_back();
+        continue;
+      }
+      KeyCopy* copy = level.copy->AddSubkey(std::move(name));
+      RegKey key = Open(level.key.Get(), copy);
+      if (key) Enter(std::move(key), copy);  // may move levels_: level is not used after
+    }
+    return top;
+  }
+
+ private:
+  struct Level {
+    RegKey key;
+    KeyCopy* copy;
+    DWORD subkeys = 0;
+    DWORD next = 0;
+    std::vector<wchar_t> name;
+  };
+
+  static RegKey Open(HKEY parent, KeyCopy* copy) {
+    RegKey key;
+    if (RegOpenKeyExW(parent, copy->name.c_str(), 0, KEY_ALL_ACCESS, key.Put()) == ERROR_SUCCESS) {
+      copy->writable = true;
+    } else if (RegOpenKeyExW(parent, copy->name.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
+      key.Reset();
+    }
+    return key;
+  }
+
+  // Reads what the key holds and makes it the deepest level.
+  void Enter(RegKey key, KeyCopy* copy) {
+    KeyInfo info;
+    if (!QueryInfo(key.Get(), &info)) return;
+    copy->complete = ReadValues(key.Get(), info, copy);
+    if (info.subkeys == 0) return;
+    copy->ReserveSubkeys(info.subkeys);
+    levels_.push_back(
+        Level{std::move(key), copy, info.subkeys, 0, std::vector<wchar_t>(info.longestSubkey + 2)});
+  }
+
+  static bool SubkeyName(Level& level, std::wstring* name) {
+    for (;;) {
+      DWORD length = static_cast<DWORD>(level.name.size());
+      LONG status = RegEnumKeyExW(level.key.Get(), level.next, level.name.data(), &length, nullptr,
+                                  nullptr, nullptr, nullptr);
+      if (status == ERROR_MORE_DATA) {
+        level.name.resize(level.name.size() * 2);
+        continue;
+      }
+      ++level.next;
+      if (status != ERROR_SUCCESS) return false;
+      name->assign(level.name.data(), length);
+      return true;
+    }
+  }
+
+  // false when the values could not all be read.
+  static bool ReadValues(HKEY key, const KeyInfo& info, KeyCopy* copy) {
+    if (info.values == 0) return true;
+    copy->values.reserve(info.values);
+    std::vector<wchar_t> name(info.longestName + 2);
+    std::vector<BYTE> data(info.largestData ? info.largestData : 1);
+    for (DWORD index = 0; index < info.values;) {
+      DWORD nameLength = static_cast<DWORD>(name.size());
+      DWORD size = static_cast<DWORD>(data.size());
+      DWORD type = REG_NONE;
+      LONG status =
+          RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+      if (status == ERROR_MORE_DATA) {
+        // Either buffer may be short; grow both and ask again.
+        name.resize(name.size() * 2);
+        data.resize(size > data.size() ? size : data.size() * 2);
+        continue;
+      }
+      if (status != ERROR_SUCCESS) return false;
+      copy->values.push_back(ValueCopy{std::wstring(name.data(), nameLength), type,
+                                       std::vector<BYTE>(data.data(), data.data() + size)});
+      ++index;
+    }
+    return true;
+  }
+
+  std::vector<Level> levels_;
+};
+
+}  // namespace
+
+KeyCopy* KeyCopy::SubkeyAt(size_t index) {
+  if (live_ != subkeys_.size()) Compact();
+  return index < subkeys_.size() ? subkeys_[index].get() : nullptr;
+}
+
+KeyCopy* KeyCopy::AddSubkey(std::wstring childName) {
+  auto child = std::make_unique<KeyCopy>();
+  child->name = std::move(childName);
+  child->parent = this;
+  child->slot_ = subkeys_.size();
+  KeyCopy* added = child.get();
+  if (indexed_) byName_.emplace(UpperName(added->name), added);
+  subkeys_.push_back(std::move(child));
+  ++live_;
+  return added;
+}
+
+void KeyCopy::RemoveSubkey(KeyCopy* child) {
+  if (!child || child->parent != this || child->removed) return;
+  child->removed = true;
+  if (indexed_) {
+    auto found = byName_.find(UpperName(child->name));
+    if (found != byName_.end() && found->second == child) byName_.erase(found);
+  }
+  removed_.push_back(std::move(subkeys_[child->slot_]));
+  --live_;
+}
+
+void KeyCopy::Compact() {
+  size_t kept = 0;
+  for (std::unique_ptr<KeyCopy>& subkey : subkeys_) {
+    if (!subkey) continue;
+    subkey->slot_ = kept;
+    subkeys_[kept++] = std::move(subkey);
+  }
+  subkeys_.resize(kept);
+}
+
+KeyCopy* KeyCopy::Subkey(const std::wstring& wanted) {
+  // A few subkeys are cheaper to compare than to index.
+  if (!indexed_ && live_ > 16) {
+    for (const std::unique_ptr<KeyCopy>& subkey : subkeys_)
+      if (subkey) byName_.emplace(UpperName(subkey->name), subkey.get());
+    indexed_ = true;
+  }
+  if (indexed_) {
+    auto found = byName_.find(UpperName(wanted));
+    return found != byName_.end() && SameName(found->second->name, wanted) ? found->second
+                                                                           : nullptr;
+  }
+  for (const std::unique_ptr<KeyCopy>& subkey : subkeys_)
+    if (subkey && SameName(subkey->name, wanted)) return subkey.get();
+  return nullptr;
+}
+
+KeyCopy* KeyCopy::Find(const std::wstring& path) {
+  if (!path.empty() && path[0] == L'\\') return nullptr;
+  KeyCopy* key = this;
+  size_t at = 0;
+  while (key && at < path.size()) {
+    size_t end = path.find(L'\\', at);
+    if (end == std::wstring::npos) end = path.size();
+    if (end > at) key = key->Subkey(path.substr(at, end - at));
+    at = end + 1;
+  }
+  return key;
+}
+
+std::wstring KeyCopy::Path() const {
+  std::wstring path;
+  for (const KeyCopy* key = this; key && key->parent; key = key->parent)
+    path = path.empty() ? key->name : key->name + L'\\' + path;
+  return path;
+}
+
+std::unique_ptr<KeyCopy> ReadKeyCopy(HKEY start) { return Reader().Run(start); }
+
+}  // namespace twutil

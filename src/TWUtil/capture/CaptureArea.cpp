@@ -1,5 +1,12 @@
 #include "capture/CaptureArea.h"
 
+#include <winternl.h>
+
+#include "capture/AtOnce.h"
+
+// Documented for user mode; the import library has it, the header does not.
+extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
+
 namespace twutil {
 
 const wchar_t kCaptureAreaRoot[] = L"Software\\Tarnwick\\RegSpyProxy";
@@ -19,7 +26,12 @@ const ValueCopy* FindValue(const KeyCopy& key, const wchar_t* name) {
   return nullptr;
 }
 
-bool Gone(LONG status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
+bool Gone(LONG status) {
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_KEY_DELETED;
+}
+
+// The key itself, through its own handle: one call where a path costs three.
+LONG DeleteOpenedKey(HKEY key) { return RtlNtStatusToDosError(NtDeleteKey(key)); }
 
 }  // namespace
 
@@ -70,25 +82,48 @@ bool CaptureArea::DeleteTree(const CaptureKey& parent, const wchar_t* subkey) {
 
 // Deepest first, one call per key: the copy knows what is below. A key whose
 // copy is not complete may hold more, which the registry's own tree deletion
-// finds.
-bool CaptureArea::DeleteKey(KeyCopy* key) {
-  while (size_t count = key->SubkeyCount())
-    if (!DeleteKey(key->SubkeyAt(count - 1))) return false;
-  const std::wstring path = key->Path();
-  LONG status = key->complete ? RegDeleteKeyW(area_.Get(), path.c_str())
-                              : RegDeleteTreeW(area_.Get(), path.c_str());
+// finds. The copy forgets what is below key; key itself is its parent's to
+// forget, so that subtrees of one parent can go at once.
+bool CaptureArea::Erase(KeyCopy* key) {
+  while (size_t count = key->SubkeyCount()) {
+    KeyCopy* last = key->SubkeyAt(count - 1);
+    if (!Erase(last)) return false;
+    key->RemoveSubkey(last);
+  }
+  LONG status = key->complete && key->handle ? DeleteOpenedKey(key->handle.Get())
+                                             : RegDeleteTreeW(area_.Get(), key->Path().c_str());
   if (!Gone(status)) return false;
+  key->handle.Reset();
+  return true;
+}
+
+bool CaptureArea::DeleteKey(KeyCopy* key) {
+  if (!Erase(key)) return false;
   key->parent->RemoveSubkey(key);
   return true;
+}
+
+void CaptureArea::Clear() {
+  // What lies two levels below the mirrors goes at once, a subtree per
+  // thread; the few keys above it after.
+  std::vector<KeyCopy*> subtrees;
+  for (size_t m = 0; KeyCopy* mirror = top_->SubkeyAt(m); ++m)
+    for (size_t c = 0; KeyCopy* child = mirror->SubkeyAt(c); ++c)
+      for (size_t g = 0; KeyCopy* grandchild = child->SubkeyAt(g); ++g)
+        subtrees.push_back(grandchild);
+  std::vector<char> erased(subtrees.size());
+  ForEachAtOnce(subtrees.size(), [&](size_t i) { erased[i] = Erase(subtrees[i]); });
+  for (size_t i = 0; i < subtrees.size(); ++i)
+    if (erased[i]) subtrees[i]->parent->RemoveSubkey(subtrees[i]);
+  while (size_t count = top_->SubkeyCount())
+    if (!DeleteKey(top_->SubkeyAt(count - 1))) return;
 }
 
 bool CaptureArea::DeleteValue(const CaptureKey& key, const wchar_t* name) {
   if (!key) return false;
   const ValueCopy* value = FindValue(*key.Get(), name);
   if (!value) return true;
-  const std::wstring path = key.Get()->Path();
-  if (!Gone(RegDeleteKeyValueW(area_.Get(), path.c_str(), name && *name ? name : nullptr)))
-    return false;
+  if (!Gone(RegDeleteValueW(key.Get()->handle.Get(), name && *name ? name : nullptr))) return false;
   std::vector<ValueCopy>& values = key.Get()->values;
   values.erase(values.begin() + (value - values.data()));
   return true;

@@ -79,8 +79,13 @@ class CaptureArea {
   bool DeleteTree(const CaptureKey& parent, const wchar_t* subkey);
   // A value of key (null or empty name: the default value).
   bool DeleteValue(const CaptureKey& key, const wchar_t* name);
+  // Everything below the root, hive mirrors included, once the component
+  // has had what the harvest left: through the copy's open keys this costs
+  // a third of the calls of the registry's own tree deletion.
+  void Clear();
 
  private:
+  bool Erase(KeyCopy* key);
   bool DeleteKey(KeyCopy* key);
 
   RegKey area_;

@@ -1,5 +1,10 @@
 #include "capture/RegistryCopy.h"
 
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "com/Owners.h"
@@ -32,74 +37,104 @@ std::wstring UpperName(const std::wstring& name) {
   return upper;
 }
 
-// Depth first with one open key per level; the counts a key's information
-// gave bound its enumerations, so no call is spent on finding the end.
+// Under Wine a registry call waits for the registry's server far longer
+// than the server works on it, so a few readers asking at once get through
+// a tree in about half the time. Each key is read whole by one reader (its
+// values and subkeys in the registry's order); the subkeys it opened go back
+// to the shared pile. The counts a key's information gave bound its
+// enumerations, so no call is spent on finding the end.
 class Reader {
  public:
   std::unique_ptr<KeyCopy> Run(HKEY start) {
     auto top = std::make_unique<KeyCopy>();
-    RegKey opened;
-    if (RegOpenKeyExW(start, nullptr, 0, KEY_READ, opened.Put()) != ERROR_SUCCESS) return top;
+    if (RegOpenKeyExW(start, nullptr, 0, KEY_READ, top->handle.Put()) != ERROR_SUCCESS) return top;
     top->writable = true;
-    Enter(std::move(opened), top.get());
-    while (!levels_.empty()) {
-      Level& level = levels_.back();
-      std::wstring name;
-      if (level.next >= level.subkeys || !SubkeyName(level, &name)) {
-        if (level.next < level.subkeys) level.copy->complete = false;
-        levels_.pop_back();
-        continue;
+    pending_.push_back(top.get());
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < kReaders; ++i) {
+      try {
+        helpers.emplace_back([this] { Work(); });
+      } catch (const std::system_error&) {
+        break;  // fewer readers read the same tree
       }
-      KeyCopy* copy = level.copy->AddSubkey(std::move(name));
-      RegKey key = Open(level.key.Get(), copy);
-      if (key) Enter(std::move(key), copy);  // may move levels_: level is not used after
     }
+    Work();
+    for (std::thread& helper : helpers) helper.join();
+    if (failure_) std::rethrow_exception(failure_);
     return top;
   }
 
  private:
-  struct Level {
-    RegKey key;
-    KeyCopy* copy;
-    DWORD subkeys = 0;
-    DWORD next = 0;
-    std::vector<wchar_t> name;
-  };
+  static constexpr int kReaders = 3;
 
-  static RegKey Open(HKEY parent, KeyCopy* copy) {
-    RegKey key;
+  void Work() {
+    std::vector<KeyCopy*> opened;
+    for (;;) {
+      KeyCopy* key = nullptr;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (auto& child : opened) pending_.push_back(child);
+        if (!opened.empty()) --busy_;
+        opened.clear();
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return !pending_.empty() || busy_ == 0 || failure_; });
+        if (pending_.empty() || failure_) return;
+        key = pending_.back();
+        pending_.pop_back();
+        ++busy_;
+      }
+      try {
+        ReadKey(key, &opened);
+      } catch (...) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        failure_ = std::current_exception();
+        --busy_;
+        changed_.notify_all();
+        return;
+      }
+      // A key with no opened subkeys still has to give its turn back.
+      if (opened.empty()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        --busy_;
+        changed_.notify_all();
+      }
+    }
+  }
+
+  static bool Open(HKEY parent, KeyCopy* copy) {
+    RegKey& key = copy->handle;
     if (RegOpenKeyExW(parent, copy->name.c_str(), 0, KEY_ALL_ACCESS, key.Put()) == ERROR_SUCCESS) {
       copy->writable = true;
     } else if (RegOpenKeyExW(parent, copy->name.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
       key.Reset();
     }
-    return key;
+    return static_cast<bool>(key);
   }
 
-  // Reads what the key holds and makes it the deepest level.
-  void Enter(RegKey key, KeyCopy* copy) {
+  // What the key holds; its subkeys that could be opened go to opened.
+  static void ReadKey(KeyCopy* copy, std::vector<KeyCopy*>* opened) {
     KeyInfo info;
-    if (!QueryInfo(key.Get(), &info)) return;
-    copy->complete = ReadValues(key.Get(), info, copy);
+    HKEY key = copy->handle.Get();
+    if (!QueryInfo(key, &info)) return;
+    copy->complete = ReadValues(key, info, copy);
     if (info.subkeys == 0) return;
     copy->ReserveSubkeys(info.subkeys);
-    levels_.push_back(
-        Level{std::move(key), copy, info.subkeys, 0, std::vector<wchar_t>(info.longestSubkey + 2)});
-  }
-
-  static bool SubkeyName(Level& level, std::wstring* name) {
-    for (;;) {
-      DWORD length = static_cast<DWORD>(level.name.size());
-      LONG status = RegEnumKeyExW(level.key.Get(), level.next, level.name.data(), &length, nullptr,
-                                  nullptr, nullptr, nullptr);
+    std::vector<wchar_t> name(info.longestSubkey + 2);
+    for (DWORD index = 0; index < info.subkeys;) {
+      DWORD length = static_cast<DWORD>(name.size());
+      LONG status =
+          RegEnumKeyExW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
       if (status == ERROR_MORE_DATA) {
-        level.name.resize(level.name.size() * 2);
+        name.resize(name.size() * 2);
         continue;
       }
-      ++level.next;
-      if (status != ERROR_SUCCESS) return false;
-      name->assign(level.name.data(), length);
-      return true;
+      if (status != ERROR_SUCCESS) {
+        copy->complete = false;
+        return;
+      }
+      KeyCopy* child = copy->AddSubkey(std::wstring(name.data(), length));
+      if (Open(key, child)) opened->push_back(child);
+      ++index;
     }
   }
 
@@ -129,7 +164,11 @@ class Reader {
     return true;
   }
 
-  std::vector<Level> levels_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<KeyCopy*> pending_;
+  int busy_ = 0;  // readers holding a key whose subkeys are not on the pile yet
+  std::exception_ptr failure_;
 };
 
 }  // namespace

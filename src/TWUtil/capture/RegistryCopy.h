@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "com/Owners.h"
+
 namespace twutil {
 
 struct ValueCopy {
@@ -32,6 +34,9 @@ class KeyCopy {
   // whoever still holds it.
   bool removed = false;
   std::vector<ValueCopy> values;  // in the registry's order
+  // The key as the read opened it, kept so that deleting it or its values
+  // later costs one call; null when it could not be opened.
+  RegKey handle;
 
   // Subkeys in the registry's order.
   size_t SubkeyCount() const { return live_; }
@@ -64,8 +69,9 @@ class KeyCopy {
   bool indexed_ = false;
 };
 
-// The tree at start (which stays open with its own rights); a start that
-// cannot be read gives an incomplete, empty top.
+// The tree at start (whose own handle is not kept); a start that cannot be
+// read gives an incomplete, empty top. Every key read stays open until the
+// copy goes.
 std::unique_ptr<KeyCopy> ReadKeyCopy(HKEY start);
 
 }  // namespace twutil

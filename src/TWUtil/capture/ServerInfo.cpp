@@ -217,6 +217,7 @@ void ServerInfo::HarvestFile(IExtractComponent* component) {
     CaptureArea area(kCaptureAreaRoot);
     HandOverCaptureArea(component, area);
     HarvestCaptureArea(component, area);
+    area.Clear();
   } catch (CExcept* failure) {
     std::unique_ptr<CExcept> owned(failure);
     throw CErrorInfo(owned->message, IID_IServerInfo);

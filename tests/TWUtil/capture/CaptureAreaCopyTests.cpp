@@ -89,6 +89,12 @@ TEST(CaptureAreaCopy, AnswersAndDeletesAsTheRegistryDoes) {
   CaptureArea reread(kRoot);
   EXPECT_EQ(Dump(area.Top()), Dump(reread.Top()));
   EXPECT_EQ(reread.Top().Find(L"M\\Wide")->SubkeyCount(), 38u);
+  // Several subtrees go at once.
+  area.Clear();
+  DWORD left = 1;
+  RegQueryInfoKeyW(root.Get(), nullptr, nullptr, nullptr, &left, nullptr, nullptr, nullptr, nullptr,
+                   nullptr, nullptr, nullptr);
+  EXPECT_EQ(left, 0u);
   RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
 }
 

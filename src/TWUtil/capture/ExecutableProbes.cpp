@@ -1,18 +1,42 @@
 #include "capture/ExecutableProbes.h"
 
+#include <cstddef>
+
 #include "capture/MappedFile.h"
 #include "com/Owners.h"
+#include "peres/format/PeFields.h"
+#include "peres/format/PeLayout.h"
 
 namespace twutil {
 namespace {
 
-constexpr size_t kNewHeaderOffsetField = 0x3C;
-constexpr uint32_t kPESignature = 0x00004550;  // "PE\0\0"
-// The COFF file header follows the signature; its characteristics are at 18.
-constexpr size_t kMachineOffset = 4;
-constexpr size_t kCharacteristicsOffset = 4 + 18;
-constexpr uint16_t kDllFlag = 0x2000;
-constexpr uint16_t kExecutableFlag = 0x0002;
+static_assert(pefield::kDosSignature == IMAGE_DOS_SIGNATURE &&
+              pefield::kNtSignature == IMAGE_NT_SIGNATURE &&
+              pefield::kNewHeader == offsetof(IMAGE_DOS_HEADER, e_lfanew));
+static_assert(pefield::kMachine == offsetof(IMAGE_NT_HEADERS32, FileHeader.Machine) &&
+              pefield::kSectionCount == offsetof(IMAGE_NT_HEADERS32, FileHeader.NumberOfSections) &&
+              pefield::kCharacteristics ==
+                  offsetof(IMAGE_NT_HEADERS32, FileHeader.Characteristics) &&
+              pefield::kOptionalMagic == offsetof(IMAGE_NT_HEADERS32, OptionalHeader.Magic) &&
+              pefield::kPE32PlusMagic == IMAGE_NT_OPTIONAL_HDR64_MAGIC);
+static_assert(pefield::kPE32.rvaCount ==
+                  offsetof(IMAGE_NT_HEADERS32, OptionalHeader.NumberOfRvaAndSizes) &&
+              pefield::kPE32.dataDirectory ==
+                  offsetof(IMAGE_NT_HEADERS32, OptionalHeader.DataDirectory) &&
+              pefield::kPE32.sectionTable == sizeof(IMAGE_NT_HEADERS32));
+static_assert(pefield::kPE32Plus.rvaCount ==
+                  offsetof(IMAGE_NT_HEADERS64, OptionalHeader.NumberOfRvaAndSizes) &&
+              pefield::kPE32Plus.dataDirectory ==
+                  offsetof(IMAGE_NT_HEADERS64, OptionalHeader.DataDirectory) &&
+              pefield::kPE32Plus.sectionTable == sizeof(IMAGE_NT_HEADERS64));
+static_assert(pefield::kDataDirectoryEntry == sizeof(IMAGE_DATA_DIRECTORY) &&
+              pefield::kResourceDirectory == IMAGE_DIRECTORY_ENTRY_RESOURCE);
+static_assert(pefield::kSectionHeader == sizeof(IMAGE_SECTION_HEADER) &&
+              pefield::kSectionVirtualAddress == offsetof(IMAGE_SECTION_HEADER, VirtualAddress) &&
+              pefield::kSectionRawSize == offsetof(IMAGE_SECTION_HEADER, SizeOfRawData) &&
+              pefield::kSectionRawPointer == offsetof(IMAGE_SECTION_HEADER, PointerToRawData));
+static_assert(pefield::kExecutableImage == IMAGE_FILE_EXECUTABLE_IMAGE &&
+              pefield::kDll == IMAGE_FILE_DLL);
 
 bool ReadWord(HANDLE file, uint16_t* word) {
   DWORD read = 0;
@@ -24,10 +48,10 @@ bool ReadWord(HANDLE file, uint16_t* word) {
 long GetExecutableFormat(const ByteSpan& image) {
   uint16_t dosSignature = 0;
   if (!image.ReadU16(0, &dosSignature) || dosSignature != kFormatDos) return kFormatNone;
-  uint32_t newHeader = 0;
-  if (!image.ReadU32(kNewHeaderOffsetField, &newHeader)) return kFormatDos;
+  uint64_t newHeader = 0;
+  if (!peformat::NewHeaderOffset(image, &newHeader)) return kFormatDos;
   uint32_t signature = 0;
-  if (image.ReadU32(newHeader, &signature) && signature == kPESignature) return kFormatPE;
+  if (image.ReadU32(newHeader, &signature) && signature == pefield::kNtSignature) return kFormatPE;
   uint16_t shortSignature = 0;
   if (image.ReadU16(newHeader, &shortSignature) &&
       (shortSignature == kFormatNE || shortSignature == kFormatLE))
@@ -40,14 +64,13 @@ long GetPEFileKind(const wchar_t* path, long* kind) {
   MappedFile file(path ? path : L"");
   if (file.Opened()) {
     ByteSpan image = file.Bytes();
-    uint32_t newHeader = 0;
+    uint64_t nt = 0;
     uint16_t characteristics = 0;
-    if (GetExecutableFormat(image) == kFormatPE &&
-        image.ReadU32(kNewHeaderOffsetField, &newHeader) &&
-        image.ReadU16(uint64_t{newHeader} + kCharacteristicsOffset, &characteristics)) {
-      if (characteristics & kDllFlag)
+    if (peformat::NtHeadersOffset(image, &nt) &&
+        image.ReadU16(nt + pefield::kCharacteristics, &characteristics)) {
+      if (characteristics & pefield::kDll)
         result = kPELibrary;
-      else if (characteristics & kExecutableFlag)
+      else if (characteristics & pefield::kExecutableImage)
         result = kPEProgram;
     }
   }
@@ -59,11 +82,9 @@ uint16_t GetPEMachine(const wchar_t* path) {
   MappedFile file(path ? path : L"");
   if (!file.Opened()) return 0;
   ByteSpan image = file.Bytes();
-  uint32_t newHeader = 0;
+  uint64_t nt = 0;
   uint16_t machine = 0;
-  if (GetExecutableFormat(image) != kFormatPE ||
-      !image.ReadU32(kNewHeaderOffsetField, &newHeader) ||
-      !image.ReadU16(uint64_t{newHeader} + kMachineOffset, &machine))
+  if (!peformat::NtHeadersOffset(image, &nt) || !image.ReadU16(nt + pefield::kMachine, &machine))
     return 0;
   return machine;
 }

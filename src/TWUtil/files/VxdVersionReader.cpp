@@ -2,13 +2,12 @@
 
 #include <cstring>
 
-#include "capture/ExecutableProbes.h"
 #include "capture/MappedFile.h"
+#include "peres/format/PeLayout.h"
 
 namespace twutil {
 namespace {
 
-constexpr size_t kNewHeaderOffsetField = 0x3C;
 constexpr uint32_t kLESignature = 0x0000454C;  // "LE", byte order 0, word order 0
 constexpr uint64_t kResourceOffsetField = 0xB8;
 constexpr uint64_t kResourceLengthField = 0xBC;
@@ -23,16 +22,16 @@ bool Fail(DWORD error) {
 
 // The version data inside the image, or an error code.
 DWORD FindVersionData(const ByteSpan& image, ByteSpan* data) {
-  uint32_t header = 0;
+  uint64_t header = 0;
   uint32_t signature = 0;
-  if (GetExecutableFormat(image) == kFormatNone || !image.ReadU32(kNewHeaderOffsetField, &header) ||
-      !image.ReadU32(header, &signature) || signature != kLESignature)
+  if (!peformat::NewHeaderOffset(image, &header) || !image.ReadU32(header, &signature) ||
+      signature != kLESignature)
     return ERROR_BAD_FORMAT;
 
   uint32_t resourceOffset = 0;
   uint32_t resourceLength = 0;
-  if (!image.ReadU32(uint64_t{header} + kResourceOffsetField, &resourceOffset) ||
-      !image.ReadU32(uint64_t{header} + kResourceLengthField, &resourceLength))
+  if (!image.ReadU32(header + kResourceOffsetField, &resourceOffset) ||
+      !image.ReadU32(header + kResourceLengthField, &resourceLength))
     return ERROR_BAD_FORMAT;
   if (resourceLength == 0) return ERROR_RESOURCE_DATA_NOT_FOUND;
 

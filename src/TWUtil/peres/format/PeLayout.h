@@ -31,6 +31,12 @@ enum class SectionSearch {
 // Reads the headers of a PE32 image (and of a PE32+ image, whose optional
 // header is 16 bytes longer) and finds the resource section. *rootRva is the
 // resource directory's RVA.
+// The offset of the newer header (NE, LE, PE) an "MZ" image names; false
+// when the image is not one or the field lies outside it.
+bool NewHeaderOffset(const ByteSpan& image, uint64_t* offset);
+// The offset of a PE image's "PE\0\0" signature; false for anything else.
+bool NtHeadersOffset(const ByteSpan& image, uint64_t* offset);
+
 SectionSearch FindResourceSection(const ByteSpan& image, ResourceSection* section,
                                   uint32_t* rootRva);
 

@@ -2,6 +2,10 @@
 
 #include <winternl.h>
 
+#include <algorithm>
+#include <mutex>
+#include <utility>
+
 #include "capture/AtOnce.h"
 
 // Documented for user mode; the import library has it, the header does not.
@@ -77,7 +81,59 @@ CaptureArea::CaptureArea(const std::wstring& root) {
 bool CaptureArea::DeleteTree(const CaptureKey& parent, const wchar_t* subkey) {
   if (!parent || !subkey || !*subkey) return false;
   KeyCopy* key = parent.Get()->Find(subkey);
-  return !key || DeleteKey(key);
+  if (!key) return true;
+  deletedKeys_.push_back(key);
+  key->parent->RemoveSubkey(key);
+  return true;
+}
+
+void CaptureArea::ApplyDeletions() {
+  // Values of keys that stay; the others leave with their keys.
+  std::vector<DeletedValue> values;
+  for (DeletedValue& value : deletedValues_) {
+    const KeyCopy* key = value.key;
+    while (key && !key->removed) key = key->parent;
+    if (!key) values.push_back(std::move(value));
+  }
+  deletedValues_.clear();
+  ForEachAtOnce(values.size(), [&](size_t i) {
+    const DeletedValue& value = values[i];
+    if (!Gone(RegDeleteValueW(value.key->handle.Get(),
+                              value.name.empty() ? nullptr : value.name.c_str())))
+      DeletionFailed(value.key);
+  });
+  // Deepest first: a key goes only once whatever was below it has gone, and
+  // keys of one depth are apart from each other.
+  std::vector<std::pair<size_t, KeyCopy*>> keys;
+  for (KeyCopy* key : deletedKeys_) {
+    size_t depth = 0;
+    for (const KeyCopy* up = key; up->parent; up = up->parent) ++depth;
+    keys.emplace_back(depth, key);
+  }
+  deletedKeys_.clear();
+  std::stable_sort(keys.begin(), keys.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (size_t first = 0; first < keys.size();) {
+    size_t end = first;
+    while (end < keys.size() && keys[end].first == keys[first].first) ++end;
+    ForEachAtOnce(end - first, [&](size_t i) {
+      KeyCopy* key = keys[first + i].second;
+      if (!Erase(key)) DeletionFailed(key);
+    });
+    first = end;
+  }
+}
+
+void CaptureArea::DeletionFailed(const KeyCopy* key) {
+  while (key->parent && key->parent->parent) key = key->parent;
+  std::lock_guard<std::mutex> lock(failedMutex_);
+  failedMirrors_.push_back(key->name);
+}
+
+bool CaptureArea::KeepsMoreThanCopy(const wchar_t* mirror) const {
+  for (const std::wstring& failed : failedMirrors_)
+    if (CompareStringOrdinal(failed.c_str(), -1, mirror, -1, TRUE) == CSTR_EQUAL) return true;
+  return false;
 }
 
 // Deepest first, one call per key: the copy knows what is below. A key whose
@@ -104,6 +160,7 @@ bool CaptureArea::DeleteKey(KeyCopy* key) {
 }
 
 void CaptureArea::Clear() {
+  ApplyDeletions();
   // What lies two levels below the mirrors goes at once, a subtree per
   // thread; the few keys above it after.
   std::vector<KeyCopy*> subtrees;
@@ -123,7 +180,7 @@ bool CaptureArea::DeleteValue(const CaptureKey& key, const wchar_t* name) {
   if (!key) return false;
   const ValueCopy* value = FindValue(*key.Get(), name);
   if (!value) return true;
-  if (!Gone(RegDeleteValueW(key.Get()->handle.Get(), name && *name ? name : nullptr))) return false;
+  deletedValues_.push_back(DeletedValue{key.Get(), value->name});
   std::vector<ValueCopy>& values = key.Get()->values;
   values.erase(values.begin() + (value - values.data()));
   return true;

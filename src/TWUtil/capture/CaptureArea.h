@@ -7,8 +7,10 @@
 #include <windows.h>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "capture/RegistryCopy.h"
 #include "com/Owners.h"
@@ -61,10 +63,12 @@ class CaptureKey {
   KeyCopy* key_ = nullptr;
 };
 
-// The capture area, read once; the harvest asks the copy and its deletions
-// reach both the copy and the registry. Each deletion answers whether the
-// entry is gone now (an entry that was not there is gone), so that
-// enumerations that revisit an index after a deletion move on when one fails.
+// The capture area, read once; the harvest asks the copy. Its deletions
+// change the copy at once and reach the registry together, a few calls at a
+// time, when ApplyDeletions runs: nothing reads the registry in between.
+// Each deletion answers whether the entry is gone now (an entry that was not
+// there is gone), so that enumerations that revisit an index after a
+// deletion move on.
 class CaptureArea {
  public:
   // Reads the area below HKEY_CURRENT_USER\root; one that is not there
@@ -79,6 +83,11 @@ class CaptureArea {
   bool DeleteTree(const CaptureKey& parent, const wchar_t* subkey);
   // A value of key (null or empty name: the default value).
   bool DeleteValue(const CaptureKey& key, const wchar_t* name);
+  // Makes the registry hold what the copy holds, before anyone reads it.
+  void ApplyDeletions();
+  // Whether the registry still holds something below the hive mirror that
+  // the copy no longer does (a deletion that failed).
+  bool KeepsMoreThanCopy(const wchar_t* mirror) const;
   // Everything below the root, hive mirrors included, once the component
   // has had what the harvest left: through the copy's open keys this costs
   // a third of the calls of the registry's own tree deletion.
@@ -87,6 +96,16 @@ class CaptureArea {
  private:
   bool Erase(KeyCopy* key);
   bool DeleteKey(KeyCopy* key);
+  void DeletionFailed(const KeyCopy* key);
+
+  struct DeletedValue {
+    KeyCopy* key;
+    std::wstring name;
+  };
+  std::vector<KeyCopy*> deletedKeys_;  // out of the copy, not yet out of the registry
+  std::vector<DeletedValue> deletedValues_;
+  std::mutex failedMutex_;
+  std::vector<std::wstring> failedMirrors_;
 
   RegKey area_;
   std::unique_ptr<KeyCopy> top_;

@@ -12,6 +12,8 @@ void HarvestCaptureArea(IExtractComponent* component, CaptureArea& area) {
   HarvestProgIDs(context);
   HarvestExtensions(context);
   HarvestMIMETypes(context);
+  // The component reads what is left from the registry.
+  area.ApplyDeletions();
   HarvestMiscHives(context);
 }
 

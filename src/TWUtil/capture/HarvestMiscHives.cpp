@@ -6,7 +6,8 @@ namespace twutil {
 void HarvestMiscHives(HarvestContext& context) {
   for (ULONG hive = 0; hive < 4; ++hive) {
     CaptureKey mirror = context.area.Open(kHiveMirrors[hive]);
-    if (!mirror || mirror.IsEmpty()) continue;
+    if ((!mirror || mirror.IsEmpty()) && !context.area.KeepsMoreThanCopy(kHiveMirrors[hive]))
+      continue;
     // The model gets the predefined key's value, not the hive number.
     auto root = static_cast<ERegistryHives>(static_cast<LONG>(0x80000000u + hive));
     LONG result = 0;

@@ -86,6 +86,7 @@ TEST(CaptureAreaCopy, AnswersAndDeletesAsTheRegistryDoes) {
   EXPECT_FALSE(emptied);
   EXPECT_FALSE(emptied.IsEmpty());
 
+  area.ApplyDeletions();
   CaptureArea reread(kRoot);
   EXPECT_EQ(Dump(area.Top()), Dump(reread.Top()));
   EXPECT_EQ(reread.Top().Find(L"M\\Wide")->SubkeyCount(), 38u);

@@ -20,22 +20,23 @@ Bstr TakeErrorDescription() {
   return description;
 }
 
-std::string SystemMessage(HRESULT hr) {
+}  // namespace
+
+std::wstring SystemMessage(DWORD code) {
   wchar_t* text = nullptr;
   DWORD n = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = n ? ToNarrow(text, n) : std::string();
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message = n ? std::wstring(text, n) : std::wstring();
   LocalFree(text);
+  while (!message.empty() && wcschr(L" \t\r\n", message.back())) message.pop_back();
   return message;
 }
-
-}  // namespace
 
 com_exception::com_exception(HRESULT hr) : hr_(hr) {
   Bstr description = TakeErrorDescription();
   if (description.Get()) message_ = ToNarrow(description.Text(), description.Length());
-  if (message_.empty()) message_ = SystemMessage(hr);
+  if (message_.empty()) message_ = ToNarrow(SystemMessage(static_cast<DWORD>(hr)));
   if (message_.empty()) message_ = "Unknown error";
 }
 

@@ -2,8 +2,8 @@
 // error-information objects for their callers.
 #pragma once
 
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include <exception>
 #include <string>
@@ -49,6 +49,10 @@ class com_exception : public std::exception {
   HRESULT hr_;
   std::string message_;
 };
+
+// The system's text for an error code or HRESULT without its line end;
+// empty when the system has none.
+std::wstring SystemMessage(DWORD code);
 
 // Throws CExcept for a failing HRESULT, with the pending error description.
 void CheckCall(HRESULT hr);

@@ -13,6 +13,7 @@
 #include "CaptureRequest.h"
 #include "Command.h"
 #include "Console.h"
+#include "Errors.h"
 #include "TWUtil.h"
 #include "com/Owners.h"
 #include "model/Component.h"
@@ -122,15 +123,9 @@ std::wstring ServerFilePath(const std::wstring& file) {
   return std::wstring(full, length);
 }
 
-std::wstring SystemMessage(HRESULT hr) {
-  wchar_t* text = nullptr;
-  DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring message = n ? std::wstring(text, n) : std::wstring();
-  LocalFree(text);
-  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
-    message.pop_back();
+// The system's text with the code, which a bug report needs either way.
+std::wstring ErrorText(HRESULT hr) {
+  std::wstring message = twutil::SystemMessage(static_cast<DWORD>(hr));
   wchar_t code[16];
   swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
   return message.empty() ? code : message + L" (" + code + L")";
@@ -142,7 +137,7 @@ std::wstring FailureText(HRESULT hr) {
   Bstr description;
   if (GetErrorInfo(0, info.Put()) == S_OK && info) info->GetDescription(description.Put());
   if (!description.Empty()) return std::wstring(description.Text(), description.Length());
-  return SystemMessage(hr);
+  return ErrorText(hr);
 }
 
 template <class T>
@@ -152,7 +147,7 @@ HRESULT CreateLibraryObject(const CLSID& clsid, const wchar_t* name, ComPtr<T>* 
     WriteError(std::wstring(L"twutil capture: cannot create ") + name +
                L" (is TWUtil.dll "
                L"registered?): " +
-               SystemMessage(hr) + L"\n");
+               ErrorText(hr) + L"\n");
   return hr;
 }
 
@@ -211,7 +206,7 @@ int RunCapture(const std::vector<std::wstring>& arguments) {
                             std::to_wstring(request.timeoutSeconds).c_str());
   Apartment apartment;
   if (FAILED(apartment.Result())) {
-    WriteError(L"twutil capture: COM cannot start: " + SystemMessage(apartment.Result()) + L"\n");
+    WriteError(L"twutil capture: COM cannot start: " + ErrorText(apartment.Result()) + L"\n");
     return kExitFailure;
   }
   return Capture(request);

@@ -8,6 +8,7 @@
 
 #include "CodePage.h"
 #include "capture/ExecutableProbes.h"
+#include "com/BstrText.h"
 #include "files/CodePageCheck.h"
 #include "files/FileText.h"
 #include "files/ProductLog.h"
@@ -45,20 +46,19 @@ File::File(IUnknown* outer) : ComObject(outer), wideFileFunctions_(WideFileFunct
 
 STDMETHODIMP File::FileCopy(BSTR bstrSrcFile, BSTR bstrTargetFile, VARIANT_BOOL bOverWrite,
                             LONG* pResult) {
-  bool copied = CopyFileW(TextOf(bstrSrcFile).c_str(), TextOf(bstrTargetFile).c_str(),
-                          bOverWrite == VARIANT_FALSE);
+  bool copied = CopyFileW(TextOf(bstrSrcFile), TextOf(bstrTargetFile), bOverWrite == VARIANT_FALSE);
   SetOut<LONG>(pResult, copied ? 0 : -1);
   return S_OK;
 }
 
 STDMETHODIMP File::FileExists(BSTR bstrFile, VARIANT_BOOL* bExists) {
-  SetOut(bExists, Bool(GetFileAttributesW(TextOf(bstrFile).c_str()) != INVALID_FILE_ATTRIBUTES));
+  SetOut(bExists, Bool(GetFileAttributesW(TextOf(bstrFile)) != INVALID_FILE_ATTRIBUTES));
   return S_OK;
 }
 
 STDMETHODIMP File::ShowDemo(BSTR bstrPath, BSTR bstrFileName, VARIANT_BOOL* vbSuccess) {
-  HINSTANCE shown = ShellExecuteW(nullptr, L"open", L"Demo32.exe", TextOf(bstrFileName).c_str(),
-                                  TextOf(bstrPath).c_str(), SW_SHOW);
+  HINSTANCE shown = ShellExecuteW(nullptr, L"open", L"Demo32.exe", TextOf(bstrFileName),
+                                  TextOf(bstrPath), SW_SHOW);
   SetOut(vbSuccess, Bool(reinterpret_cast<INT_PTR>(shown) > 32));
   return S_OK;
 }
@@ -103,7 +103,7 @@ STDMETHODIMP File::IsCPInstalled(BSTR sCodePage, VARIANT_BOOL* bInstalled) {
 }
 
 STDMETHODIMP File::GetVxdVersionInfoSize(BSTR bstrFileName, LONG* pResult) {
-  SetOut<LONG>(pResult, GetVxdVersionDataSize(TextOf(bstrFileName).c_str()));
+  SetOut<LONG>(pResult, GetVxdVersionDataSize(TextOf(bstrFileName)));
   return S_OK;
 }
 
@@ -111,7 +111,7 @@ STDMETHODIMP File::GetVxdVersionInfo(BSTR bstrFileName, LONG Len, LONG* dwFileVe
                                      LONG* dwFileVersionLS, BSTR* bstrVersion, VARIANT* pLanguage,
                                      VARIANT* pCodePage, VARIANT_BOOL* vbSuccess) {
   SetOut(vbSuccess, VARIANT_FALSE);
-  VxdVersionInfo info = ReadVxdVersionInfo(TextOf(bstrFileName).c_str(), Len);
+  VxdVersionInfo info = ReadVxdVersionInfo(TextOf(bstrFileName), Len);
   if (!info.hasFixedInfo) return S_OK;
 
   SetOut(dwFileVersionMS, static_cast<LONG>(info.fileVersionMS));

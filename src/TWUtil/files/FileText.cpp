@@ -4,10 +4,8 @@
 
 namespace twutil {
 
-std::wstring TextOf(BSTR text) { return text ? std::wstring(text) : std::wstring(); }
-
 bool HasUtf16Mark(const std::string& path) {
-  StdFile file(path, "r");
+  StdFile file = OpenShared(path, "r");
   if (!file.Get()) return false;
   unsigned char mark[2] = {};
   size_t read = fread(mark, 1, 2, file.Get());

@@ -1,6 +1,7 @@
 #include "liveharvest/LiveRegistry.h"
 
 #include "Errors.h"
+#include "com/BstrText.h"
 #include "liveharvest/LiveCapturedEntries.h"
 
 namespace twutil {

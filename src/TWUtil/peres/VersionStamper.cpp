@@ -6,9 +6,10 @@
 #include <string>
 
 #include "CodePage.h"
+#include "Errors.h"
 #include "capture/ExecutableProbes.h"
+#include "capture/MappedFile.h"
 #include "peres/StringStamper.h"
-#include "peres/WritableMapping.h"
 #include "peres/format/VersionLocator.h"
 #include "peres/format/VersionWalk.h"
 
@@ -16,15 +17,6 @@ namespace twutil {
 namespace {
 
 using peformat::VersionSearch;
-
-std::string SystemMessage(DWORD error) {
-  char text[256] = {};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           error, 0, text, sizeof(text), nullptr);
-  std::string message(text, n < sizeof(text) ? n : 0);
-  while (!message.empty() && std::strchr(" \t\r\n", message.back())) message.pop_back();
-  return message;
-}
 
 const char* LocateFailure(VersionSearch result) {
   switch (result) {
@@ -64,10 +56,10 @@ StampRequest Prepared(const StampRequest& request) {
 void StampFile(const char* ansiName, const StampRequest& request, StampSink& sink) {
   const char* shownName = ansiName ? ansiName : "(null)";
   std::wstring path = ansiName ? ToWide(ansiName, std::strlen(ansiName)) : std::wstring();
-  WritableMapping file(path.c_str());
-  if (!file.Mapped()) {
+  MappedFile file(path.c_str(), MapMode::kWrite);
+  if (!file.Opened()) {
     StampMessage(sink, kStampError, "Couldn't open %s for writing (%s)", shownName,
-                 SystemMessage(GetLastError()).c_str());
+                 ToNarrow(SystemMessage(GetLastError())).c_str());
     return;
   }
 

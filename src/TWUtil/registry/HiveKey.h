@@ -18,7 +18,4 @@ bool OpenHiveKey(long hive, const wchar_t* path, REGSAM access, RegKey* key);
 // Creates the key (and any missing parents) or opens it when present.
 bool CreateHiveKey(long hive, const wchar_t* path, RegKey* key);
 
-// A borrowed BSTR as text; null reads as the empty string.
-inline const wchar_t* TextOf(BSTR text) { return text ? text : L""; }
-
 }  // namespace twutil

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "CodePage.h"
+#include "com/BstrText.h"
 #include "registry/HiveKey.h"
 #include "registry/RegistryText.h"
 #include "registry/ScriptValue.h"

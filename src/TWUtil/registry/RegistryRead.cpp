@@ -2,6 +2,7 @@
 #include <cstring>
 #include <new>
 
+#include "com/BstrText.h"
 #include "registry/HiveKey.h"
 #include "registry/Registry.h"
 #include "registry/RegistryText.h"

@@ -6,6 +6,8 @@
 #include <oleauto.h>
 #include <utility>
 
+#include "com/UniqueAny.h"
+
 namespace twutil {
 
 // Owning interface pointer.
@@ -124,63 +126,6 @@ class Variant {
 
  private:
   VARIANT v_;
-};
-
-// Owning registry key; predefined root keys are never closed.
-class RegKey {
- public:
-  RegKey() = default;
-  explicit RegKey(HKEY key) : key_(key) {}
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  RegKey(RegKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
-  ~RegKey() { Reset(); }
-
-  void Reset() {
-    if (key_ && !IsPredefined(key_)) RegCloseKey(key_);
-    key_ = nullptr;
-  }
-  HKEY Get() const { return key_; }
-  HKEY* Put() {
-    Reset();
-    return &key_;
-  }
-  explicit operator bool() const { return key_ != nullptr; }
-
- private:
-  static bool IsPredefined(HKEY key) {
-    return (reinterpret_cast<ULONG_PTR>(key) & 0xF0000000u) == 0x80000000u;
-  }
-  HKEY key_ = nullptr;
-};
-
-// Owning kernel handle (null and INVALID_HANDLE_VALUE both mean "none").
-class Handle {
- public:
-  Handle() = default;
-  explicit Handle(HANDLE h) : h_(h) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  Handle(Handle&& other) noexcept : h_(other.h_) { other.h_ = nullptr; }
-  Handle& operator=(Handle&& other) noexcept {
-    std::swap(h_, other.h_);
-    return *this;
-  }
-  ~Handle() { Reset(); }
-
-  void Reset() {
-    if (Valid()) CloseHandle(h_);
-    h_ = nullptr;
-  }
-  HANDLE Get() const { return h_; }
-  HANDLE* Put() {
-    Reset();
-    return &h_;
-  }
-  bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_ = nullptr;
 };
 
 class CriticalSection {

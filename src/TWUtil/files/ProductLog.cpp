@@ -34,8 +34,8 @@ void TrimLog(const std::wstring& path, StdFile* log) {
   if (fseek(log->Get(), -kLogKeptBytes, SEEK_END) != 0) return;
   size_t read = fread(tail.data(), 1, tail.size(), log->Get());
   if (ferror(log->Get())) return;
-  log->Close();
-  StdFile rewritten(path, L"w");
+  log->Reset();
+  StdFile rewritten = OpenShared(path, L"w");
   if (rewritten.Get()) fwrite(tail.data(), 1, read, rewritten.Get());
 }
 
@@ -87,7 +87,7 @@ bool LogFilePath(std::wstring* path) {
 }
 
 bool AppendLogLine(const std::wstring& path, const std::string& line) {
-  StdFile log(path, L"a+");
+  StdFile log = OpenShared(path, L"a+");
   if (!log.Get()) return false;
   fwrite(line.data(), 1, line.size(), log.Get());
   TrimLog(path, &log);

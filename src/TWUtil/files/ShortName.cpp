@@ -20,20 +20,6 @@ class ConversionCodePageScope {
   ConversionCodePageScope& operator=(const ConversionCodePageScope&) = delete;
 };
 
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (Found()) FindClose(h_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  bool Found() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
-
 void UseCodePageOfLocale(const std::wstring& langId) {
   Bstr text(langId.c_str());
   LONG locale = 0;
@@ -99,7 +85,7 @@ long GetShortLongName(const WideFileFunctions& functions, const std::wstring& na
 
   WIN32_FIND_DATAW found;
   bool created = false;
-  if (!FindHandle(findFirstFile(probe.c_str(), &found)).Found()) {
+  if (!FindHandle(findFirstFile(probe.c_str(), &found)).Valid()) {
     Handle file(createFile(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return -1;
@@ -107,7 +93,7 @@ long GetShortLongName(const WideFileFunctions& functions, const std::wstring& na
   }
 
   std::wstring shortName;
-  if (FindHandle(findFirstFile(probe.c_str(), &found)).Found())
+  if (FindHandle(findFirstFile(probe.c_str(), &found)).Valid())
     shortName = found.cAlternateFileName;
   if (created) deleteFile(probe.c_str());
 

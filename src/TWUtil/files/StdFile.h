@@ -7,26 +7,18 @@
 #include <cstdio>
 #include <string>
 
+#include "com/UniqueAny.h"
+
 namespace twutil {
 
-class StdFile {
- public:
-  StdFile(const std::wstring& path, const wchar_t* mode)
-      : f_(_wfsopen(path.c_str(), mode, _SH_DENYNO)) {}
-  StdFile(const std::string& path, const char* mode)
-      : f_(_fsopen(path.c_str(), mode, _SH_DENYNO)) {}
-  ~StdFile() { Close(); }
-  StdFile(const StdFile&) = delete;
-  StdFile& operator=(const StdFile&) = delete;
+inline void CloseStream(FILE* stream) { fclose(stream); }
+using StdFile = UniqueAny<NullIsNone<FILE*, CloseStream>>;
 
-  FILE* Get() const { return f_; }
-  void Close() {
-    if (f_) fclose(f_);
-    f_ = nullptr;
-  }
-
- private:
-  FILE* f_;
-};
+inline StdFile OpenShared(const std::wstring& path, const wchar_t* mode) {
+  return StdFile(_wfsopen(path.c_str(), mode, _SH_DENYNO));
+}
+inline StdFile OpenShared(const std::string& path, const char* mode) {
+  return StdFile(_fsopen(path.c_str(), mode, _SH_DENYNO));
+}
 
 }  // namespace twutil

@@ -70,8 +70,8 @@ uint32_t CountGroupIcons(HMODULE module) {
 bool CopyIconGroup(HMODULE module, long index, const wchar_t* destination, uint32_t base) {
   // Wine's update service does not survive a null name.
   if (!destination) return false;
-  ResourceUpdate update(destination);
-  if (!update.Opened()) return false;
+  ResourceUpdate update = BeginResourceUpdate(destination);
+  if (!update.Valid()) return false;
 
   const void* groupData = nullptr;
   DWORD groupSize = 0;
@@ -101,7 +101,7 @@ bool CopyIconGroup(HMODULE module, long index, const wchar_t* destination, uint3
   if (!UpdateResourceW(update.Get(), RT_GROUP_ICON, MAKEINTRESOURCEW(Identifier(base)),
                        LANG_NEUTRAL, directory, groupSize))
     return false;
-  return update.Commit();
+  return CommitResourceUpdate(update);
 }
 
 }  // namespace twutil

@@ -69,8 +69,8 @@ STDMETHODIMP TWResXfer::GetDestinationFile(VARIANT* pbDestFileName, VARIANT* var
 bool TWResXfer::Copy(const VARIANT& iconIndex, const VARIANT& outIndex, long* returned) {
   // Without a source name the resource calls look in the host's executable.
   if (source_.Get()) {
-    sourceModule_ = DataModule(source_.Get());
-    if (!sourceModule_.Loaded()) return false;
+    sourceModule_ = LoadAsData(source_.Get());
+    if (!sourceModule_.Valid()) return false;
   }
 
   long slot = 0;
@@ -84,8 +84,8 @@ bool TWResXfer::Copy(const VARIANT& iconIndex, const VARIANT& outIndex, long* re
     uint32_t count = 0;
     {
       // Unloaded again before the update rewrites the file.
-      DataModule destination(destination_.Get());
-      if (!destination.Loaded()) return false;
+      ModuleHandle destination = LoadAsData(destination_.Get());
+      if (!destination.Valid()) return false;
       count = CountGroupIcons(destination.Get());
     }
     base = kIdentifiersPerSlot * count;

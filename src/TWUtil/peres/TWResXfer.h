@@ -37,7 +37,7 @@ class TWResXfer : public ComObject<TypeInfoDispatch<ITWXferIconResource>, Object
 
   Bstr source_;
   Bstr destination_;
-  DataModule sourceModule_;  // loaded only during CopyIconResource
+  ModuleHandle sourceModule_;  // loaded only during CopyIconResource
 };
 
 }  // namespace twutil

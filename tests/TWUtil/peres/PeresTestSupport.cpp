@@ -129,9 +129,9 @@ Bytes ImageBytes(uint16_t id) {
 pefixture::Resource ImageResource(uint16_t id) { return {3, id, u"", 0, ImageBytes(id)}; }
 
 Bytes ReadResource(const std::wstring& file, const wchar_t* type, const wchar_t* name) {
-  twutil::DataModule module;
-  if (!file.empty()) module = twutil::DataModule(file.c_str());
-  if (!file.empty() && !module.Loaded()) return Bytes();
+  twutil::ModuleHandle module;
+  if (!file.empty()) module = twutil::LoadAsData(file.c_str());
+  if (!file.empty() && !module.Valid()) return Bytes();
   HRSRC found = FindResourceW(module.Get(), name, type);
   HGLOBAL loaded = found ? LoadResource(module.Get(), found) : nullptr;
   const uint8_t* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;

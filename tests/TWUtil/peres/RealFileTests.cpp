@@ -91,7 +91,7 @@ BOOL CALLBACK TakeGroup(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
 // The number of the group icon at a position of the file.
 WORD GroupAt(const std::wstring& file, long position) {
   std::pair<long, WORD> search = {position, 0};
-  twutil::DataModule module(file.c_str());
+  twutil::ModuleHandle module = twutil::LoadAsData(file.c_str());
   EnumResourceNamesW(module.Get(), RT_GROUP_ICON, TakeGroup, reinterpret_cast<LONG_PTR>(&search));
   return search.second;
 }
@@ -131,14 +131,14 @@ TEST(IconRealFiles, GroupsGoIntoTheNextFreeOrAChosenSlot) {
   std::wstring regedit = perestest::CopyOfSystemFile(dir.Path(), L"regedit.exe");
   std::wstring taskmgr = perestest::CopyOfSystemFile(dir.Path(), L"taskmgr.exe");
   const DWORD translation = perestest::Translation(taskmgr);
-  const long groups = long(twutil::CountGroupIcons(twutil::DataModule(taskmgr.c_str()).Get()));
+  const long groups = long(twutil::CountGroupIcons(twutil::LoadAsData(taskmgr.c_str()).Get()));
   ASSERT_GT(groups, 0);
   ExpectCopied(regedit, GroupAt(regedit, 1), 1, taskmgr, -1, groups);
   EXPECT_EQ(perestest::Translation(taskmgr), translation) << "other resources stay";
 
   const WORD first = GroupAt(regedit, 0);  // by number, into a chosen slot
   ExpectCopied(regedit, first, -long(first), taskmgr, 10, 11);
-  EXPECT_TRUE(twutil::DataModule(taskmgr.c_str()).Loaded());
+  EXPECT_TRUE(twutil::LoadAsData(taskmgr.c_str()).Valid());
 }
 
 }  // namespace

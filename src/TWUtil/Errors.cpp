@@ -1,5 +1,8 @@
 #include "Errors.h"
 
+#include <new>
+#include <utility>
+
 #include "CodePage.h"
 #include "TWUtil.h"
 #include "com/Module.h"
@@ -44,7 +47,43 @@ void CheckCall(HRESULT hr) {
   if (hr >= 0) return;
   Bstr description = TakeErrorDescription();
   if (!description.Get()) description = Bstr(L"Error calling contained control");
-  throw new CExcept(description.Detach(), hr);
+  throw CExcept{std::move(description), hr};
+}
+
+HRESULT ReportCurrentFailure(const CLSID& clsid, const IID& iid) {
+  try {
+    throw;
+  } catch (const CErrorInfo& error) {
+    if (error.Message())
+      SetComErrorInfo(clsid, error.Message(), 0, nullptr, iid, 0);
+    else
+      SetComErrorInfo(clsid, 0u, 0, nullptr, iid, 0);
+    return E_FAIL;
+  } catch (const CExcept& failure) {
+    return SetComErrorInfo(clsid, failure.message.Get(), 0, nullptr, iid, failure.hr);
+  } catch (const com_exception& failure) {
+    return SetComErrorInfo(clsid, ToWide(failure.what()).c_str(), 0, nullptr, iid, failure.hr());
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+CErrorInfo CurrentFailureAsServerInfoError() {
+  try {
+    throw;
+  } catch (const CErrorInfo& error) {
+    return error;
+  } catch (const CExcept& failure) {
+    return CErrorInfo(failure.message.Get(), IID_IServerInfo);
+  } catch (const com_exception& failure) {
+    return CErrorInfo(ToWide(failure.what()).c_str(), IID_IServerInfo);
+  } catch (const std::bad_alloc&) {
+    return CErrorInfo(L"Out of memory", IID_IServerInfo);
+  } catch (...) {
+    return CErrorInfo(L"Unexpected error", IID_IServerInfo);
+  }
 }
 
 void ThrowIfFailed(HRESULT hr) {
@@ -56,11 +95,8 @@ HRESULT SetComErrorInfo(const CLSID& clsid, const wchar_t* description, DWORD he
   ComPtr<ICreateErrorInfo> create;
   if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
     create->SetGUID(iid);
-    LPOLESTR progId = nullptr;
-    if (SUCCEEDED(ProgIDFromCLSID(clsid, &progId)) && progId) {
-      create->SetSource(progId);
-      CoTaskMemFree(progId);
-    }
+    CoTaskString progId;
+    if (SUCCEEDED(ProgIDFromCLSID(clsid, progId.Put())) && progId) create->SetSource(progId.Get());
     if (helpContext != 0 && helpFile) {
       create->SetHelpContext(helpContext);
       create->SetHelpFile(const_cast<LPOLESTR>(helpFile));

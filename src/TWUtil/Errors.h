@@ -12,14 +12,10 @@
 
 namespace twutil {
 
-// Raised (always as a pointer) by CheckCall; the handler frees it.
+// Raised by CheckCall: a call into the caller's objects failed, with the
+// callee's message.
 struct CExcept {
-  CExcept(BSTR message, HRESULT hr) : message(message), hr(hr) {}
-  ~CExcept() { SysFreeString(message); }
-  CExcept(const CExcept&) = delete;
-  CExcept& operator=(const CExcept&) = delete;
-
-  BSTR message;
+  Bstr message;
   HRESULT hr;
 };
 
@@ -59,6 +55,15 @@ void CheckCall(HRESULT hr);
 
 // Throws com_exception for a failing HRESULT.
 void ThrowIfFailed(HRESULT hr);
+
+// The boundary: inside a catch, turns the exception being handled into what
+// a COM caller of the class clsid gets, the HRESULT and an error object
+// (CErrorInfo: E_FAIL; CExcept, com_exception: their own; out of memory:
+// E_OUTOFMEMORY without one; anything else: E_UNEXPECTED).
+HRESULT ReportCurrentFailure(const CLSID& clsid, const IID& iid);
+// Inside a catch, the exception being handled as the ServerInfo error, the
+// one failure that crosses the spy's callbacks.
+CErrorInfo CurrentFailureAsServerInfoError();
 
 // Builds and installs the caller's error-information object. Returns hr, or
 // DISP_E_EXCEPTION when hr is 0.

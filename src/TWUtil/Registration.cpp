@@ -6,6 +6,7 @@
 
 #include "com/Module.h"
 #include "com/Owners.h"
+#include "com/TypeLibAttributes.h"
 
 namespace twutil {
 namespace {
@@ -75,8 +76,7 @@ HRESULT RegisterClassEntry(const ClassEntry& entry) {
   if (FAILED(hr)) return hr;
 
   RegKey clsidRoot;
-  LONG error =
-      RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ | KEY_WRITE, clsidRoot.Put());
+  LONG error = RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ | KEY_WRITE, clsidRoot.Put());
   if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
   RegKey classKey;
   error = RegCreateKeyExW(clsidRoot.Get(), clsid.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -84,8 +84,7 @@ HRESULT RegisterClassEntry(const ClassEntry& entry) {
   if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
   SetDefaultValue(classKey.Get(), description);
   CreateKeyWithDefault(classKey.Get(), L"ProgID", entry.progId);
-  CreateKeyWithDefault(classKey.Get(), L"VersionIndependentProgID",
-                       entry.versionIndependentProgId);
+  CreateKeyWithDefault(classKey.Get(), L"VersionIndependentProgID", entry.versionIndependentProgId);
 
   RegKey server;
   if (RegCreateKeyExW(classKey.Get(), L"InprocServer32", 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -138,18 +137,17 @@ void UnregisterTypeLibrary() {
   ComPtr<ITypeLib> library;
   std::wstring path;
   if (FAILED(LoadOwnTypeLibrary(library.Put(), &path))) return;
-  TLIBATTR* attributes = nullptr;
-  if (FAILED(library->GetLibAttr(&attributes)) || !attributes) return;
+  TypeLibAttributes attributes(library.Get());
+  if (!attributes) return;
   // Looked up at the time of the call, as older systems lacked it.
   using UnregisterFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
   HMODULE oleaut = GetModuleHandleW(L"oleaut32.dll");
-  auto unregister = oleaut ? reinterpret_cast<UnregisterFn>(
-                                 reinterpret_cast<void*>(GetProcAddress(oleaut, "UnRegisterTypeLib")))
+  auto unregister = oleaut ? reinterpret_cast<UnregisterFn>(reinterpret_cast<void*>(
+                                 GetProcAddress(oleaut, "UnRegisterTypeLib")))
                            : nullptr;
   if (unregister)
     unregister(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
                attributes->lcid, attributes->syskind);
-  library->ReleaseTLibAttr(attributes);
 }
 
 }  // namespace twutil

@@ -50,33 +50,10 @@ STDMETHODIMP ServerInfo::SetServer(LONG count, IDispatch** components, IRegistry
   try {
     return RunCapture(count, components, registry, repackager, registerServer, unregisterServer,
                       progress, result);
-  } catch (const CErrorInfo& error) {
+  } catch (...) {
     if (result) *result = -1;
     Cleanup();
-    if (error.Message())
-      SetComErrorInfo(CErrorInfo::Clsid(), error.Message(), 0, nullptr, IID_IServerInfo, 0);
-    else
-      SetComErrorInfo(CErrorInfo::Clsid(), 0u, 0, nullptr, IID_IServerInfo, 0);
-    return E_FAIL;
-  } catch (CExcept* failure) {
-    // Steps convert these at their boundaries; one that slips through still
-    // must not cross the COM boundary as a C++ exception.
-    if (result) *result = -1;
-    Cleanup();
-    HRESULT hr = failure->hr;
-    SetComErrorInfo(CErrorInfo::Clsid(), failure->message, 0, nullptr, IID_IServerInfo, hr);
-    delete failure;
-    return hr;
-  } catch (const com_exception& failure) {
-    if (result) *result = -1;
-    Cleanup();
-    std::wstring message = ToWide(failure.what());
-    return SetComErrorInfo(CErrorInfo::Clsid(), message.c_str(), 0, nullptr, IID_IServerInfo,
-                           failure.hr());
-  } catch (const std::bad_alloc&) {
-    if (result) *result = -1;
-    Cleanup();
-    return E_OUTOFMEMORY;
+    return ReportCurrentFailure(CErrorInfo::Clsid(), IID_IServerInfo);
   }
 }
 
@@ -218,13 +195,8 @@ void ServerInfo::HarvestFile(IExtractComponent* component) {
     HandOverCaptureArea(component, area);
     HarvestCaptureArea(component, area);
     area.Clear();
-  } catch (CExcept* failure) {
-    std::unique_ptr<CExcept> owned(failure);
-    throw CErrorInfo(owned->message, IID_IServerInfo);
-  } catch (const com_exception& failure) {
-    throw CErrorInfo(ToWide(failure.what()).c_str(), IID_IServerInfo);
-  } catch (const std::bad_alloc&) {
-    throw CErrorInfo(L"Out of memory", IID_IServerInfo);
+  } catch (...) {
+    throw CurrentFailureAsServerInfoError();
   }
 }
 

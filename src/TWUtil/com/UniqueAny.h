@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -81,6 +82,7 @@ struct FindHandleTraits {
 inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void UnloadModule(HMODULE module) { FreeLibrary(module); }
 inline void UnmapView(void* view) { UnmapViewOfFile(view); }
+inline void FreeCoTaskText(wchar_t* text) { CoTaskMemFree(text); }
 
 using RegKey = UniqueAny<RegKeyTraits>;
 using Handle = UniqueAny<KernelHandleTraits>;
@@ -88,5 +90,6 @@ using FindHandle = UniqueAny<FindHandleTraits>;
 using GdiObject = UniqueAny<NullIsNone<HGDIOBJ, DeleteGdiObject>>;
 using ModuleHandle = UniqueAny<NullIsNone<HMODULE, UnloadModule>>;
 using MappedView = UniqueAny<NullIsNone<void*, UnmapView>>;
+using CoTaskString = UniqueAny<NullIsNone<wchar_t*, FreeCoTaskText>>;
 
 }  // namespace twutil

@@ -4,6 +4,7 @@
 
 #include "Errors.h"
 #include "capture/ServerRegistration.h"
+#include "com/TypeLibAttributes.h"
 
 namespace twutil {
 
@@ -63,11 +64,10 @@ void RegisterTypeLibraryFile(const wchar_t* path, bool registering) {
     RegisterTypeLib(library.Get(), const_cast<LPOLESTR>(path), nullptr);
     return;
   }
-  TLIBATTR* attributes = nullptr;
-  if (FAILED(library->GetLibAttr(&attributes)) || !attributes) return;
+  TypeLibAttributes attributes(library.Get());
+  if (!attributes) return;
   UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
                     attributes->lcid, attributes->syskind);
-  library->ReleaseTLibAttr(attributes);
 }
 
 }  // namespace

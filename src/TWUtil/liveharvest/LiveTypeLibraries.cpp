@@ -5,6 +5,7 @@
 
 #include "Errors.h"
 #include "capture/HarvestText.h"
+#include "com/TypeLibAttributes.h"
 #include "com/TypeLibPlatform.h"
 #include "liveharvest/LiveCapturedEntries.h"
 #include "liveharvest/LiveHarvest.h"
@@ -25,15 +26,11 @@ std::set<std::wstring> ContainedLibraries(const std::wstring& file) {
     std::wstring path = index == 0 ? file : file + L"\\" + std::to_wstring(index);
     ComPtr<ITypeLib> library;
     if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put())) || !library) break;
-    TLIBATTR* attributes = nullptr;
-    ThrowIfFailed(library->GetLibAttr(&attributes));
+    TypeLibAttributes attributes(library.Get());
     if (!attributes) throw com_exception(E_UNEXPECTED);
-    LPOLESTR text = nullptr;
-    HRESULT hr = StringFromCLSID(attributes->guid, &text);
-    library->ReleaseTLibAttr(attributes);
-    ThrowIfFailed(hr);
-    libIds.insert(text);
-    CoTaskMemFree(text);
+    CoTaskString text;
+    ThrowIfFailed(StringFromCLSID(attributes->guid, text.Put()));
+    libIds.insert(text.Get());
   }
   return libIds;
 }

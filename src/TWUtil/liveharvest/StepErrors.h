@@ -3,7 +3,6 @@
 // ServerInfo error from a nested step passes unchanged.
 #pragma once
 
-#include <memory>
 #include <new>
 #include <string>
 
@@ -12,9 +11,8 @@
 
 namespace twutil {
 
-[[noreturn]] inline void RaiseStepError(CExcept* failure, const wchar_t* context) {
-  std::unique_ptr<CExcept> owned(failure);
-  std::wstring message(owned->message ? owned->message : L"", SysStringLen(owned->message));
+[[noreturn]] inline void RaiseStepError(const CExcept& failure, const wchar_t* context) {
+  std::wstring message(failure.message.Text(), failure.message.Length());
   message += context;
   throw CErrorInfo(message.c_str(), IID_IServerInfo);
 }
@@ -23,7 +21,7 @@ template <class Body>
 auto InStep(const wchar_t* context, Body&& body) -> decltype(body()) {
   try {
     return body();
-  } catch (CExcept* failure) {
+  } catch (const CExcept& failure) {
     RaiseStepError(failure, context);
   }
 }
@@ -34,7 +32,7 @@ auto InGuardedStep(const wchar_t* context, const wchar_t* fallback, Body&& body)
     -> decltype(body()) {
   try {
     return body();
-  } catch (CExcept* failure) {
+  } catch (const CExcept& failure) {
     RaiseStepError(failure, context);
   } catch (const CErrorInfo&) {
     throw;

@@ -25,10 +25,8 @@ void SetPendingError(const wchar_t* text) {
 std::wstring CheckCallMessage(HRESULT hr) {
   try {
     twutil::CheckCall(hr);
-  } catch (twutil::CExcept* e) {
-    std::wstring message = std::to_wstring(e->hr) + L" " + e->message;
-    delete e;
-    return message;
+  } catch (const twutil::CExcept& e) {
+    return std::to_wstring(e.hr) + L" " + e.message.Text();
   }
   return L"no exception";
 }

@@ -23,7 +23,6 @@ else
   wineserver -p </dev/null >/dev/null 2>&1 || true
 fi
 trap '"$here/tools/wine/prefix.sh" stop "$WINEPREFIX"' EXIT
-winpath() { printf 'Z:%s\n' "$1" | tr / '\\'; }
 run() { "$TWUTIL_WINE" "$@" </dev/null; }
 run regsvr32 /s "$(winpath "$build/bin/TWUtil.dll")"
 run regsvr32 /s "$(winpath "$build/bin/TWRegSpy.dll")"

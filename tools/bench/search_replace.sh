@@ -34,7 +34,6 @@ yes 'The quick brown fox jumps over the lazy dog; the fox is quick, the dog is n
   head -c $((megabytes * 1024 * 1024)) >"$work/source.txt"
 
 now() { date +%s.%N; }
-windows_path() { echo "Z:$1" | tr / '\\'; }
 
 # Warm the page cache so neither side pays for the first read.
 cat "$work/source.txt" >/dev/null
@@ -45,7 +44,7 @@ sed_seconds=$(echo "$start $(now)" | awk '{ printf "%.3f", $2 - $1 }')
 
 start=$(now)
 call_seconds=$("$build/wine-run" "$build/bin/bench_search_replace.exe" \
-  "$(windows_path "$work/source.txt")" "$(windows_path "$work/ours.txt")" fox wolf | tr -d '\r')
+  "$(winpath "$work/source.txt")" "$(winpath "$work/ours.txt")" fox wolf | tr -d '\r')
 wall_seconds=$(echo "$start $(now)" | awk '{ printf "%.3f", $2 - $1 }')
 
 if ! cmp -s "$work/sed.txt" "$work/ours.txt"; then

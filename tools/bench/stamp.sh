@@ -30,7 +30,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-windows_path() { echo "Z:$1" | tr / '\\'; }
 
 "$build/wine-run" "$build/bin/bench_stamp.exe" 'C:\windows\syswow64\regedit.exe' \
-  "$(windows_path "$work")" "$megabytes" | tr -d '\r'
+  "$(winpath "$work")" "$megabytes" | tr -d '\r'

@@ -17,3 +17,6 @@ else
   TWUTIL_TOOLCHAIN=toolchain-x86_64-mingw.cmake
 fi
 export TWUTIL_WINE TWUTIL_TOOLCHAIN
+
+# A Unix path as Windows programs under Wine name it (the Z: drive).
+winpath() { printf 'Z:%s\n' "$1" | tr / '\\'; }

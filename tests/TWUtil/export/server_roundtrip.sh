@@ -17,7 +17,7 @@ passes=0
 rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
-winpath() { printf 'Z:%s\n' "$1" | tr / '\\'; }
+. "$(dirname "$0")/../../../tools/wine/env.sh"
 drive_c=$("$wine_run" winepath -u 'C:\' </dev/null | tr -d '\r')
 drive_c=${drive_c%/}
 system32=$drive_c/windows/system32

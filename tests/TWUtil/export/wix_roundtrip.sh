@@ -4,6 +4,7 @@
 # both read back through regedit), uninstall, and check the values are gone.
 #   wix_roundtrip.sh WINE_RUN MAKE_WIX_STRESS_EXE WORK_DIR
 set -eu
+. "$(dirname "$0")/../../../tools/wine/env.sh"
 wine_run=$1
 generator=$2
 work=$3
@@ -12,7 +13,7 @@ base='HKEY_CURRENT_USER\Software\TWExportTest'
 rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
-native=$(printf 'Z:%s\\' "$work" | tr / '\\')
+native="$(winpath "$work")\\"
 
 "$wine_run" "$generator" "$native" </dev/null
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "capture/ExecutableProbes.h"
+#include "image/ExecutableProbes.h"
 
 namespace twregspy {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "peres/format/GroupIconDirectory.h"
+#include "image/format/GroupIconDirectory.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> group(data, data + size);

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "peres/format/ValueRewrite.h"
-#include "peres/format/VersionLocator.h"
-#include "peres/format/VersionWalk.h"
+#include "image/format/ValueRewrite.h"
+#include "image/format/VersionLocator.h"
+#include "image/format/VersionWalk.h"
 
 namespace {
 

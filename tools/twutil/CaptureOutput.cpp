@@ -6,10 +6,10 @@
 
 #include "Command.h"
 #include "Console.h"
-#include "capture/ExecutableProbes.h"
 #include "com/Owners.h"
 #include "export/RegFileWriter.h"
 #include "export/WixFragmentWriter.h"
+#include "image/ExecutableProbes.h"
 #include "model/CapturedRegistry.h"
 #include "model/Component.h"
 #include "model/ModelJson.h"

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "CodePage.h"
-#include "capture/ExecutableProbes.h"
 #include "com/BstrText.h"
 #include "files/CodePageCheck.h"
 #include "files/FileText.h"
 #include "files/ProductLog.h"
 #include "files/VxdVersionInfo.h"
+#include "image/ExecutableProbes.h"
 
 namespace twutil {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "capture/ByteSpan.h"
+#include "image/ByteSpan.h"
 
 namespace twutil {
 

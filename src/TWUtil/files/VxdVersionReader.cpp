@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "capture/MappedFile.h"
-#include "peres/format/PeLayout.h"
+#include "image/MappedFile.h"
+#include "image/format/PeLayout.h"
 
 namespace twutil {
 namespace {

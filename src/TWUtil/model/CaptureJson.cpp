@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "capture/ExecutableProbes.h"
 #include "com/Owners.h"
+#include "image/ExecutableProbes.h"
 #include "model/CapturedRegistry.h"
 #include "model/Component.h"
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "image/format/GroupIconDirectory.h"
 #include "peres/ResourceHandles.h"
-#include "peres/format/GroupIconDirectory.h"
 
 namespace twutil {
 namespace {

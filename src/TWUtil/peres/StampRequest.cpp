@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "CodePage.h"
-#include "peres/format/ValueRewrite.h"
+#include "image/format/ValueRewrite.h"
 
 namespace twutil {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "peres/format/ValueRewrite.h"
+#include "image/format/ValueRewrite.h"
 
 namespace twutil {
 namespace {

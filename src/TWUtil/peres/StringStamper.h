@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "image/format/VersionWalk.h"
+#include "image/format/WritableBytes.h"
 #include "peres/StampDiagnostics.h"
 #include "peres/StampRequest.h"
-#include "peres/format/VersionWalk.h"
-#include "peres/format/WritableBytes.h"
 
 namespace twutil {
 

@@ -7,11 +7,11 @@
 
 #include "CodePage.h"
 #include "Errors.h"
-#include "capture/ExecutableProbes.h"
-#include "capture/MappedFile.h"
+#include "image/ExecutableProbes.h"
+#include "image/MappedFile.h"
+#include "image/format/VersionLocator.h"
+#include "image/format/VersionWalk.h"
 #include "peres/StringStamper.h"
-#include "peres/format/VersionLocator.h"
-#include "peres/format/VersionWalk.h"
 
 namespace twutil {
 namespace {

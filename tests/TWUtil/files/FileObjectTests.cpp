@@ -5,7 +5,7 @@
 
 #include "FileFixtures.h"
 #include "FileTestSupport.h"
-#include "capture/ExecutableProbes.h"
+#include "image/ExecutableProbes.h"
 #include "support/TestSupport.h"
 
 using filefixtures::Bytes;

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "PeBuilder.h"
-#include "peres/format/GroupIconDirectory.h"
-#include "peres/format/ResourceTree.h"
-#include "peres/format/VersionLocator.h"
+#include "image/format/GroupIconDirectory.h"
+#include "image/format/ResourceTree.h"
+#include "image/format/VersionLocator.h"
 
 using pefixture::Bytes;
 using pefixture::kNtOffset;

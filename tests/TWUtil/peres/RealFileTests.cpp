@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "PeresTestSupport.h"
+#include "image/format/VersionLocator.h"
 #include "peres/IconGroupCopy.h"
 #include "peres/ResourceHandles.h"
 #include "peres/VersionStamper.h"
-#include "peres/format/VersionLocator.h"
 #include "support/TestSupport.h"
 
 using pefixture::Bytes;

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "capture/ByteSpan.h"
 #include "com/Owners.h"
+#include "image/ByteSpan.h"
 
 namespace twutil {
 

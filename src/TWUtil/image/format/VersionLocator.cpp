@@ -1,8 +1,8 @@
-#include "peres/format/VersionLocator.h"
+#include "image/format/VersionLocator.h"
 
-#include "peres/format/PeLayout.h"
-#include "peres/format/ResourceTree.h"
-#include "peres/format/VersionBlock.h"
+#include "image/format/PeLayout.h"
+#include "image/format/ResourceTree.h"
+#include "image/format/VersionBlock.h"
 
 namespace twutil {
 namespace peformat {

@@ -1,4 +1,4 @@
-#include "peres/format/ValueRewrite.h"
+#include "image/format/ValueRewrite.h"
 
 namespace twutil {
 namespace peformat {

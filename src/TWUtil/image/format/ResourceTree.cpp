@@ -1,4 +1,4 @@
-#include "peres/format/ResourceTree.h"
+#include "image/format/ResourceTree.h"
 
 namespace twutil {
 namespace peformat {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "capture/ByteSpan.h"
+#include "image/ByteSpan.h"
 
 namespace twutil {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "capture/ByteSpan.h"
+#include "image/ByteSpan.h"
 
 namespace twutil {
 namespace peformat {

@@ -1,6 +1,6 @@
-#include "peres/format/PeLayout.h"
+#include "image/format/PeLayout.h"
 
-#include "peres/format/PeFields.h"
+#include "image/format/PeFields.h"
 
 namespace twutil {
 namespace peformat {

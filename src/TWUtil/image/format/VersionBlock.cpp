@@ -1,4 +1,4 @@
-#include "peres/format/VersionBlock.h"
+#include "image/format/VersionBlock.h"
 
 namespace twutil {
 namespace peformat {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "capture/ByteSpan.h"
+#include "image/ByteSpan.h"
 
 namespace twutil {
 namespace peformat {

@@ -1,6 +1,6 @@
-#include "peres/format/GroupIconDirectory.h"
+#include "image/format/GroupIconDirectory.h"
 
-#include "peres/format/WritableBytes.h"
+#include "image/format/WritableBytes.h"
 
 namespace twutil {
 namespace peformat {

@@ -1,4 +1,4 @@
-#include "peres/format/VersionWalk.h"
+#include "image/format/VersionWalk.h"
 
 namespace twutil {
 namespace peformat {

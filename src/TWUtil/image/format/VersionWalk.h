@@ -3,8 +3,8 @@
 // of VarFileInfo. The visitor decides what a key is and what to write.
 #pragma once
 
-#include "capture/ByteSpan.h"
-#include "peres/format/VersionBlock.h"
+#include "image/ByteSpan.h"
+#include "image/format/VersionBlock.h"
 
 namespace twutil {
 namespace peformat {

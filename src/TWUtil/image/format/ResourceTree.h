@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "capture/ByteSpan.h"
+#include "image/ByteSpan.h"
 
 namespace twutil {
 namespace peformat {

@@ -1,11 +1,11 @@
-#include "capture/ExecutableProbes.h"
+#include "image/ExecutableProbes.h"
 
 #include <cstddef>
 
-#include "capture/MappedFile.h"
 #include "com/Owners.h"
-#include "peres/format/PeFields.h"
-#include "peres/format/PeLayout.h"
+#include "image/MappedFile.h"
+#include "image/format/PeFields.h"
+#include "image/format/PeLayout.h"
 
 namespace twutil {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "peres/format/VersionBlock.h"
-#include "peres/format/WritableBytes.h"
+#include "image/format/VersionBlock.h"
+#include "image/format/WritableBytes.h"
 
 namespace twutil {
 namespace peformat {

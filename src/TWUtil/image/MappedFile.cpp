@@ -1,4 +1,4 @@
-#include "capture/MappedFile.h"
+#include "image/MappedFile.h"
 
 namespace twutil {
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "capture/AtOnce.h"
+#include "capture/HarvestText.h"
 
 // Documented for user mode; the import library has it, the header does not.
 extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
@@ -20,13 +21,10 @@ const wchar_t* const kHiveMirrors[4] = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USE
 
 namespace {
 
-// Value names compare without regard to case, as the registry compares them.
+// Value names compare as key names do.
 const ValueCopy* FindValue(const KeyCopy& key, const wchar_t* name) {
-  const int length = name ? static_cast<int>(wcslen(name)) : 0;
   for (const ValueCopy& value : key.values)
-    if (CompareStringOrdinal(value.name.data(), static_cast<int>(value.name.size()),
-                             length ? name : L"", length, TRUE) == CSTR_EQUAL)
-      return &value;
+    if (EqualsNoCase(value.name, name ? name : L"")) return &value;
   return nullptr;
 }
 
@@ -132,7 +130,7 @@ void CaptureArea::DeletionFailed(const KeyCopy* key) {
 
 bool CaptureArea::KeepsMoreThanCopy(const wchar_t* mirror) const {
   for (const std::wstring& failed : failedMirrors_)
-    if (CompareStringOrdinal(failed.c_str(), -1, mirror, -1, TRUE) == CSTR_EQUAL) return true;
+    if (EqualsNoCase(failed, mirror)) return true;
   return false;
 }
 

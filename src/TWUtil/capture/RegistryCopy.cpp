@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "capture/HarvestText.h"
 #include "com/Owners.h"
 
 namespace twutil {
@@ -20,12 +21,6 @@ bool QueryInfo(HKEY key, KeyInfo* info) {
   return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &info->subkeys, &info->longestSubkey,
                           nullptr, &info->values, &info->longestName, &info->largestData, nullptr,
                           nullptr) == ERROR_SUCCESS;
-}
-
-// Key names compare without regard to case, as the registry compares them.
-bool SameName(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::wstring UpperName(const std::wstring& name) {
@@ -220,11 +215,12 @@ KeyCopy* KeyCopy::Subkey(const std::wstring& wanted) {
   }
   if (indexed_) {
     auto found = byName_.find(UpperName(wanted));
-    return found != byName_.end() && SameName(found->second->name, wanted) ? found->second
-                                                                           : nullptr;
+    return found != byName_.end() && EqualsNoCase(found->second->name, wanted.c_str())
+               ? found->second
+               : nullptr;
   }
   for (const std::unique_ptr<KeyCopy>& subkey : subkeys_)
-    if (subkey && SameName(subkey->name, wanted)) return subkey.get();
+    if (subkey && EqualsNoCase(subkey->name, wanted.c_str())) return subkey.get();
   return nullptr;
 }
 

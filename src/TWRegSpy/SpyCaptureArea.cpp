@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "capture/CaptureArea.h"
+#include "capture/SubtreeRemover.h"
 #include "com/Owners.h"
 
 namespace twregspy {
@@ -84,6 +85,8 @@ bool SpyCaptureArea::Reset() {
   if (RegCreateKeyExW(HKEY_CURRENT_USER, root_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, area.Put(), nullptr) != ERROR_SUCCESS)
     return false;
+  // What a server left, links included, goes without being followed.
+  if (!twutil::EmptyKeyUnfollowed(area.Get())) return false;
   LONG emptied = RegDeleteTreeW(area.Get(), nullptr);
   if (emptied != ERROR_SUCCESS && emptied != ERROR_FILE_NOT_FOUND) return false;
   for (const wchar_t* mirror : twutil::kHiveMirrors) {
@@ -98,6 +101,11 @@ bool SpyCaptureArea::Reset() {
 void SpyCaptureArea::Remove() {
   if (!claimed_) return;
   claimed_ = false;
+  RegKey area;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, root_.c_str(), 0, KEY_ALL_ACCESS, area.Put()) ==
+      ERROR_SUCCESS)
+    twutil::EmptyKeyUnfollowed(area.Get());
+  area.Reset();
   RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
   RegDeleteKeyW(HKEY_CURRENT_USER, root_.c_str());
   for (auto parent = createdParents_.rbegin(); parent != createdParents_.rend(); ++parent) {

@@ -1,6 +1,7 @@
 // Servers that crash, end the process, hang, fail, show dialogs, start child
-// processes or write a great deal: each gets its outcome and a detail a
-// person can act on, dialogs cost no time limit, and bulk writes arrive whole.
+// processes, write a great deal or link out of the capture: each gets its
+// outcome and a detail a person can act on, dialogs cost no time limit, bulk
+// writes arrive whole, and emptying the capture never follows a link.
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -40,6 +41,9 @@ struct Expected {
 
 TEST(HostileServers, EachGetsItsOutcomeAndDetailAndCostsNoMoreThanItMust) {
   RegDeleteTreeW(HKEY_CURRENT_USER, kTestParent);
+  const std::wstring victim = L"Software\\TWSpyLinkVictim\\Inner";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, victim.c_str(), L"Kept", REG_SZ, L"x", 4),
+            ERROR_SUCCESS);
   twutil::ComPtr<ITWRegSpy> spy;
   ASSERT_EQ(spytest::CreateSpy(&spy), S_OK);
   ASSERT_EQ(spy->put_TimeoutSeconds(kTimeLimitSeconds), S_OK);
@@ -77,6 +81,8 @@ TEST(HostileServers, EachGetsItsOutcomeAndDetailAndCostsNoMoreThanItMust) {
        deepest + L"|@=bottom"},
       {NativeServer(L"SpyLongNamesServer", L".dll"), kRegistered, L"registered",
        std::wstring(kClasses) + L"twspytest.long\\" + longName + L"|" + longName + L"=long"},
+      {NativeServer(L"SpyLinkServer", L".dll"), kRegistered, L"registered",
+       std::wstring(kClasses) + L"twspytest.misbehaving|@=misbehaving"},
       {L"readme.txt", kNotAServer, L"not a server file", L""},
   };
   std::vector<std::wstring> files;
@@ -120,6 +126,8 @@ TEST(HostileServers, EachGetsItsOutcomeAndDetailAndCostsNoMoreThanItMust) {
   EXPECT_EQ(many, static_cast<size_t>(spytest::kManyKeys));
   EXPECT_EQ(bigValueBytes, spytest::kBigValueBytes);
   EXPECT_FALSE(twtest::KeyExists(HKEY_CURRENT_USER, kTestParent));
+  EXPECT_TRUE(twtest::KeyExists(HKEY_LOCAL_MACHINE, victim.c_str()));
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\TWSpyLinkVictim");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "capture/AtOnce.h"
 #include "capture/HarvestText.h"
+#include "capture/SubtreeRemover.h"
 
 // Documented for user mode; the import library has it, the header does not.
 extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
@@ -34,6 +35,15 @@ bool Gone(LONG status) {
 
 // The key itself, through its own handle: one call where a path costs three.
 LONG DeleteOpenedKey(HKEY key) { return RtlNtStatusToDosError(NtDeleteKey(key)); }
+
+// Whether deleting key by key would remove every key below and key itself:
+// each was read whole and opened with the access a deletion needs.
+bool DeletableKeyByKey(KeyCopy* key) {
+  if (!key->writable || !key->complete || !key->handle) return false;
+  for (size_t i = 0; KeyCopy* subkey = key->SubkeyAt(i); ++i)
+    if (!DeletableKeyByKey(subkey)) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -111,15 +121,33 @@ void CaptureArea::ApplyDeletions() {
   deletedKeys_.clear();
   std::stable_sort(keys.begin(), keys.end(),
                    [](const auto& a, const auto& b) { return a.first > b.first; });
+  // A subtree that key by key would go whole goes in one call; the others
+  // key by key, so that what would have stayed stays and is reported.
+  SubtreeRemover remover;
   for (size_t first = 0; first < keys.size();) {
     size_t end = first;
-    while (end < keys.size() && keys[end].first == keys[first].first) ++end;
-    ForEachAtOnce(end - first, [&](size_t i) {
-      KeyCopy* key = keys[first + i].second;
-      if (!Erase(key)) DeletionFailed(key);
+    std::vector<KeyCopy*> rest;
+    for (; end < keys.size() && keys[end].first == keys[first].first; ++end) {
+      KeyCopy* key = keys[end].second;
+      if (!DeletableKeyByKey(key) || !RemoveAtOnce(remover, key, key->parent->handle.Get()))
+        rest.push_back(key);
+    }
+    ForEachAtOnce(rest.size(), [&](size_t i) {
+      if (!Erase(rest[i])) DeletionFailed(rest[i]);
     });
     first = end;
   }
+}
+
+bool CaptureArea::RemoveAtOnce(const SubtreeRemover& remover, KeyCopy* key, HKEY parent) {
+  if (!remover.Usable()) return false;
+  // The key's own handle would keep it.
+  key->handle.Reset();
+  if (remover.Remove(parent, key->name)) return true;
+  if (RegOpenKeyExW(parent, key->name.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
+                    key->handle.Put()) != ERROR_SUCCESS)
+    key->handle.Reset();
+  return false;
 }
 
 void CaptureArea::DeletionFailed(const KeyCopy* key) {
@@ -159,6 +187,14 @@ bool CaptureArea::DeleteKey(KeyCopy* key) {
 
 void CaptureArea::Clear() {
   ApplyDeletions();
+  {
+    // The area is ours to empty whatever its keys allow.
+    SubtreeRemover remover;
+    for (size_t m = top_->SubkeyCount(); m-- > 0;) {
+      KeyCopy* mirror = top_->SubkeyAt(m);
+      if (RemoveAtOnce(remover, mirror, area_.Get())) top_->RemoveSubkey(mirror);
+    }
+  }
   // What lies two levels below the mirrors goes at once, a subtree per
   // thread; the few keys above it after.
   std::vector<KeyCopy*> subtrees;

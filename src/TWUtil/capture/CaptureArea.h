@@ -17,6 +17,8 @@
 
 namespace twutil {
 
+class SubtreeRemover;
+
 extern const wchar_t kCaptureAreaRoot[];    // "Software\Tarnwick\RegSpyProxy"
 extern const wchar_t kClassesRootMirror[];  // "HKEY_CLASSES_ROOT", below the root
 // The mirror of each hive below the root, in ERegistryHives order: the
@@ -89,12 +91,15 @@ class CaptureArea {
   // the copy no longer does (a deletion that failed).
   bool KeepsMoreThanCopy(const wchar_t* mirror) const;
   // Everything below the root, hive mirrors included, once the component
-  // has had what the harvest left: through the copy's open keys this costs
-  // a third of the calls of the registry's own tree deletion.
+  // has had what the harvest left: a mirror in one call where the registry
+  // allows it, else through the copy's open keys (a third of the calls of
+  // the registry's own tree deletion).
   void Clear();
 
  private:
   bool Erase(KeyCopy* key);
+  // key and everything below in one call, where the registry allows it.
+  bool RemoveAtOnce(const SubtreeRemover& remover, KeyCopy* key, HKEY parent);
   bool DeleteKey(KeyCopy* key);
   void DeletionFailed(const KeyCopy* key);
 

@@ -98,9 +98,13 @@ class Reader {
 
   static bool Open(HKEY parent, KeyCopy* copy) {
     RegKey& key = copy->handle;
-    if (RegOpenKeyExW(parent, copy->name.c_str(), 0, KEY_ALL_ACCESS, key.Put()) == ERROR_SUCCESS) {
+    // A link is read as the key it is, never followed: a server's link must
+    // not lead the harvest, or its deletions, out of the area.
+    if (RegOpenKeyExW(parent, copy->name.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
+                      key.Put()) == ERROR_SUCCESS) {
       copy->writable = true;
-    } else if (RegOpenKeyExW(parent, copy->name.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
+    } else if (RegOpenKeyExW(parent, copy->name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ,
+                             key.Put()) != ERROR_SUCCESS) {
       key.Reset();
     }
     return static_cast<bool>(key);

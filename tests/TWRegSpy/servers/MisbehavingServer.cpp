@@ -2,9 +2,9 @@
 // (SPY_CRASH), never returns (SPY_HANG), ends the whole process (SPY_EXIT),
 // shows a message box (SPY_DIALOG), runs reg.exe against the real registry
 // (SPY_CHILD), writes thousands of keys (SPY_MANYKEYS), a key 100 levels deep
-// (SPY_DEEPKEYS) or names of the longest kind with a 1 MB value
-// (SPY_LONGNAMES); the last five then report success. Otherwise it reports
-// failure.
+// (SPY_DEEPKEYS), names of the longest kind with a 1 MB value
+// (SPY_LONGNAMES) or a link to a key outside (SPY_LINK); the last six then
+// report success. Otherwise it reports failure.
 #include <windows.h>
 
 #include <string>
@@ -68,6 +68,16 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
     std::vector<BYTE> big(kBigValueBytes, 0x5A);
     RegSetValueExW(key, L"Big", 0, REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
     RegCloseKey(key);
+  }
+  return S_OK;
+#elif defined(SPY_LINK)
+  HKEY link = nullptr;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"TWSpyTest.LinkOut", 0, nullptr, REG_OPTION_CREATE_LINK,
+                      KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr) == ERROR_SUCCESS) {
+    RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
+                   reinterpret_cast<const BYTE*>(kLinkTarget),
+                   sizeof(kLinkTarget) - sizeof(wchar_t));
+    RegCloseKey(link);
   }
   return S_OK;
 #endif

@@ -14,6 +14,8 @@ namespace spytest {
 constexpr int kManyKeys = 3000;
 constexpr int kDeepLevels = 100;
 constexpr size_t kBigValueBytes = 1024 * 1024;
+// Where the link server's link points: HKEY_LOCAL_MACHINE\Software\TWSpyLinkVictim.
+constexpr wchar_t kLinkTarget[] = L"\\Registry\\Machine\\Software\\TWSpyLinkVictim";
 
 inline void WriteValue(HKEY root, const wchar_t* path, const wchar_t* name,
                        const std::wstring& text, REGSAM view = 0) {

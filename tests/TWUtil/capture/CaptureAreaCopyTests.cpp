@@ -99,4 +99,52 @@ TEST(CaptureAreaCopy, AnswersAndDeletesAsTheRegistryDoes) {
   RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
 }
 
+// A server may leave a link in the area; the harvest reads it as the key it
+// is and the clearing removes it, never what it points at.
+TEST(CaptureAreaCopy, ALinkIsNeitherFollowedNorEmptiedThrough) {
+  const wchar_t kTarget[] = L"Software\\TWCaptureLinkTarget";
+  RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTarget);
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (std::wstring(kTarget) + L"\\Inner").c_str(),
+                            L"Kept", REG_SZ, L"x", 4),
+            ERROR_SUCCESS);
+  Put(L"HKEY_CLASSES_ROOT\\Plain", nullptr, L"p");
+  RegKey link;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (kRoot + L"\\HKEY_CLASSES_ROOT\\Link").c_str(), 0,
+                            nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK,
+                            nullptr, link.Put(), nullptr),
+            ERROR_SUCCESS);
+  const std::wstring target = L"\\Registry\\Machine\\" + std::wstring(kTarget);
+  ASSERT_EQ(RegSetValueExW(link.Get(), L"SymbolicLinkValue", 0, REG_LINK,
+                           reinterpret_cast<const BYTE*>(target.data()),
+                           static_cast<DWORD>(target.size() * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  link.Reset();
+
+  CaptureArea area(kRoot);
+  EXPECT_EQ(Dump(area.Top()),
+            L"\\HKEY_CLASSES_ROOT\n"
+            L"\\HKEY_CLASSES_ROOT\\Link\n"
+            L"\\HKEY_CLASSES_ROOT\\Link:SymbolicLinkValue=" +
+                std::to_wstring(target.size() * sizeof(wchar_t)) +
+                L"\n"
+                L"\\HKEY_CLASSES_ROOT\\Plain\n"
+                L"\\HKEY_CLASSES_ROOT\\Plain:=4\n");
+  EXPECT_TRUE(area.DeleteTree(area.Open(L"HKEY_CLASSES_ROOT"), L"link"));
+  area.ApplyDeletions();
+  EXPECT_EQ(Dump(CaptureArea(kRoot).Top()),
+            L"\\HKEY_CLASSES_ROOT\n"
+            L"\\HKEY_CLASSES_ROOT\\Plain\n"
+            L"\\HKEY_CLASSES_ROOT\\Plain:=4\n");
+  area.Clear();
+  EXPECT_EQ(CaptureArea(kRoot).Top().SubkeyCount(), 0u);
+  RegKey kept;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kTarget) + L"\\Inner").c_str(), 0,
+                          KEY_READ, kept.Put()),
+            ERROR_SUCCESS);
+  kept.Reset();
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTarget);
+  RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
+}
+
 }  // namespace

@@ -1,0 +1,106 @@
+#include "capture/SubtreeRemover.h"
+
+#include <winternl.h>
+
+#include <vector>
+
+// Documented for user mode; the import library has it, the header does not.
+extern "C" NTSTATUS NTAPI NtUnloadKey(POBJECT_ATTRIBUTES key);
+extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
+
+namespace twutil {
+namespace {
+
+#ifndef OBJ_OPENLINK
+#define OBJ_OPENLINK 0x00000100L
+#endif
+
+bool EnableRestorePrivilege(HANDLE token) {
+  TOKEN_PRIVILEGES wanted = {};
+  wanted.PrivilegeCount = 1;
+  wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (!LookupPrivilegeValueW(nullptr, SE_RESTORE_NAME, &wanted.Privileges[0].Luid)) return false;
+  // Succeeds without enabling what the token does not hold; the last error
+  // tells.
+  return AdjustTokenPrivileges(token, FALSE, &wanted, 0, nullptr, nullptr) &&
+         GetLastError() == ERROR_SUCCESS;
+}
+
+std::vector<std::wstring> SubkeyNames(HKEY key) {
+  std::vector<std::wstring> names;
+  DWORD count = 0, longest = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return names;
+  std::vector<wchar_t> name(longest + 2);
+  for (DWORD index = 0;;) {
+    DWORD length = static_cast<DWORD>(name.size());
+    LONG status =
+        RegEnumKeyExW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA) {
+      name.resize(name.size() * 2);
+    } else if (status == ERROR_SUCCESS) {
+      names.emplace_back(name.data(), length);
+      ++index;
+    } else {
+      return names;
+    }
+  }
+}
+
+bool DeleteKeyByKey(HKEY parent, const std::wstring& name);
+
+bool EmptyKeyByKey(HKEY key) {
+  bool emptied = true;
+  for (const std::wstring& name : SubkeyNames(key))
+    if (!DeleteKeyByKey(key, name)) emptied = false;
+  return emptied;
+}
+
+bool DeleteKeyByKey(HKEY parent, const std::wstring& name) {
+  RegKey key;
+  return RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, key.Put()) ==
+             ERROR_SUCCESS &&
+         EmptyKeyByKey(key.Get()) && NT_SUCCESS(NtDeleteKey(key.Get()));
+}
+
+}  // namespace
+
+bool EmptyKeyUnfollowed(HKEY key) {
+  SubtreeRemover remover;
+  bool emptied = true;
+  for (const std::wstring& name : SubkeyNames(key))
+    if (!remover.Remove(key, name) && !DeleteKeyByKey(key, name)) emptied = false;
+  return emptied;
+}
+
+SubtreeRemover::SubtreeRemover() {
+  HANDLE thread = GetCurrentThread();
+  if (!OpenThreadToken(thread, TOKEN_IMPERSONATE, TRUE, previous_.Put())) previous_.Reset();
+  if (!ImpersonateSelf(SecurityImpersonation)) return;
+  impersonating_ = true;
+  Handle token;
+  if (OpenThreadToken(thread, TOKEN_ADJUST_PRIVILEGES, TRUE, token.Put()))
+    usable_ = EnableRestorePrivilege(token.Get());
+}
+
+SubtreeRemover::~SubtreeRemover() {
+  if (!impersonating_) return;
+  if (previous_)
+    SetThreadToken(nullptr, previous_.Get());
+  else
+    RevertToSelf();
+}
+
+bool SubtreeRemover::Remove(HKEY parent, const std::wstring& name) const {
+  if (!usable_ || !parent || name.empty() || name.size() * sizeof(wchar_t) > 0xFFFE) return false;
+  UNICODE_STRING text;
+  text.Buffer = const_cast<wchar_t*>(name.c_str());
+  text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+  text.MaximumLength = text.Length;
+  OBJECT_ATTRIBUTES key;
+  InitializeObjectAttributes(&key, &text, OBJ_CASE_INSENSITIVE | OBJ_OPENLINK, parent, nullptr);
+  return NT_SUCCESS(NtUnloadKey(&key));
+}
+
+}  // namespace twutil

@@ -1,0 +1,42 @@
+// Wine's registry server deletes a whole subtree in one call when asked to
+// unload it as a hive: any key may be named there, where Windows accepts
+// only the roots of loaded hives. A deletion key by key costs one call per
+// key, so a remover that works saves all but one of them; one that does not
+// (Windows, or no restore privilege) says so and the caller goes key by key.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "com/Owners.h"
+
+namespace twutil {
+
+// The restore privilege that the call needs is enabled for the calling
+// thread only, on a copy of its token, while the remover lives; the
+// thread's own token (or none) is put back afterwards.
+class SubtreeRemover {
+ public:
+  SubtreeRemover();
+  ~SubtreeRemover();
+  SubtreeRemover(const SubtreeRemover&) = delete;
+  SubtreeRemover& operator=(const SubtreeRemover&) = delete;
+
+  // parent\name with everything below it; a link is removed, never
+  // followed. The key itself must have no open handle. false: still there.
+  bool Remove(HKEY parent, const std::wstring& name) const;
+  bool Usable() const { return usable_; }
+
+ private:
+  Handle previous_;  // the thread's token before, if it had one
+  bool impersonating_ = false;
+  bool usable_ = false;
+};
+
+// Every subkey of key with everything below, links removed and never
+// followed: each in one call where the registry allows it, else key by key.
+// false when something stayed.
+bool EmptyKeyUnfollowed(HKEY key);
+
+}  // namespace twutil

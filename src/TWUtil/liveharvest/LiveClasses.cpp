@@ -34,38 +34,35 @@ void PutIcon(IUnknown* target, const Bstr& file, LONG index) {
 
 }  // namespace
 
-HRESULT LiveHarvest::FindCOMInfo() {
-  if (!registry_) return E_POINTER;
-  return InStep(L" in FindCOMInfo Function", [&]() -> HRESULT {
+void LiveHarvest::FindCOMInfo() {
+  if (!registry_) return;
+  InStep(L" in FindCOMInfo Function", [&] {
     std::optional<NameList> classNames = Registry().Keys(L"CLSID");
-    if (!classNames) return S_OK;
+    if (!classNames) return;
     for (const std::wstring& className : *classNames)
       for (const wchar_t* server : kServerKeys)
         CheckServerEntry(SubKey(ClassKey(className), server), className);
-    return S_OK;
   });
 }
 
-LONG LiveHarvest::CheckServerEntry(const std::wstring& serverKey, const std::wstring& className) {
-  if (!registry_) return E_POINTER;
+void LiveHarvest::CheckServerEntry(const std::wstring& serverKey, const std::wstring& className) {
+  if (!registry_) return;
   std::optional<std::wstring> server = Registry().Text(serverKey, nullptr);
-  if (!server) return -1;
+  if (!server) return;
   IExtractComponent* component = ServerComponent(ServerEntryPath(*server));
-  if (!component) return 0;
+  if (!component) return;
   ExtractCOMClassInfo(component, className);
   classes_[LowerPath(className)] = ComponentRef(component);
   Registry().SoftDeleteUnchecked(serverKey, nullptr);
-  return 0;
 }
 
-HRESULT LiveHarvest::ExtractCOMClassInfo(IExtractComponent* component,
-                                         const std::wstring& className) {
+void LiveHarvest::ExtractCOMClassInfo(IExtractComponent* component, const std::wstring& className) {
   ComPtr<IExtractComClassCol> classes;
   CheckCall(component->get_ComClassCollection(classes.Put()));
-  if (!classes) return E_POINTER;
+  if (!classes) return;
   ComPtr<IExtractComClass> item;
   classes->Add(AsBstr(className).Get(), item.Put());
-  if (!item) return E_POINTER;
+  if (!item) return;
   item->put_Guid(AsBstr(className).Get());
 
   const LiveRegistry& registry = Registry();
@@ -81,7 +78,7 @@ HRESULT LiveHarvest::ExtractCOMClassInfo(IExtractComponent* component,
     registry.SoftDelete(classKey, L"AppID");
   }
   std::optional<NameList> subkeys = registry.Keys(classKey);
-  if (!subkeys) return S_OK;
+  if (!subkeys) return;
 
   // Handler keys listed before a local server apply to it.
   bool handler = false, handler32 = false;
@@ -115,22 +112,21 @@ HRESULT LiveHarvest::ExtractCOMClassInfo(IExtractComponent* component,
       registry.HandOver(component, key, nullptr, true, LiveRegistry::Check::kMiscOnly);
     }
   }
-  return S_OK;
 }
 
-HRESULT LiveHarvest::AddContextType(IExtractComponent*, IExtractComClass* item,
-                                    const std::wstring& contextName, const std::wstring& className,
-                                    bool handler, bool handler32) {
-  return InStep(L" In AddContextType Function", [&]() -> HRESULT {
+void LiveHarvest::AddContextType(IExtractComponent*, IExtractComClass* item,
+                                 const std::wstring& contextName, const std::wstring& className,
+                                 bool handler, bool handler32) {
+  InStep(L" In AddContextType Function", [&] {
     ComPtr<IExtractContextCol> contexts;
     CheckCall(item->get_ContextCol(contexts.Put()));
-    if (!contexts) return E_POINTER;
+    if (!contexts) return;
     ComPtr<IExtractContextType> context;
     contexts->Add(AsBstr(contextName).Get(), context.Put());
-    if (!context) return E_POINTER;
+    if (!context) return;
     context->put_Name(AsBstr(contextName).Get());
     if (!EqualsNoCase(contextName, L"LocalServer") && !EqualsNoCase(contextName, L"LocalServer32"))
-      return S_OK;
+      return;
     std::wstring key = SubKey(ClassKey(className), contextName);
     if (std::optional<std::wstring> server = Registry().Text(key, nullptr)) {
       Registry().SoftDelete(key, nullptr);
@@ -139,7 +135,6 @@ HRESULT LiveHarvest::AddContextType(IExtractComponent*, IExtractComClass* item,
     }
     if (handler || handler32)
       context->put_DefInprocHandler(handler && handler32 ? 3 : handler ? 1 : 2);
-    return S_OK;
   });
 }
 
@@ -155,14 +150,14 @@ std::wstring LiveHarvest::InstalledSurrogate(IExtractComponent* component,
   return installed + PathFindFileNameW(text.c_str());
 }
 
-HRESULT LiveHarvest::AddAppInfo(IExtractComponent* component, const std::wstring& appId) {
-  return InStep(L" in AddAppInfo function", [&]() -> HRESULT {
+void LiveHarvest::AddAppInfo(IExtractComponent* component, const std::wstring& appId) {
+  InStep(L" in AddAppInfo function", [&] {
     ComPtr<IExtractAppIDCol> appIds;
     CheckCall(component->get_AppInfoCollection(appIds.Put()));
-    if (!appIds) return E_POINTER;
+    if (!appIds) return;
     ComPtr<IExtractAppIDInfo> item;
     appIds->Add(AsBstr(appId).Get(), item.Put());
-    if (!item) return E_POINTER;
+    if (!item) return;
     item->put_Guid(AsBstr(appId).Get());
 
     const LiveRegistry& registry = Registry();
@@ -172,7 +167,7 @@ HRESULT LiveHarvest::AddAppInfo(IExtractComponent* component, const std::wstring
       registry.SoftDelete(key, nullptr);
     }
     std::optional<NameList> names = registry.Names(key);
-    if (!names) return S_OK;
+    if (!names) return;
     for (const std::wstring& name : *names) {
       const wchar_t* known[] = {L"LocalService", L"ServiceParameters", L"RemoteServerName",
                                 L"DllSurrogate", L"ActivateAtStorage", L"RunAs"};
@@ -207,14 +202,13 @@ HRESULT LiveHarvest::AddAppInfo(IExtractComponent* component, const std::wstring
       }
       registry.SoftDelete(key, known[which]);
     }
-    return S_OK;
   });
 }
 
-HRESULT LiveHarvest::AddAdditionalAppInfo() {
-  return InStep(L" in AddAdditionalAppInfo function", [&]() -> HRESULT {
+void LiveHarvest::AddAdditionalAppInfo() {
+  InStep(L" in AddAdditionalAppInfo function", [&] {
     std::optional<NameList> names = Registry().Keys(L"AppID");
-    if (!names) return S_OK;
+    if (!names) return;
     for (const std::wstring& name : *names) {
       std::wstring key = SubKey(L"AppID", name);
       std::optional<std::wstring> appId = Registry().Text(key, L"AppID");
@@ -226,21 +220,19 @@ HRESULT LiveHarvest::AddAdditionalAppInfo() {
                                                    VARIANT_TRUE, &result));
       HandOverLiveEntry(owner->second.Get(), key, L"AppID");
     }
-    return S_OK;
   });
 }
 
-HRESULT LiveHarvest::ExtractDefIconInfo(IUnknown* target, const std::wstring& key, LONG kind) {
-  return InStep(L"in ExtractDefIconInfo Function", [&]() -> HRESULT {
+void LiveHarvest::ExtractDefIconInfo(IUnknown* target, const std::wstring& key, LONG kind) {
+  InStep(L"in ExtractDefIconInfo Function", [&] {
     std::optional<std::wstring> text = Registry().Text(key, nullptr);
-    if (!text) return S_OK;
+    if (!text) return;
     Registry().SoftDelete(key, nullptr);
     std::optional<LiveIcon> icon = SplitLiveIconText(*text);
-    if (!icon || !target) return S_OK;
+    if (!icon || !target) return;
     Bstr file = AsBstr(serverFiles_.ExpandSystemPrefix(icon->file));
     if (kind == kProgIDIcon) PutIcon<IExtractProgIDInfo>(target, file, icon->index);
     if (kind == kClassIcon) PutIcon<IExtractComClass>(target, file, icon->index);
-    return S_OK;
   });
 }
 

@@ -24,11 +24,11 @@ IExtractComponent* LiveHarvest::FindExtensionComponent(const std::wstring& exten
   return owner == extensions_.end() ? nullptr : owner->second.Get();
 }
 
-HRESULT LiveHarvest::FindExtensionInfo() {
-  return InStep(L" in FindExtensionInfo Function", [&]() -> HRESULT {
+void LiveHarvest::FindExtensionInfo() {
+  InStep(L" in FindExtensionInfo Function", [&] {
     const LiveRegistry& registry = Registry();
     std::optional<NameList> names = registry.Keys(std::wstring());
-    if (!names) return S_OK;
+    if (!names) return;
     for (const std::wstring& name : *names) {
       if (name.empty() || name[0] != L'.') continue;
       std::optional<std::wstring> progId = registry.Text(name, nullptr);
@@ -39,12 +39,12 @@ HRESULT LiveHarvest::FindExtensionInfo() {
       ComponentRef component = owner->second;
       ComPtr<IExtractProgIDCol> progIds;
       CheckCall(component->get_ProgIDCollection(progIds.Put()));
-      if (!progIds) return E_POINTER;
+      if (!progIds) return;
       ComPtr<IExtractProgIDInfo> item;
       if (FAILED(ItemByName(progIds.Get(), *progId, &item)) || !item) continue;
       ComPtr<IExtractVerbCol> verbs;
       CheckCall(item->get_VerbCollection(verbs.Put()));
-      if (!verbs) return E_POINTER;
+      if (!verbs) return;
       LONG count = 0;
       CheckCall(verbs->get_Count(&count));
       std::wstring extension = WithoutDot(name);
@@ -56,27 +56,25 @@ HRESULT LiveHarvest::FindExtensionInfo() {
       extensions_[LowerPath(extension)] = component;
       CreateExtensionInfo(component.Get(), *progId, extension);
     }
-    return S_OK;
   });
 }
 
-HRESULT LiveHarvest::CreateExtensionInfo(IExtractComponent* component, const std::wstring& progId,
-                                         const std::wstring& extension) {
-  return InStep(L" in CreateExtensionInfo Function", [&]() -> HRESULT {
+void LiveHarvest::CreateExtensionInfo(IExtractComponent* component, const std::wstring& progId,
+                                      const std::wstring& extension) {
+  InStep(L" in CreateExtensionInfo Function", [&] {
     ComPtr<IExtractExtensionCol> extensions;
     CheckCall(component->get_ExtensionCol(extensions.Put()));
-    if (!extensions) return E_POINTER;
+    if (!extensions) return;
     ComPtr<IExtractExtensionInfo> item;
     extensions->Add(AsBstr(extension).Get(), item.Put());
-    if (!item) return E_POINTER;
+    if (!item) return;
     item->put_Extension(AsBstr(extension).Get());
     item->put_ProgID(AsBstr(progId).Get());
-    return S_OK;
   });
 }
 
-HRESULT LiveHarvest::FindMIMEInfo() {
-  return InStep(L" in FindMIMEInfo Function", [&]() -> HRESULT {
+void LiveHarvest::FindMIMEInfo() {
+  InStep(L" in FindMIMEInfo Function", [&] {
     const LiveRegistry& registry = Registry();
     // Content types are reached level by level, as the registry lists them.
     NameList types;
@@ -134,25 +132,23 @@ HRESULT LiveHarvest::FindMIMEInfo() {
         for (const std::wstring& value : others)
           registry.HandOver(owner.Get(), key, value.c_str(), false);
     }
-    return S_OK;
   });
 }
 
-HRESULT LiveHarvest::CreateMIMEInfo(IExtractComponent* component, const std::wstring& type,
-                                    const std::wstring& clsid, const std::wstring& extension) {
-  return InStep(L" in CreateMIMEInfo Function", [&]() -> HRESULT {
-    if (!component) return E_POINTER;
+void LiveHarvest::CreateMIMEInfo(IExtractComponent* component, const std::wstring& type,
+                                 const std::wstring& clsid, const std::wstring& extension) {
+  InStep(L" in CreateMIMEInfo Function", [&] {
+    if (!component) return;
     ComPtr<IExtractMIMECol> mimeTypes;
     CheckCall(component->get_MIMECol(mimeTypes.Put()));
-    if (!mimeTypes) return E_POINTER;
+    if (!mimeTypes) return;
     ComPtr<IExtractMIMEInfo> item;
     ItemByName(mimeTypes.Get(), type, &item);
     if (!item) mimeTypes->Add(AsBstr(type).Get(), item.Put());
-    if (!item) return E_POINTER;
+    if (!item) return;
     CheckCall(item->put_Content(AsBstr(type).Get()));
     if (!clsid.empty()) CheckCall(item->put_CLSID(AsBstr(clsid).Get()));
     CheckCall(item->put_Extension(AsBstr(extension).Get()));
-    return S_OK;
   });
 }
 

@@ -31,9 +31,7 @@ void LiveHarvest::Clear() {
   count_ = 0;
 }
 
-HRESULT LiveHarvest::PrepareServerFiles() {
-  return serverFiles_.Prepare(components_, count_, repackaging_);
-}
+void LiveHarvest::PrepareServerFiles() { serverFiles_.Prepare(components_, count_, repackaging_); }
 
 IExtractComponent* LiveHarvest::ServerComponent(const std::wstring& path) {
   return FindServerFile(serverFiles_.ExpandSystemPrefix(path));
@@ -72,9 +70,9 @@ void RegisterTypeLibraryFile(const wchar_t* path, bool registering) {
 
 }  // namespace
 
-HRESULT LiveHarvest::RegisterComponentServers(bool registering) {
+void LiveHarvest::RegisterComponentServers(bool registering) {
   for (LONG i = 0; i < count_; ++i) {
-    if (!components_ || !components_[i]) return E_POINTER;
+    if (!components_ || !components_[i]) return;
     ComPtr<IExtractComponent> component;
     ThrowIfFailed(components_[i]->QueryInterface(IID_IExtractComponent, component.PutVoid()));
     if (!component) throw com_exception(E_NOINTERFACE);
@@ -91,7 +89,6 @@ HRESULT LiveHarvest::RegisterComponentServers(bool registering) {
       RegisterTypeLibraryFile(keyFile.Get(), registering);
     }
   }
-  return S_OK;
 }
 
 }  // namespace twutil

@@ -36,16 +36,16 @@ class LiveHarvest {
   // Empties every table; the registry object is no longer used.
   void Clear();
 
-  HRESULT PrepareServerFiles();
-  HRESULT RegisterComponentServers(bool registering);
-  HRESULT ExtractTypeLibInfo();
-  HRESULT FindCOMInfo();
-  HRESULT FindInterfaceInfo();
-  HRESULT AddAdditionalAppInfo();
-  HRESULT FindProgIDInfo();
-  HRESULT FindVerIndProgIDInfo();
-  HRESULT FindExtensionInfo();
-  HRESULT FindMIMEInfo();
+  void PrepareServerFiles();
+  void RegisterComponentServers(bool registering);
+  void ExtractTypeLibInfo();
+  void FindCOMInfo();
+  void FindInterfaceInfo();
+  void AddAdditionalAppInfo();
+  void FindProgIDInfo();
+  void FindVerIndProgIDInfo();
+  void FindExtensionInfo();
+  void FindMIMEInfo();
   void CheckForDefaultIcons();
 
   // Kinds of item that ExtractDefIconInfo writes into.
@@ -54,38 +54,38 @@ class LiveHarvest {
 
  private:
   // Classes and AppIDs
-  LONG CheckServerEntry(const std::wstring& serverKey, const std::wstring& className);
-  HRESULT ExtractCOMClassInfo(IExtractComponent* component, const std::wstring& className);
-  HRESULT AddContextType(IExtractComponent* component, IExtractComClass* item,
-                         const std::wstring& contextName, const std::wstring& className,
-                         bool handler, bool handler32);
-  HRESULT AddAppInfo(IExtractComponent* component, const std::wstring& appId);
-  HRESULT ExtractDefIconInfo(IUnknown* target, const std::wstring& key, LONG kind);
+  void CheckServerEntry(const std::wstring& serverKey, const std::wstring& className);
+  void ExtractCOMClassInfo(IExtractComponent* component, const std::wstring& className);
+  void AddContextType(IExtractComponent* component, IExtractComClass* item,
+                      const std::wstring& contextName, const std::wstring& className, bool handler,
+                      bool handler32);
+  void AddAppInfo(IExtractComponent* component, const std::wstring& appId);
+  void ExtractDefIconInfo(IUnknown* target, const std::wstring& key, LONG kind);
   std::wstring InstalledSurrogate(IExtractComponent* component, const std::wstring& text) const;
 
   // ProgIDs and icons
-  HRESULT CreateProgIdInfoObject(IExtractComponent* component, const std::wstring& name);
-  HRESULT CheckForDefaultIcon(const std::wstring& name);
+  void CreateProgIdInfoObject(IExtractComponent* component, const std::wstring& name);
+  void CheckForDefaultIcon(const std::wstring& name);
 
   // Verbs
-  LONG FindVerbInfo(IExtractProgIDInfo* item, IExtractComponent* component,
+  void FindVerbInfo(IExtractProgIDInfo* item, IExtractComponent* component,
                     const std::wstring& name);
-  HRESULT CheckForVerbs(std::wstring name);
-  HRESULT AddVerbProgInfo(IExtractComponent* component, const std::wstring& name,
-                          const std::wstring& command, const std::wstring& arguments,
-                          const std::wstring& verb, LONG sequence);
+  void CheckForVerbs(std::wstring name);
+  void AddVerbProgInfo(IExtractComponent* component, const std::wstring& name,
+                       const std::wstring& command, const std::wstring& arguments,
+                       const std::wstring& verb, LONG sequence);
   LONG ParseVerbCommand(ComponentRef* component, std::wstring* command, std::wstring* arguments);
 
   // Extensions and MIME types
-  HRESULT CreateExtensionInfo(IExtractComponent* component, const std::wstring& progId,
-                              const std::wstring& extension);
-  HRESULT CreateMIMEInfo(IExtractComponent* component, const std::wstring& type,
-                         const std::wstring& clsid, const std::wstring& extension);
+  void CreateExtensionInfo(IExtractComponent* component, const std::wstring& progId,
+                           const std::wstring& extension);
+  void CreateMIMEInfo(IExtractComponent* component, const std::wstring& type,
+                      const std::wstring& clsid, const std::wstring& extension);
   IExtractComponent* FindExtensionComponent(const std::wstring& extension) const;
 
   // Type libraries and interfaces
-  HRESULT TypeLibraryHelper();
-  HRESULT AddTypeLibrary(IExtractComponent* component, const TypeLibCandidate& entry);
+  void TypeLibraryHelper();
+  void AddTypeLibrary(IExtractComponent* component, const TypeLibCandidate& entry);
   void SoftDeleteInterfaceEntries(const std::wstring& libId);
 
   // A registry path's component, after the system-path prefix is expanded.

@@ -20,11 +20,11 @@ bool IsSkippedTopLevelName(const std::wstring& name) {
 }
 }  // namespace
 
-HRESULT LiveHarvest::FindProgIDInfo() {
-  return InStep(L" In FindProgIDInfo Function", [&]() -> HRESULT {
+void LiveHarvest::FindProgIDInfo() {
+  InStep(L" In FindProgIDInfo Function", [&] {
     const LiveRegistry& registry = Registry();
     std::optional<NameList> names = registry.Keys(std::wstring());
-    if (!names) return S_OK;
+    if (!names) return;
     for (const std::wstring& name : *names) {
       if (IsSkippedTopLevelName(name)) continue;
       std::optional<NameList> subkeys = registry.Keys(name);
@@ -68,19 +68,17 @@ HRESULT LiveHarvest::FindProgIDInfo() {
       }
       if (!foundClass) CheckForVerbs(name);
     }
-    return S_OK;
   });
 }
 
-HRESULT LiveHarvest::CreateProgIdInfoObject(IExtractComponent* component,
-                                            const std::wstring& name) {
-  return InStep(L" in CreateProgIdInfoObject Function", [&]() -> HRESULT {
+void LiveHarvest::CreateProgIdInfoObject(IExtractComponent* component, const std::wstring& name) {
+  InStep(L" in CreateProgIdInfoObject Function", [&] {
     ComPtr<IExtractProgIDCol> progIds;
     CheckCall(component->get_ProgIDCollection(progIds.Put()));
-    if (!progIds) return E_POINTER;
+    if (!progIds) return;
     ComPtr<IExtractProgIDInfo> item;
     progIds->Add(AsBstr(name).Get(), item.Put());
-    if (!item) return E_POINTER;
+    if (!item) return;
     item->put_ProgID(AsBstr(name).Get());
 
     const LiveRegistry& registry = Registry();
@@ -89,7 +87,7 @@ HRESULT LiveHarvest::CreateProgIdInfoObject(IExtractComponent* component,
       registry.SoftDelete(name, nullptr);
     }
     std::optional<NameList> subkeys = registry.Keys(name);
-    if (!subkeys) return S_OK;
+    if (!subkeys) return;
     for (const std::wstring& subkey : *subkeys) {
       std::wstring key = SubKey(name, subkey);
       if (EqualsNoCase(subkey, L"CLSID")) {
@@ -105,24 +103,23 @@ HRESULT LiveHarvest::CreateProgIdInfoObject(IExtractComponent* component,
         registry.HandOver(component, key, nullptr, true);
       }
     }
-    return S_OK;
   });
 }
 
-HRESULT LiveHarvest::FindVerIndProgIDInfo() {
-  return InStep(L" in FindVerIndProgIDInfo Function", [&]() -> HRESULT {
+void LiveHarvest::FindVerIndProgIDInfo() {
+  InStep(L" in FindVerIndProgIDInfo Function", [&] {
     const LiveRegistry& registry = Registry();
     for (const auto& [current, independent] : versions_) {
       auto owner = progIds_.find(LowerPath(current));
       if (owner == progIds_.end()) continue;
       ComPtr<IExtractProgIDCol> progIds;
       CheckCall(owner->second->get_ProgIDCollection(progIds.Put()));
-      if (!progIds) return E_POINTER;
+      if (!progIds) return;
       ComPtr<IExtractProgIDInfo> recorded;
       if (FAILED(ItemByName(progIds.Get(), current, &recorded)) || !recorded) continue;
       ComPtr<IExtractProgIDInfo> item;
       progIds->Add(AsBstr(independent).Get(), item.Put());
-      if (!item) return E_POINTER;
+      if (!item) return;
       if (std::optional<std::wstring> description = registry.Text(independent, nullptr)) {
         item->put_Description(AsBstr(*description).Get());
         registry.SoftDelete(independent, nullptr);
@@ -131,7 +128,6 @@ HRESULT LiveHarvest::FindVerIndProgIDInfo() {
       item->put_Parent(AsBstr(current).Get());
       item->put_ProgID(AsBstr(independent).Get());
     }
-    return S_OK;
   });
 }
 
@@ -148,24 +144,22 @@ void LiveHarvest::CheckForDefaultIcons() {
                 });
 }
 
-HRESULT LiveHarvest::CheckForDefaultIcon(const std::wstring& name) {
-  return InGuardedStep(L" in CheckForDefaultIcon Function",
-                       L"Error in CheckForDefaultIcon Function", [&]() -> HRESULT {
-                         std::wstring key = SubKey(name, L"DefaultIcon");
-                         if (!Registry().TextUnchecked(key, nullptr)) return S_OK;
-                         for (const auto& entry : extensions_) {
-                           if (!entry.second) return E_POINTER;
-                           ComPtr<IExtractProgIDCol> progIds;
-                           CheckCall(entry.second->get_ProgIDCollection(progIds.Put()));
-                           if (!progIds) continue;
-                           ComPtr<IExtractProgIDInfo> item;
-                           ItemByName(progIds.Get(), name, &item);
-                           if (!item) continue;
-                           ExtractDefIconInfo(item.Get(), key, kProgIDIcon);
-                           break;
-                         }
-                         return S_OK;
-                       });
+void LiveHarvest::CheckForDefaultIcon(const std::wstring& name) {
+  InGuardedStep(L" in CheckForDefaultIcon Function", L"Error in CheckForDefaultIcon Function", [&] {
+    std::wstring key = SubKey(name, L"DefaultIcon");
+    if (!Registry().TextUnchecked(key, nullptr)) return;
+    for (const auto& entry : extensions_) {
+      if (!entry.second) return;
+      ComPtr<IExtractProgIDCol> progIds;
+      CheckCall(entry.second->get_ProgIDCollection(progIds.Put()));
+      if (!progIds) continue;
+      ComPtr<IExtractProgIDInfo> item;
+      ItemByName(progIds.Get(), name, &item);
+      if (!item) continue;
+      ExtractDefIconInfo(item.Get(), key, kProgIDIcon);
+      break;
+    }
+  });
 }
 
 }  // namespace twutil

@@ -37,8 +37,8 @@ std::set<std::wstring> ContainedLibraries(const std::wstring& file) {
 
 }  // namespace
 
-HRESULT LiveHarvest::ExtractTypeLibInfo() {
-  if (!registry_) return E_POINTER;
+void LiveHarvest::ExtractTypeLibInfo() {
+  if (!registry_) return;
   InStep(L" In ExtractTypeLibInfo Function", [&] {
     const LiveRegistry& registry = Registry();
     std::optional<NameList> libIds = registry.Keys(L"TypeLib");
@@ -72,11 +72,11 @@ HRESULT LiveHarvest::ExtractTypeLibInfo() {
       }
     }
   });
-  return TypeLibraryHelper();
+  TypeLibraryHelper();
 }
 
-HRESULT LiveHarvest::TypeLibraryHelper() {
-  return InStep(L" in TypeLibraryHelper Function", [&]() -> HRESULT {
+void LiveHarvest::TypeLibraryHelper() {
+  InStep(L" in TypeLibraryHelper Function", [&] {
     for (auto& [component, candidates] : typeLibs_) {
       Bstr keyFile;
       component->get_KeyFile(repackaging_ ? VARIANT_TRUE : VARIANT_FALSE, keyFile.Put());
@@ -109,18 +109,17 @@ HRESULT LiveHarvest::TypeLibraryHelper() {
         AddTypeLibrary(component.Get(), best);
       }
     }
-    return S_OK;
   });
 }
 
-HRESULT LiveHarvest::AddTypeLibrary(IExtractComponent* component, const TypeLibCandidate& entry) {
-  return InStep(L" in TypeLibrary Collection", [&]() -> HRESULT {
+void LiveHarvest::AddTypeLibrary(IExtractComponent* component, const TypeLibCandidate& entry) {
+  InStep(L" in TypeLibrary Collection", [&] {
     ComPtr<IExtractTypeLibCol> libraries;
     CheckCall(component->get_TypeLibCollection(libraries.Put()));
-    if (!libraries) return E_POINTER;
+    if (!libraries) return;
     ComPtr<IExtractTypeLibrary> item;
     libraries->Add(AsBstr(entry.libId).Get(), item.Put());
-    if (!item) return E_POINTER;
+    if (!item) return;
     CheckCall(item->put_LibID(AsBstr(entry.libId).Get()));
     CheckCall(item->put_LibLCID(entry.lcid));
     CheckCall(item->put_LibVersion(AsBstr(entry.version).Get()));
@@ -139,7 +138,6 @@ HRESULT LiveHarvest::AddTypeLibrary(IExtractComponent* component, const TypeLibC
     registry.SoftDelete(SubKey(SubKey(versionKey, entry.lcidKey), kTypeLibPlatform), nullptr);
     registry.SoftDelete(SubKey(versionKey, L"FLAGS"), nullptr);
     SoftDeleteInterfaceEntries(entry.libId);
-    return S_OK;
   });
 }
 
@@ -162,11 +160,11 @@ void LiveHarvest::SoftDeleteInterfaceEntries(const std::wstring& libId) {
   });
 }
 
-HRESULT LiveHarvest::FindInterfaceInfo() {
-  return InStep(L" in SoftDel of Interface Entries", [&]() -> HRESULT {
+void LiveHarvest::FindInterfaceInfo() {
+  InStep(L" in SoftDel of Interface Entries", [&] {
     const LiveRegistry& registry = Registry();
     std::optional<NameList> interfaces = registry.Keys(kInterfaceKeys);
-    if (!interfaces) return S_OK;
+    if (!interfaces) return;
     for (const std::wstring& iid : *interfaces) {
       std::wstring key = kInterfaceKeys + iid;
       std::wstring proxyKey = SubKey(key, L"ProxyStubClsid32");
@@ -183,7 +181,6 @@ HRESULT LiveHarvest::FindInterfaceInfo() {
       HandOverLiveEntry(owner->second.Get(), key, nullptr);
       registry.SoftDelete(key, nullptr, true);
     }
-    return S_OK;
   });
 }
 

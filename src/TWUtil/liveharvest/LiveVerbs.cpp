@@ -27,10 +27,9 @@ class VerbSequence {
 };
 
 // Every subkey of every verb under shellKey, with the verb's order number.
-// The visitor answers false to end the walk; the walk answers whether it ran
-// to the end.
+// The visitor answers false to end the walk.
 template <class Visit>
-bool WalkVerbSubkeys(const LiveRegistry& registry, const std::wstring& shellKey,
+void WalkVerbSubkeys(const LiveRegistry& registry, const std::wstring& shellKey,
                      const NameList& verbs, const std::optional<std::wstring>& defaultVerb,
                      Visit&& visit) {
   VerbSequence sequence(defaultVerb);
@@ -40,9 +39,8 @@ bool WalkVerbSubkeys(const LiveRegistry& registry, const std::wstring& shellKey,
     std::optional<NameList> subkeys = registry.Keys(verbKey);
     if (!subkeys) continue;
     for (const std::wstring& subkey : *subkeys)
-      if (!visit(verb, order, verbKey, subkey)) return false;
+      if (!visit(verb, order, verbKey, subkey)) return;
   }
-  return true;
 }
 
 void PutVerb(IExtractVerbInfo* verb, const std::wstring& name, const std::wstring& menuText,
@@ -76,67 +74,62 @@ LONG LiveHarvest::ParseVerbCommand(ComponentRef* component, std::wstring* comman
   return -1;
 }
 
-LONG LiveHarvest::FindVerbInfo(IExtractProgIDInfo* item, IExtractComponent* component,
+void LiveHarvest::FindVerbInfo(IExtractProgIDInfo* item, IExtractComponent* component,
                                const std::wstring& name) {
-  return InStep(L" in FindVerbInfo Function", [&]() -> LONG {
+  InStep(L" in FindVerbInfo Function", [&] {
     const LiveRegistry& registry = Registry();
     std::wstring shellKey = SubKey(name, L"Shell");
     std::optional<std::wstring> defaultVerb = registry.Text(shellKey, nullptr);
     registry.SoftDelete(shellKey, nullptr);
     std::optional<NameList> verbs = registry.Keys(shellKey);
-    if (!verbs) return 0;
+    if (!verbs) return;
     ComPtr<IExtractVerbCol> verbItems;
     CheckCall(item->get_VerbCollection(verbItems.Put()));
-    if (!verbItems) return E_POINTER;
+    if (!verbItems) return;
 
-    LONG recorded = 0;
-    bool complete =
-        WalkVerbSubkeys(registry, shellKey, *verbs, defaultVerb,
-                        [&](const std::wstring& verb, LONG order, const std::wstring& verbKey,
-                            const std::wstring& subkey) {
-                          std::wstring path = SubKey(verbKey, subkey);
-                          if (!EqualsNoCase(subkey, L"command")) {
-                            registry.HandOver(component, path, nullptr, true);
-                            return true;
-                          }
-                          std::optional<NameList> values = registry.NamesLoose(path);
-                          if (!values) return true;
-                          registry.SoftDelete(path, nullptr);
-                          for (size_t i = 0; i < values->size(); ++i) {
-                            if (i > 0) {
-                              registry.HandOver(component, path, (*values)[i].c_str(), false);
-                              continue;
-                            }
-                            // The first entry stands for the command line itself.
-                            std::optional<std::wstring> commandLine = registry.Text(path, nullptr);
-                            if (!commandLine) continue;
-                            registry.SoftDelete(path, nullptr);
-                            ComponentRef runs(component);
-                            std::wstring command = *commandLine, arguments;
-                            if (ParseVerbCommand(&runs, &command, &arguments) != 0) continue;
-                            ComPtr<IExtractVerbInfo> verbItem;
-                            verbItems->Add(AsBstr(verb).Get(), verbItem.Put());
-                            if (!verbItem) return false;
-                            std::optional<std::wstring> menuText = registry.Text(verbKey, nullptr);
-                            registry.SoftDelete(verbKey, nullptr);
-                            PutVerb(verbItem.Get(), verb, menuText ? *menuText : verb, arguments,
-                                    item, order, command, false);
-                            ++recorded;
-                          }
-                          return true;
-                        });
-    if (!complete) return E_POINTER;
-    return recorded;
+    WalkVerbSubkeys(registry, shellKey, *verbs, defaultVerb,
+                    [&](const std::wstring& verb, LONG order, const std::wstring& verbKey,
+                        const std::wstring& subkey) {
+                      std::wstring path = SubKey(verbKey, subkey);
+                      if (!EqualsNoCase(subkey, L"command")) {
+                        registry.HandOver(component, path, nullptr, true);
+                        return true;
+                      }
+                      std::optional<NameList> values = registry.NamesLoose(path);
+                      if (!values) return true;
+                      registry.SoftDelete(path, nullptr);
+                      for (size_t i = 0; i < values->size(); ++i) {
+                        if (i > 0) {
+                          registry.HandOver(component, path, (*values)[i].c_str(), false);
+                          continue;
+                        }
+                        // The first entry stands for the command line itself.
+                        std::optional<std::wstring> commandLine = registry.Text(path, nullptr);
+                        if (!commandLine) continue;
+                        registry.SoftDelete(path, nullptr);
+                        ComponentRef runs(component);
+                        std::wstring command = *commandLine, arguments;
+                        if (ParseVerbCommand(&runs, &command, &arguments) != 0) continue;
+                        ComPtr<IExtractVerbInfo> verbItem;
+                        verbItems->Add(AsBstr(verb).Get(), verbItem.Put());
+                        if (!verbItem) return false;
+                        std::optional<std::wstring> menuText = registry.Text(verbKey, nullptr);
+                        registry.SoftDelete(verbKey, nullptr);
+                        PutVerb(verbItem.Get(), verb, menuText ? *menuText : verb, arguments, item,
+                                order, command, false);
+                      }
+                      return true;
+                    });
   });
 }
 
-HRESULT LiveHarvest::CheckForVerbs(std::wstring name) {
-  return InStep(L" in CheckForVerbs Function", [&]() -> HRESULT {
+void LiveHarvest::CheckForVerbs(std::wstring name) {
+  InStep(L" in CheckForVerbs Function", [&] {
     const LiveRegistry& registry = Registry();
     std::wstring shellKey = SubKey(name, L"Shell");
     std::optional<std::wstring> defaultVerb = registry.Text(shellKey, nullptr);
     std::optional<NameList> verbs = registry.Keys(shellKey);
-    if (!verbs) return S_OK;
+    if (!verbs) return;
     WalkVerbSubkeys(registry, shellKey, *verbs, defaultVerb,
                     [&](const std::wstring& verb, LONG order, const std::wstring& verbKey,
                         const std::wstring& subkey) {
@@ -155,23 +148,22 @@ HRESULT LiveHarvest::CheckForVerbs(std::wstring name) {
                       registry.SoftDelete(path, nullptr);
                       return true;
                     });
-    return S_OK;
   });
 }
 
-HRESULT LiveHarvest::AddVerbProgInfo(IExtractComponent* component, const std::wstring& name,
-                                     const std::wstring& command, const std::wstring& arguments,
-                                     const std::wstring& verb, LONG sequence) {
-  return InStep(L" in AddVerbProgInfo Function", [&]() -> HRESULT {
+void LiveHarvest::AddVerbProgInfo(IExtractComponent* component, const std::wstring& name,
+                                  const std::wstring& command, const std::wstring& arguments,
+                                  const std::wstring& verb, LONG sequence) {
+  InStep(L" in AddVerbProgInfo Function", [&] {
     const LiveRegistry& registry = Registry();
     ComPtr<IExtractProgIDCol> progIds;
     CheckCall(component->get_ProgIDCollection(progIds.Put()));
-    if (!progIds) return E_POINTER;
+    if (!progIds) return;
     ComPtr<IExtractProgIDInfo> item;
     ItemByName(progIds.Get(), name, &item);
     if (!item) {
       progIds->Add(AsBstr(name).Get(), item.Put());
-      if (!item) return E_POINTER;
+      if (!item) return;
       item->put_ProgID(AsBstr(name).Get());
       if (std::optional<std::wstring> description = registry.Text(name, nullptr)) {
         registry.SoftDelete(name, nullptr);
@@ -180,15 +172,14 @@ HRESULT LiveHarvest::AddVerbProgInfo(IExtractComponent* component, const std::ws
     }
     ComPtr<IExtractVerbCol> verbItems;
     CheckCall(item->get_VerbCollection(verbItems.Put()));
-    if (!verbItems) return E_POINTER;
+    if (!verbItems) return;
     ComPtr<IExtractVerbInfo> verbItem;
     verbItems->Add(AsBstr(verb).Get(), verbItem.Put());
-    if (!verbItem) return E_POINTER;
+    if (!verbItem) return;
     std::optional<std::wstring> menuText =
         registry.Text(SubKey(SubKey(name, L"Shell"), verb), nullptr);
     PutVerb(verbItem.Get(), verb, menuText ? *menuText : verb, arguments, item.Get(), sequence,
             command, true);
-    return S_OK;
   });
 }
 

@@ -4,15 +4,30 @@
 
 #include <vector>
 
+#include "com/MessagePumpWait.h"
 #include "com/Owners.h"
 #include "signing/OutputLines.h"
 #include "signing/OutputPipe.h"
-#include "signing/PumpingWait.h"
 
 namespace twutil {
 namespace {
 constexpr DWORD kCreationFlags = DETACHED_PROCESS | NORMAL_PRIORITY_CLASS;  // 0x28: no console
+
+// The runner's wait: woken by any input, posted, sent, timer, paint or
+// hot-key message (0xFF); every message is dispatched, WM_QUIT too, and the
+// process is tested after each. Finished reads of the pipe are collected as
+// they come, so the tool never blocks on a full pipe; no time-out.
+void WaitForTool(HANDLE process, OutputPipe& pipe) {
+  static constexpr PumpRules kRules{0xFF, 0, false, true};
+  for (;;) {
+    HANDLE handles[2] = {process, pipe.ReadFinished()};
+    const DWORD count = handles[1] ? 2 : 1;
+    if (WaitPumpingMessages(handles, count, INFINITE, kRules) != 1) return;
+    pipe.OnReadFinished();
+  }
 }
+
+}  // namespace
 
 long ToolRunner::Run(const std::wstring& commandLine) {
   OutputPipe pipe;
@@ -37,7 +52,7 @@ long ToolRunner::Run(const std::wstring& commandLine) {
   } else {
     Handle processHandle(process.hProcess);
     Handle threadHandle(process.hThread);
-    WaitPumpingMessages(processHandle.Get(), pipe);
+    WaitForTool(processHandle.Get(), pipe);
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(processHandle.Get(), &exitCode) || exitCode != 0) result = 0;
   }

@@ -12,10 +12,10 @@ namespace twutil {
 
 struct ClassEntry {
   const CLSID* clsid;
-  const wchar_t* progId;                   // versioned
+  const wchar_t* progId;  // versioned
   const wchar_t* versionIndependentProgId;
   InstanceCreator createInstance;
-  ClassFactory* cachedFactory;             // created on first request
+  FactoryCache factory;
 };
 
 ClassEntry* ClassTable();

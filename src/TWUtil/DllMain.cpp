@@ -1,58 +1,17 @@
 // The four exported entry points of the in-process server and DllMain.
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include "ClassTable.h"
 #include "Registration.h"
 #include "com/Module.h"
-#include "com/Owners.h"
-#include "com/TypeInfoCache.h"
 
 using namespace twutil;
 
-namespace {
-
-// The cached factory of an entry, created once; the second check inside the
-// lock makes concurrent first requests share one factory.
-ClassFactory* FactoryFor(ClassEntry& entry) {
-  if (!entry.cachedFactory) {
-    Lock guard(Module::FactoryLock());
-    if (!entry.cachedFactory) {
-      ClassFactory* factory = new (std::nothrow) ClassFactory(entry.createInstance);
-      if (!factory) return nullptr;
-      factory->AddRef();  // the cache's own reference
-      entry.cachedFactory = factory;
-    }
-  }
-  return entry.cachedFactory;
-}
-
-void ReleaseFactories() {
-  ClassEntry* table = ClassTable();
-  for (size_t i = 0; i < ClassTableSize(); ++i) {
-    if (table[i].cachedFactory) {
-      ClassFactory* factory = table[i].cachedFactory;
-      table[i].cachedFactory = nullptr;
-      factory->Release();
-    }
-  }
-}
-
-}  // namespace
-
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    Module::Attach(instance);
-    DisableThreadLibraryCalls(instance);
-  } else if (reason == DLL_PROCESS_DETACH) {
-    // At process exit other DLLs may already be gone: only drop our own memory.
-    if (!reserved) {
-      ReleaseFactories();
-      ReleaseTypeInfoCache();
-    }
-    Module::Detach();
-  }
-  return TRUE;
+  return ServerDllMain(instance, reason, reserved, [] {
+    for (size_t i = 0; i < ClassTableSize(); ++i) ClassTable()[i].factory.Release();
+  });
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
@@ -61,12 +20,8 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   ClassEntry* table = ClassTable();
   for (size_t i = 0; i < ClassTableSize(); ++i) {
     ClassEntry& entry = table[i];
-    if (!entry.createInstance || !IsEqualCLSID(*entry.clsid, clsid)) continue;
-    ClassFactory* factory = FactoryFor(entry);
-    if (!factory) return E_OUTOFMEMORY;
-    HRESULT hr = factory->QueryInterface(iid, out);
-    if (*out == nullptr && SUCCEEDED(hr)) hr = CLASS_E_CLASSNOTAVAILABLE;
-    return hr;
+    if (entry.createInstance && IsEqualCLSID(*entry.clsid, clsid))
+      return entry.factory.Get(entry.createInstance, iid, out);
   }
   return CLASS_E_CLASSNOTAVAILABLE;
 }

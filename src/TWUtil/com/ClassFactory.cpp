@@ -1,6 +1,9 @@
 #include "com/ClassFactory.h"
 
+#include <new>
+
 #include "com/Module.h"
+#include "com/TypeInfoCache.h"
 
 namespace twutil {
 
@@ -36,6 +39,44 @@ STDMETHODIMP ClassFactory::LockServer(BOOL lock) {
   else
     Module::Unlock();
   return S_OK;
+}
+
+HRESULT FactoryCache::Get(InstanceCreator creator, REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (!factory_) {
+    Lock guard(Module::FactoryLock());
+    if (!factory_) {
+      ClassFactory* made = new (std::nothrow) ClassFactory(creator);
+      if (!made) return E_OUTOFMEMORY;
+      made->AddRef();  // the cache's own reference
+      factory_ = made;
+    }
+  }
+  HRESULT hr = factory_->QueryInterface(iid, out);
+  if (*out == nullptr && SUCCEEDED(hr)) hr = CLASS_E_CLASSNOTAVAILABLE;
+  return hr;
+}
+
+void FactoryCache::Release() {
+  if (ClassFactory* held = factory_) {
+    factory_ = nullptr;
+    held->Release();
+  }
+}
+
+BOOL ServerDllMain(HINSTANCE instance, DWORD reason, LPVOID reserved, void (*releaseCaches)()) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    Module::Attach(instance);
+    DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH) {
+    if (!reserved) {
+      releaseCaches();
+      ReleaseTypeInfoCache();
+    }
+    Module::Detach();
+  }
+  return TRUE;
 }
 
 }  // namespace twutil

@@ -14,17 +14,19 @@ namespace twutil {
 
 constexpr int kThreadsAtOnce = 3;
 
-// Calls work(i) for every i below count from up to kThreadsAtOnce threads
-// (fewer when no more can start); the first exception is raised again once
-// every thread has stopped.
-template <class Work>
-void ForEachAtOnce(size_t count, Work work) {
+// Calls work(state, i) for every i below count from up to kThreadsAtOnce
+// threads (fewer when no more can start), each with a State of its own made
+// when the thread begins; the first exception is raised again once every
+// thread has stopped.
+template <class State, class Work>
+void ForEachAtOnceWith(size_t count, Work work) {
   std::atomic<size_t> next{0};
   std::mutex failed;
   std::exception_ptr failure;
   auto run = [&] {
     try {
-      for (size_t i; (i = next.fetch_add(1)) < count;) work(i);
+      State state;
+      for (size_t i; (i = next.fetch_add(1)) < count;) work(state, i);
     } catch (...) {
       std::lock_guard<std::mutex> lock(failed);
       if (!failure) failure = std::current_exception();
@@ -42,6 +44,13 @@ void ForEachAtOnce(size_t count, Work work) {
   run();
   for (std::thread& helper : helpers) helper.join();
   if (failure) std::rethrow_exception(failure);
+}
+
+// The same without a state: work(i).
+template <class Work>
+void ForEachAtOnce(size_t count, Work work) {
+  struct None {};
+  ForEachAtOnceWith<None>(count, [&](None&, size_t i) { work(i); });
 }
 
 }  // namespace twutil

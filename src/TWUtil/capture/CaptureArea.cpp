@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "capture/AtOnce.h"
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 #include "capture/SubtreeRemover.h"
 
 // Documented for user mode; the import library has it, the header does not.
@@ -123,17 +123,13 @@ void CaptureArea::ApplyDeletions() {
                    [](const auto& a, const auto& b) { return a.first > b.first; });
   // A subtree that key by key would go whole goes in one call; the others
   // key by key, so that what would have stayed stays and is reported.
-  SubtreeRemover remover;
   for (size_t first = 0; first < keys.size();) {
     size_t end = first;
-    std::vector<KeyCopy*> rest;
-    for (; end < keys.size() && keys[end].first == keys[first].first; ++end) {
-      KeyCopy* key = keys[end].second;
-      if (!DeletableKeyByKey(key) || !RemoveAtOnce(remover, key, key->parent->handle.Get()))
-        rest.push_back(key);
-    }
-    ForEachAtOnce(rest.size(), [&](size_t i) {
-      if (!Erase(rest[i])) DeletionFailed(rest[i]);
+    while (end < keys.size() && keys[end].first == keys[first].first) ++end;
+    ForEachAtOnceWith<SubtreeRemover>(end - first, [&](SubtreeRemover& remover, size_t i) {
+      KeyCopy* key = keys[first + i].second;
+      if (DeletableKeyByKey(key) && RemoveAtOnce(remover, key, key->parent->handle.Get())) return;
+      if (!Erase(key)) DeletionFailed(key);
     });
     first = end;
   }

@@ -8,7 +8,7 @@
 #include "SpyCaptureArea.h"
 #include "SpyErrors.h"
 #include "capture/CaptureAreaLock.h"
-#include "capture/ServerRegistration.h"
+#include "servers/ServerRegistration.h"
 #include "com/Module.h"
 
 namespace twregspy {

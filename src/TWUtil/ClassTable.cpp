@@ -1,7 +1,7 @@
 #include "ClassTable.h"
 
 #include "TWUtil.h"
-#include "capture/ServerInfo.h"
+#include "serverinfo/ServerInfo.h"
 #include "com/ComObject.h"
 #include "control/PropertyHeader.h"
 #include "files/Encryptor.h"

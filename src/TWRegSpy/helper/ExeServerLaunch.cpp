@@ -10,7 +10,7 @@
 #include <string>
 
 #include "DialogWatcher.h"
-#include "capture/ServerRegistration.h"
+#include "servers/ServerRegistration.h"
 #include "com/Owners.h"
 
 namespace twregspy {

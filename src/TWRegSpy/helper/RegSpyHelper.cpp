@@ -18,7 +18,7 @@
 #include "HiveRedirection.h"
 #include "ImportRewrite.h"
 #include "PendingReport.h"
-#include "capture/ServerRegistration.h"
+#include "servers/ServerRegistration.h"
 #include "com/Owners.h"
 
 namespace {

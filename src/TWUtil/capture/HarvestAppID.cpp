@@ -4,7 +4,7 @@
 
 #include "Errors.h"
 #include "capture/HarvestSteps.h"
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 
 namespace twutil {
 namespace {

@@ -1,8 +1,8 @@
 // A DefaultIcon text ("file,index") recorded on a ProgID or class item.
 #include "Errors.h"
 #include "capture/HarvestSteps.h"
-#include "capture/HarvestText.h"
-#include "liveharvest/PathForms.h"
+#include "servers/HarvestText.h"
+#include "servers/PathForms.h"
 
 namespace twutil {
 namespace {

@@ -2,7 +2,7 @@
 // its handlers are recorded on it.
 #include "Errors.h"
 #include "capture/HarvestSteps.h"
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 
 namespace twutil {
 

@@ -2,7 +2,7 @@
 // registered; the whole TypeLib subtree is consumed.
 #include "Errors.h"
 #include "capture/HarvestSteps.h"
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 
 namespace twutil {
 namespace {

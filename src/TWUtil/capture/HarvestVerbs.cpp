@@ -3,7 +3,7 @@
 // is not recorded.
 #include "Errors.h"
 #include "capture/HarvestSteps.h"
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 
 namespace twutil {
 namespace {

@@ -7,7 +7,7 @@
 #include <thread>
 #include <utility>
 
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 #include "com/Owners.h"
 
 namespace twutil {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "liveharvest/PathForms.h"
+#include "servers/PathForms.h"
 
 namespace twutil::exports {
 namespace {

@@ -3,11 +3,11 @@
 #include <shlwapi.h>
 
 #include "Errors.h"
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 #include "liveharvest/LiveCapturedEntries.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/LiveText.h"
-#include "liveharvest/PathForms.h"
+#include "servers/PathForms.h"
 #include "liveharvest/StepErrors.h"
 
 namespace twutil {

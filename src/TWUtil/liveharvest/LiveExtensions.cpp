@@ -1,10 +1,10 @@
 // File extensions served by the components' ProgIDs, and the MIME types that
 // name those extensions.
 #include "Errors.h"
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/ModelLookup.h"
-#include "liveharvest/PathForms.h"
+#include "servers/PathForms.h"
 #include "liveharvest/StepErrors.h"
 
 namespace twutil {

@@ -3,7 +3,7 @@
 #include <shlwapi.h>
 
 #include "Errors.h"
-#include "capture/ServerRegistration.h"
+#include "servers/ServerRegistration.h"
 #include "com/TypeLibAttributes.h"
 
 namespace twutil {

@@ -1,11 +1,11 @@
 // ProgIDs of the found classes, their current-version links, and the default
 // icons of ProgIDs that only the verb and extension steps recorded.
 #include "Errors.h"
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 #include "liveharvest/LiveCapturedEntries.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/ModelLookup.h"
-#include "liveharvest/PathForms.h"
+#include "servers/PathForms.h"
 #include "liveharvest/StepErrors.h"
 
 namespace twutil {

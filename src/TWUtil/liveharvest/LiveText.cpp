@@ -4,16 +4,10 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "capture/HarvestText.h"
-#include "capture/ServerRegistration.h"
+#include "servers/HarvestText.h"
+#include "servers/ServerRegistration.h"
 
 namespace twutil {
-
-std::wstring LowerAscii(std::wstring text) {
-  for (wchar_t& c : text)
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  return text;
-}
 
 std::wstring ServerEntryPath(const std::wstring& text) {
   std::wstring path = LowerAscii(text);

@@ -7,10 +7,9 @@
 #include <optional>
 #include <string>
 
-namespace twutil {
+#include "servers/HarvestText.h"
 
-// A..Z lowered, nothing else (the run-time library's default-locale rule).
-std::wstring LowerAscii(std::wstring text);
+namespace twutil {
 
 // A server key's default value as a path: lowered, and for an executable
 // followed by a blank the command-line arguments dropped.

@@ -4,13 +4,13 @@
 #include <set>
 
 #include "Errors.h"
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 #include "com/TypeLibAttributes.h"
 #include "com/TypeLibPlatform.h"
 #include "liveharvest/LiveCapturedEntries.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/LiveText.h"
-#include "liveharvest/PathForms.h"
+#include "servers/PathForms.h"
 #include "liveharvest/StepErrors.h"
 
 namespace twutil {

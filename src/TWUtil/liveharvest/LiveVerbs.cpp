@@ -1,11 +1,11 @@
 // Shell verbs whose commands run a component file: into the ProgID item of a
 // found class, or creating the ProgID item in the component the verb runs.
 #include "Errors.h"
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/LiveText.h"
 #include "liveharvest/ModelLookup.h"
-#include "liveharvest/PathForms.h"
+#include "servers/PathForms.h"
 #include "liveharvest/StepErrors.h"
 
 namespace twutil {

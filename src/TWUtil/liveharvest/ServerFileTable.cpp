@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "Errors.h"
-#include "capture/ServerRegistration.h"
-#include "liveharvest/PathForms.h"
+#include "servers/ServerRegistration.h"
+#include "servers/PathForms.h"
 
 namespace twutil {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "capture/ServerRegistration.h"
+#include "servers/ServerRegistration.h"
 #include "support/TestSupport.h"
 
 namespace {

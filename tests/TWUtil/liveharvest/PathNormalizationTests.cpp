@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "Errors.h"
-#include "liveharvest/PathForms.h"
+#include "servers/PathForms.h"
 #include "liveharvest/ServerFileTable.h"
 #include "model/Component.h"
 #include "support/TestSupport.h"

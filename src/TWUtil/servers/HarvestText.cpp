@@ -1,4 +1,4 @@
-#include "capture/HarvestText.h"
+#include "servers/HarvestText.h"
 
 #include <climits>
 #include <cwchar>
@@ -67,6 +67,12 @@ LONG LeadingDecimal(const std::wstring& text) {
 
 bool EqualsNoCase(const std::wstring& a, const wchar_t* b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
+}
+
+std::wstring LowerAscii(std::wstring text) {
+  for (wchar_t& c : text)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  return text;
 }
 
 }  // namespace twutil

@@ -1,10 +1,10 @@
-#include "liveharvest/PathForms.h"
+#include "servers/PathForms.h"
 
 #include <shlwapi.h>
 #include <windows.h>
 #include <winnetwk.h>
 
-#include "liveharvest/LiveText.h"
+#include "servers/HarvestText.h"
 
 namespace twutil {
 

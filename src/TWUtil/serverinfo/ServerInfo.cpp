@@ -1,4 +1,4 @@
-#include "capture/ServerInfo.h"
+#include "serverinfo/ServerInfo.h"
 
 #include <cwchar>
 #include <vector>

@@ -1,6 +1,6 @@
-// The text rules of the harvest: splitting a verb's command line, an icon
-// reference and a local server's command line. Pure functions, bounded by
-// their input.
+// The text rules both harvests share: splitting a verb's command line, an
+// icon reference and a local server's command line, case rules. Pure
+// functions, bounded by their input.
 #pragma once
 
 #include <windows.h>
@@ -34,6 +34,9 @@ std::optional<std::wstring> LocalServerArgument(const std::wstring& serverText);
 // The leading decimal number of text (optional sign, digits up to the first
 // non-digit), 0 when there is none; clamped to the range of a LONG.
 LONG LeadingDecimal(const std::wstring& text);
+
+// A..Z lowered, nothing else (the run-time library's default-locale rule).
+std::wstring LowerAscii(std::wstring text);
 
 // Comparison without regard to case, as the harvest's name lists use it.
 bool EqualsNoCase(const std::wstring& a, const wchar_t* b);

@@ -1,4 +1,4 @@
-#include "capture/ServerRegistration.h"
+#include "servers/ServerRegistration.h"
 
 #include <cwchar>
 #include <cwctype>

@@ -1,7 +1,5 @@
 #include "FileFixtures.h"
 
-#include "com/Owners.h"
-
 namespace filefixtures {
 namespace {
 
@@ -99,23 +97,5 @@ Bytes PEImage(uint16_t characteristics) {
 }
 
 Bytes NEImage() { return DosStub("NE", 0x100); }
-
-bool WriteFile(const std::wstring& path, const Bytes& bytes) {
-  twutil::Handle file(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  return file.Valid() && (bytes.empty() || (::WriteFile(file.Get(), bytes.data(),
-                                                        DWORD(bytes.size()), &written, nullptr) &&
-                                            written == bytes.size()));
-}
-
-Bytes ReadFile(const std::wstring& path) {
-  twutil::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr));
-  Bytes bytes(file.Valid() ? GetFileSize(file.Get(), nullptr) : 0);
-  DWORD read = 0;
-  if (!bytes.empty()) ::ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr);
-  return bytes;
-}
 
 }  // namespace filefixtures

@@ -52,7 +52,4 @@ Bytes NEImage();
 inline Bytes IconFile() { return {0, 0, 1, 0, 1, 0}; }
 inline Bytes CursorFile() { return {0, 0, 2, 0, 1, 0}; }
 
-bool WriteFile(const std::wstring& path, const Bytes& bytes);
-Bytes ReadFile(const std::wstring& path);
-
 }  // namespace filefixtures

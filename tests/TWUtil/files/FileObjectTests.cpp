@@ -39,7 +39,7 @@ class FileObject : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(file_); }
   std::wstring Write(const std::wstring& name, const Bytes& bytes) {
-    EXPECT_TRUE(filefixtures::WriteFile(dir_.Path() + name, bytes));
+    EXPECT_TRUE(twtest::WriteBytes(dir_.Path() + name, bytes));
     return dir_.Path() + name;
   }
   LONG Copy(const std::wstring& from, const std::wstring& to, VARIANT_BOOL overwrite) {
@@ -76,9 +76,9 @@ TEST_F(FileObject, CopyHonoursOverwriteAndFailsWithMinusOne) {
   EXPECT_EQ(Copy(source, target, kFalse), 0);
   Write(L"t.txt", {'o', 'l', 'd'});
   EXPECT_EQ(Copy(source, target, kFalse), -1);
-  EXPECT_EQ(filefixtures::ReadFile(target), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(twtest::ReadBytes(target), (Bytes{'o', 'l', 'd'}));
   EXPECT_EQ(Copy(source, target, 1), 0);  // anything but FALSE overwrites
-  EXPECT_EQ(filefixtures::ReadFile(target), (Bytes{'n', 'e', 'w'}));
+  EXPECT_EQ(twtest::ReadBytes(target), (Bytes{'n', 'e', 'w'}));
 
   EXPECT_EQ(Copy(dir_.Path() + L"missing.txt", dir_.Path() + L"t1.txt", kTrue), -1);
   EXPECT_EQ(Copy(dir_.Path(), dir_.Path() + L"t2.txt", kTrue), -1);

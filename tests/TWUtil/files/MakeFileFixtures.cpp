@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "FileFixtures.h"
+#include "support/TestSupport.h"
 
 using namespace filefixtures;
 
@@ -22,7 +23,7 @@ int wmain(int argc, wchar_t** argv) {
       {L"utf16.txt", Bytes{0xFF, 0xFE, 'h', 0, 'i', 0}},
   };
   for (const auto& file : files) {
-    if (!WriteFile(std::wstring(argv[1]) + L"\\" + file.first, file.second)) {
+    if (!twtest::WriteBytes(std::wstring(argv[1]) + L"\\" + file.first, file.second)) {
       fprintf(stderr, "cannot write %ls\n", file.first);
       return 1;
     }

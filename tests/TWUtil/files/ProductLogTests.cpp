@@ -22,7 +22,7 @@ class ProductLog : public ::testing::Test {
     ASSERT_TRUE(filetest::WindowsAvailable()) << "no display driver: the error box cannot be seen";
   }
   std::string Log(const std::wstring& folder) const {
-    Bytes bytes = filefixtures::ReadFile(folder + L"\\twide.log");
+    Bytes bytes = twtest::ReadBytes(folder + L"\\twide.log");
     return std::string(bytes.begin(), bytes.end());
   }
   std::string Log() const { return Log(folder_); }
@@ -88,7 +88,7 @@ TEST_F(ProductLog, FolderMayHave124CharactersAtMost) {
 TEST_F(ProductLog, KeepsTheLast10000BytesPast20000) {
   filetest::InstallLocation location(&folder_);
   // 19,993 + 7 bytes make exactly 20,000: not yet trimmed.
-  ASSERT_TRUE(filefixtures::WriteFile(dir_.Path() + L"twide.log", Bytes(19993, 'a')));
+  ASSERT_TRUE(twtest::WriteBytes(dir_.Path() + L"twide.log", Bytes(19993, 'a')));
   LogMessage(L"x");
   EXPECT_EQ(Log(), std::string(19993, 'a') + " 0: x\r\n");
   LogMessage(L"y");  // 20,007 bytes
@@ -98,7 +98,7 @@ TEST_F(ProductLog, KeepsTheLast10000BytesPast20000) {
   Bytes old(20000, 'b');
   old[10006] = '\r';
   old[10007] = '\n';
-  ASSERT_TRUE(filefixtures::WriteFile(dir_.Path() + L"twide.log", old));
+  ASSERT_TRUE(twtest::WriteBytes(dir_.Path() + L"twide.log", old));
   LogMessage(L"x");
   EXPECT_EQ(Log(), "\r\n" + std::string(20000 - 10008, 'b') + " 0: x\r\n");
 }

@@ -25,11 +25,11 @@ class SearchReplace : public ::testing::Test {
   void SetUp() override { ASSERT_EQ(Create(CLSID_SearchReplace, &sr_), S_OK); }
   std::wstring In(const std::wstring& name) const { return dir_.Path() + name; }
   void Write(const std::wstring& name, const std::string& bytes) {
-    ASSERT_TRUE(filefixtures::WriteFile(In(name), filefixtures::Bytes(bytes.begin(), bytes.end())));
+    ASSERT_TRUE(twtest::WriteBytes(In(name), filefixtures::Bytes(bytes.begin(), bytes.end())));
   }
   std::string Read(const std::wstring& name) {
     if (GetFileAttributesW(In(name).c_str()) == INVALID_FILE_ATTRIBUTES) return "(missing)";
-    filefixtures::Bytes bytes = filefixtures::ReadFile(In(name));
+    filefixtures::Bytes bytes = twtest::ReadBytes(In(name));
     return std::string(bytes.begin(), bytes.end());
   }
   HRESULT Run(const std::wstring& source, const std::wstring& dest, const std::wstring& search,

@@ -45,7 +45,7 @@ class ShortName : public ::testing::Test {
 TEST_F(ShortName, LongNamesGetTheirShortNameInFrontAndShortOnesComeBackAlone) {
   std::wstring made = L"Long Name With Blanks " + std::to_wstring(GetCurrentProcessId()) + L".text";
   std::wstring kept = L"Existing Long Name " + std::to_wstring(GetCurrentProcessId()) + L".txt";
-  ASSERT_TRUE(filefixtures::WriteFile(TempFolder() + kept, {'k'}));
+  ASSERT_TRUE(twtest::WriteBytes(TempFolder() + kept, {'k'}));
   std::wstring answer;
   for (const std::wstring& name : {made, kept}) {
     ASSERT_EQ(Call(name, &answer), 0);
@@ -58,7 +58,7 @@ TEST_F(ShortName, LongNamesGetTheirShortNameInFrontAndShortOnesComeBackAlone) {
   }
   EXPECT_EQ(GetFileAttributesW((TempFolder() + made).c_str()), INVALID_FILE_ATTRIBUTES)
       << "the probe file is left behind";
-  EXPECT_EQ(filefixtures::ReadFile(TempFolder() + kept), filefixtures::Bytes{'k'});
+  EXPECT_EQ(twtest::ReadBytes(TempFolder() + kept), filefixtures::Bytes{'k'});
   DeleteFileW((TempFolder() + kept).c_str());
 
   for (const wchar_t* name : {L"README.TXT", L"readme.txt"}) {

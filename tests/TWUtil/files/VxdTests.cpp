@@ -23,7 +23,7 @@ Bytes StandardVxd(const VxdLayout& layout = VxdLayout()) {
 class Vxd : public ::testing::Test {
  protected:
   std::wstring Write(const std::wstring& name, const Bytes& bytes) {
-    EXPECT_TRUE(filefixtures::WriteFile(dir_.Path() + name, bytes));
+    EXPECT_TRUE(twtest::WriteBytes(dir_.Path() + name, bytes));
     return dir_.Path() + name;
   }
   // The extractor without a buffer: the size (77 when untouched) and the error.

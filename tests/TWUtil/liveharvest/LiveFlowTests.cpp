@@ -4,6 +4,7 @@
 #include "LiveTestSupport.h"
 #include "MemoryRegistry.h"
 #include "com/Owners.h"
+#include "support/TestDoubles.h"
 #include "support/TestSupport.h"
 
 using twtest::Contains;
@@ -23,7 +24,7 @@ void FillRegistry(twtest::MemoryRegistry* registry) {
 }
 
 // A component whose AddMiscRegistryInfo fails, leaving an error object.
-class RefusingComponent : public IExtractComponent {
+class RefusingComponent : public twtest::EarlyBoundOnly<IExtractComponent> {
  public:
   explicit RefusingComponent(ComPtr<IExtractComponent> inner) : inner_(std::move(inner)) {}
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
@@ -35,13 +36,6 @@ class RefusingComponent : public IExtractComponent {
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
   STDMETHODIMP get_KeyFile(VARIANT_BOOL r, BSTR* out) override {
     return inner_->get_KeyFile(r, out);
   }

@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "TWUtil.h"
+#include "support/TestDoubles.h"
 
 namespace twtest {
 
-class MemoryRegistry : public IRegistry {
+class MemoryRegistry : public twtest::EarlyBoundOnly<IRegistry> {
  public:
   // Sets a value (name null or empty: the default value), making the key and
   // its parents; keys and values list in the order they were first set.
@@ -32,13 +33,6 @@ class MemoryRegistry : public IRegistry {
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
   STDMETHODIMP_(ULONG) Release() override { return --refs_; }
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
   STDMETHODIMP RegAddValue(ERegistryHives, BSTR, BSTR, ERegistryDataTypes, VARIANT*,
                            LONG*) override {
     return E_NOTIMPL;

@@ -2,7 +2,7 @@
 // where, and their exit codes.
 #include <gtest/gtest.h>
 
-#include "ConsoleRun.h"
+#include "support/ConsoleRun.h"
 #include "PeresTestSupport.h"
 #include "support/TestSupport.h"
 

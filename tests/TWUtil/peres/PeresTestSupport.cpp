@@ -26,24 +26,6 @@ Bytes VersionValue(const std::wstring& file, const std::wstring& subBlock, UINT 
 
 }  // namespace
 
-bool WriteBytes(const std::wstring& path, const Bytes& bytes) {
-  twutil::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  return file.Valid() && (bytes.empty() || (::WriteFile(file.Get(), bytes.data(),
-                                                        DWORD(bytes.size()), &written, nullptr) &&
-                                            written == bytes.size()));
-}
-
-Bytes ReadBytes(const std::wstring& path) {
-  twutil::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr));
-  Bytes bytes(file.Valid() ? GetFileSize(file.Get(), nullptr) : 0);
-  DWORD read = 0;
-  if (!bytes.empty()) ::ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr);
-  return bytes;
-}
-
 std::wstring CopyOfSystemFile(const std::wstring& folder, const wchar_t* name) {
   wchar_t system[MAX_PATH];
   std::wstring from = std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\" + name;

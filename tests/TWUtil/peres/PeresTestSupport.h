@@ -13,13 +13,14 @@
 #include "TWUtil.h"
 #include "com/Owners.h"
 #include "peres/StampDiagnostics.h"
+#include "support/TestSupport.h"
 
 namespace perestest {
 
 using pefixture::Bytes;
 
-bool WriteBytes(const std::wstring& path, const Bytes& bytes);
-Bytes ReadBytes(const std::wstring& path);
+using twtest::ReadBytes;
+using twtest::WriteBytes;
 // A copy of a program of the (32-bit) system folder, named "copy_" + name:
 // under its own name Wine would load its built-in program instead.
 std::wstring CopyOfSystemFile(const std::wstring& folder, const wchar_t* name);

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "ConsoleRun.h"
-#include "FileFixtures.h"
 #include "TWUtil.h"
 #include "com/Owners.h"
+#include "support/ConsoleRun.h"
+#include "support/TestDoubles.h"
 #include "support/TestSupport.h"
 
 using twutil::Bstr;
@@ -20,7 +20,7 @@ namespace {
 using Calls = std::vector<std::wstring>;
 
 // Records the calls of one Sign; the runner calls it early bound.
-class RecordingEvents : public ISignCodeEvent {
+class RecordingEvents : public twtest::EarlyBoundOnly<ISignCodeEvent> {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     *out =
@@ -30,13 +30,6 @@ class RecordingEvents : public ISignCodeEvent {
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
   STDMETHODIMP_(ULONG) Release() override { return --refs; }
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
   STDMETHODIMP OutPut(BSTR line) override {
     lines.emplace_back(line, SysStringLen(line));
     calls.push_back(L"OutPut:" + lines.back());
@@ -56,7 +49,7 @@ class SignCodeRun : public ::testing::Test {
   HRESULT Run(const std::string& output, RecordingEvents* events, const wchar_t* code = L"0",
               const wchar_t* order = L"") {
     std::wstring path = dir_.Path() + L"out" + std::to_wstring(++files_) + L".txt";
-    filefixtures::WriteFile(path, filefixtures::Bytes(output.begin(), output.end()));
+    twtest::WriteBytes(path, std::vector<uint8_t>(output.begin(), output.end()));
     Bstr program(Tool().c_str()), spc(path.c_str()), pvk(code), server(order);
     SignCodeOption options = {program.Get(), spc.Get(), pvk.Get(), nullptr, nullptr, server.Get()};
     return sign_->Sign(Bstr(L"C:\\signed.exe").Get(), &options, events);
@@ -77,7 +70,7 @@ TEST_F(SignCodeRun, TheToolGetsTheExactCommandLine) {
   const std::wstring saved = dir_.Path() + L"cmdline.txt";
   SetEnvironmentVariableW(L"TWTEST_SIGN_COMMAND_LINE", saved.c_str());
   auto written = [&] {
-    filefixtures::Bytes bytes = filefixtures::ReadFile(saved);
+    std::vector<uint8_t> bytes = twtest::ReadBytes(saved);
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
   };
   Bstr program(Tool().c_str()), spc(L"my cert.spc"), pvk(L"key.pvk"), name(L""),
@@ -113,7 +106,7 @@ TEST_F(SignCodeRun, LinesEndAtCarriageReturnLineFeedAndTheExitCodeDecides) {
   }
   // A missing program, no options, or a file that is no program: failure, no output.
   std::wstring notes = dir_.Path() + L"notes.txt";
-  filefixtures::WriteFile(notes, {'t', 'e', 'x', 't'});
+  twtest::WriteBytes(notes, {'t', 'e', 'x', 't'});
   Bstr missing((dir_.Path() + L"no such tool.exe").c_str()), text(notes.c_str());
   SignCodeOption options = {missing.Get(), nullptr, nullptr, nullptr, nullptr, nullptr};
   RecordingEvents &one = NewEvents(), &two = NewEvents(), &three = NewEvents();
@@ -193,7 +186,7 @@ TEST_F(SignCodeRun, TheEventObjectIsHeldUntilTheNextCallAndMessagesFlow) {
 TEST(SignCommand, RelaysTheToolsLinesAndOutcome) {
   twtest::TempDir dir;
   const std::string text = "Signing app.exe\r\nDone\r\n";
-  filefixtures::WriteFile(dir.Path() + L"out.txt", filefixtures::Bytes(text.begin(), text.end()));
+  twtest::WriteBytes(dir.Path() + L"out.txt", std::vector<uint8_t>(text.begin(), text.end()));
   const std::wstring sign = L"\"" + twtest::BinDir() + L"twutil.exe\" sign --tool \"";
   const std::wstring tool =
       twtest::BinDir() + L"sign_tool.exe\" --spc \"" + dir.Path() + L"out.txt\"";

@@ -1,7 +1,6 @@
 // Every suite runs in a single-threaded apartment, as the library's callers do.
-#include <objbase.h>
-
 #include <gtest/gtest.h>
+#include <objbase.h>
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);

@@ -65,4 +65,22 @@ TempDir::~TempDir() {
   SHFileOperationW(&op);
 }
 
+bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  twutil::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  return file.Valid() && (bytes.empty() || (::WriteFile(file.Get(), bytes.data(),
+                                                        DWORD(bytes.size()), &written, nullptr) &&
+                                            written == bytes.size()));
+}
+
+std::vector<uint8_t> ReadBytes(const std::wstring& path) {
+  twutil::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+  std::vector<uint8_t> bytes(file.Valid() ? GetFileSize(file.Get(), nullptr) : 0);
+  DWORD read = 0;
+  if (!bytes.empty()) ::ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr);
+  return bytes;
+}
+
 }  // namespace twtest

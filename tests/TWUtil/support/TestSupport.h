@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "com/Owners.h"
 
@@ -30,6 +32,11 @@ HRESULT Create(const CLSID& clsid, twutil::ComPtr<T>* out) {
 // A string value (REG_SZ), or false when absent.
 bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
 bool KeyExists(HKEY root, const std::wstring& key);
+
+// A whole file's bytes: written (created or replaced), or read (empty when
+// the file cannot be read).
+bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> ReadBytes(const std::wstring& path);
 
 // A temporary folder of the test's own, removed with its contents at the end.
 class TempDir {

@@ -1,4 +1,4 @@
-#include "ConsoleRun.h"
+#include "support/ConsoleRun.h"
 
 #include <windows.h>
 

@@ -1,7 +1,5 @@
 #include "capture/CaptureArea.h"
 
-#include <winternl.h>
-
 #include <algorithm>
 #include <mutex>
 #include <utility>
@@ -9,9 +7,6 @@
 #include "capture/AtOnce.h"
 #include "servers/HarvestText.h"
 #include "capture/SubtreeRemover.h"
-
-// Documented for user mode; the import library has it, the header does not.
-extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 namespace twutil {
 
@@ -32,9 +27,6 @@ const ValueCopy* FindValue(const KeyCopy& key, const wchar_t* name) {
 bool Gone(LONG status) {
   return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_KEY_DELETED;
 }
-
-// The key itself, through its own handle: one call where a path costs three.
-LONG DeleteOpenedKey(HKEY key) { return RtlNtStatusToDosError(NtDeleteKey(key)); }
 
 // Whether deleting key by key would remove every key below and key itself:
 // each was read whole and opened with the access a deletion needs.

@@ -61,10 +61,12 @@ bool DeleteKeyByKey(HKEY parent, const std::wstring& name) {
   RegKey key;
   return RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, key.Put()) ==
              ERROR_SUCCESS &&
-         EmptyKeyByKey(key.Get()) && NT_SUCCESS(NtDeleteKey(key.Get()));
+         EmptyKeyByKey(key.Get()) && DeleteOpenedKey(key.Get()) == ERROR_SUCCESS;
 }
 
 }  // namespace
+
+LONG DeleteOpenedKey(HKEY key) { return RtlNtStatusToDosError(NtDeleteKey(key)); }
 
 bool EmptyKeyUnfollowed(HKEY key) {
   SubtreeRemover remover;

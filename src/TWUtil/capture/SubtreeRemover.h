@@ -34,6 +34,10 @@ class SubtreeRemover {
   bool usable_ = false;
 };
 
+// The key itself, through its own handle (opened with DELETE access): one
+// call where a path costs three. Fails while it has subkeys.
+LONG DeleteOpenedKey(HKEY key);
+
 // Every subkey of key with everything below, links removed and never
 // followed: each in one call where the registry allows it, else key by key.
 // false when something stayed.

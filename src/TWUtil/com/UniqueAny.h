@@ -2,8 +2,9 @@
 // which value means "none" and how one is let go. Each kind is an alias.
 #pragma once
 
-#include <windows.h>
 #include <objbase.h>
+#include <oleauto.h>
+#include <windows.h>
 
 #include <utility>
 
@@ -83,6 +84,7 @@ inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void UnloadModule(HMODULE module) { FreeLibrary(module); }
 inline void UnmapView(void* view) { UnmapViewOfFile(view); }
 inline void FreeCoTaskText(wchar_t* text) { CoTaskMemFree(text); }
+inline void DestroySafeArray(SAFEARRAY* array) { SafeArrayDestroy(array); }
 
 using RegKey = UniqueAny<RegKeyTraits>;
 using Handle = UniqueAny<KernelHandleTraits>;
@@ -91,5 +93,6 @@ using GdiObject = UniqueAny<NullIsNone<HGDIOBJ, DeleteGdiObject>>;
 using ModuleHandle = UniqueAny<NullIsNone<HMODULE, UnloadModule>>;
 using MappedView = UniqueAny<NullIsNone<void*, UnmapView>>;
 using CoTaskString = UniqueAny<NullIsNone<wchar_t*, FreeCoTaskText>>;
+using SafeArray = UniqueAny<NullIsNone<SAFEARRAY*, DestroySafeArray>>;
 
 }  // namespace twutil

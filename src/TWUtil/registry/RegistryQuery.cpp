@@ -8,26 +8,6 @@ namespace {
 // One name, terminator included; a longer name fails the whole query.
 constexpr DWORD kNameChars = 261;
 
-// Owns a SAFEARRAY until it is handed to the caller.
-class OwnedArray {
- public:
-  explicit OwnedArray(SAFEARRAY* array) : array_(array) {}
-  OwnedArray(const OwnedArray&) = delete;
-  OwnedArray& operator=(const OwnedArray&) = delete;
-  ~OwnedArray() {
-    if (array_) SafeArrayDestroy(array_);
-  }
-  SAFEARRAY* Get() const { return array_; }
-  SAFEARRAY* Detach() {
-    SAFEARRAY* array = array_;
-    array_ = nullptr;
-    return array;
-  }
-
- private:
-  SAFEARRAY* array_;
-};
-
 bool NameAt(HKEY key, long queryType, DWORD index, wchar_t (&name)[kNameChars]) {
   DWORD length = kNameChars;
   LONG status = queryType == regKEYS
@@ -57,7 +37,7 @@ bool QueryNames(long hive, BSTR path, long queryType, VARIANT* names) {
     return false;
   DWORD count = queryType == regKEYS ? subkeys : values;
   if (count == 0 || count > 0x7FFFFFFF) return false;
-  OwnedArray array(SafeArrayCreateVector(VT_VARIANT, 0, count));
+  SafeArray array(SafeArrayCreateVector(VT_VARIANT, 0, count));
   if (!array.Get()) return false;
   for (DWORD index = 0; index < count; ++index) {
     wchar_t name[kNameChars];
@@ -66,7 +46,7 @@ bool QueryNames(long hive, BSTR path, long queryType, VARIANT* names) {
   }
   VariantClear(names);
   V_VT(names) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(names) = array.Detach();
+  V_ARRAY(names) = array.Release();
   return true;
 }
 

@@ -85,6 +85,7 @@ inline void UnloadModule(HMODULE module) { FreeLibrary(module); }
 inline void UnmapView(void* view) { UnmapViewOfFile(view); }
 inline void FreeCoTaskText(wchar_t* text) { CoTaskMemFree(text); }
 inline void DestroySafeArray(SAFEARRAY* array) { SafeArrayDestroy(array); }
+inline void ReleasePages(void* pages) { VirtualFree(pages, 0, MEM_RELEASE); }
 
 using RegKey = UniqueAny<RegKeyTraits>;
 using Handle = UniqueAny<KernelHandleTraits>;
@@ -94,5 +95,6 @@ using ModuleHandle = UniqueAny<NullIsNone<HMODULE, UnloadModule>>;
 using MappedView = UniqueAny<NullIsNone<void*, UnmapView>>;
 using CoTaskString = UniqueAny<NullIsNone<wchar_t*, FreeCoTaskText>>;
 using SafeArray = UniqueAny<NullIsNone<SAFEARRAY*, DestroySafeArray>>;
+using VirtualPages = UniqueAny<NullIsNone<void*, ReleasePages>>;  // from VirtualAlloc
 
 }  // namespace twutil

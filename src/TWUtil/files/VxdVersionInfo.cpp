@@ -1,28 +1,10 @@
 #include "files/VxdVersionInfo.h"
 
+#include "com/Owners.h"
 #include "files/VersionData16.h"
 #include "files/VxdVersionReader.h"
 
 namespace twutil {
-namespace {
-
-// Committed read-write pages of its own, released on every way out.
-class VirtualBuffer {
- public:
-  explicit VirtualBuffer(size_t size)
-      : data_(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
-  ~VirtualBuffer() {
-    if (data_) VirtualFree(data_, 0, MEM_RELEASE);
-  }
-  VirtualBuffer(const VirtualBuffer&) = delete;
-  VirtualBuffer& operator=(const VirtualBuffer&) = delete;
-  void* Get() const { return data_; }
-
- private:
-  void* data_;
-};
-
-}  // namespace
 
 long GetVxdVersionDataSize(const wchar_t* path) {
   DWORD size = 0;
@@ -35,7 +17,9 @@ long GetVxdVersionDataSize(const wchar_t* path) {
 VxdVersionInfo ReadVxdVersionInfo(const wchar_t* path, long bufferSize) {
   VxdVersionInfo info;
   if (bufferSize <= 0) return info;
-  VirtualBuffer buffer(static_cast<size_t>(bufferSize));
+  // Committed read-write pages of its own, released on every way out.
+  VirtualPages buffer(VirtualAlloc(nullptr, static_cast<size_t>(bufferSize),
+                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   if (!buffer.Get()) return info;
   DWORD size = static_cast<DWORD>(bufferSize);
   if (!ExtractVxdVersionData(path, &size, buffer.Get())) return info;

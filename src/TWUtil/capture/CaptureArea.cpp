@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "capture/AtOnce.h"
-#include "servers/HarvestText.h"
 #include "capture/SubtreeRemover.h"
+#include "servers/HarvestText.h"
 
 namespace twutil {
 
@@ -151,18 +151,18 @@ bool CaptureArea::KeepsMoreThanCopy(const wchar_t* mirror) const {
 }
 
 // Deepest first, one call per key: the copy knows what is below. A key whose
-// copy is not complete may hold more, which the registry's own tree deletion
-// finds. The copy forgets what is below key; key itself is its parent's to
-// forget, so that subtrees of one parent can go at once.
+// copy is not complete may hold more, which a walk of the registry (never
+// following a link) finds. The copy forgets what is below key; key itself is
+// its parent's to forget, so that subtrees of one parent can go at once.
 bool CaptureArea::Erase(KeyCopy* key) {
   while (size_t count = key->SubkeyCount()) {
     KeyCopy* last = key->SubkeyAt(count - 1);
     if (!Erase(last)) return false;
     key->RemoveSubkey(last);
   }
-  LONG status = key->complete && key->handle ? DeleteOpenedKey(key->handle.Get())
-                                             : RegDeleteTreeW(area_.Get(), key->Path().c_str());
-  if (!Gone(status)) return false;
+  bool gone = key->complete && key->handle ? Gone(DeleteOpenedKey(key->handle.Get()))
+                                           : DeleteTreeUnfollowed(area_.Get(), key->Path());
+  if (!gone) return false;
   key->handle.Reset();
   return true;
 }

@@ -48,31 +48,32 @@ std::vector<std::wstring> SubkeyNames(HKEY key) {
   }
 }
 
-bool DeleteKeyByKey(HKEY parent, const std::wstring& name);
-
 bool EmptyKeyByKey(HKEY key) {
   bool emptied = true;
   for (const std::wstring& name : SubkeyNames(key))
-    if (!DeleteKeyByKey(key, name)) emptied = false;
+    if (!DeleteTreeUnfollowed(key, name)) emptied = false;
   return emptied;
-}
-
-bool DeleteKeyByKey(HKEY parent, const std::wstring& name) {
-  RegKey key;
-  return RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, key.Put()) ==
-             ERROR_SUCCESS &&
-         EmptyKeyByKey(key.Get()) && DeleteOpenedKey(key.Get()) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
 LONG DeleteOpenedKey(HKEY key) { return RtlNtStatusToDosError(NtDeleteKey(key)); }
 
+bool DeleteTreeUnfollowed(HKEY root, const std::wstring& path) {
+  RegKey key;
+  LONG opened =
+      RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, key.Put());
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS || !EmptyKeyByKey(key.Get())) return false;
+  LONG deleted = DeleteOpenedKey(key.Get());
+  return deleted == ERROR_SUCCESS || deleted == ERROR_KEY_DELETED;
+}
+
 bool EmptyKeyUnfollowed(HKEY key) {
   SubtreeRemover remover;
   bool emptied = true;
   for (const std::wstring& name : SubkeyNames(key))
-    if (!remover.Remove(key, name) && !DeleteKeyByKey(key, name)) emptied = false;
+    if (!remover.Remove(key, name) && !DeleteTreeUnfollowed(key, name)) emptied = false;
   return emptied;
 }
 

@@ -38,6 +38,10 @@ class SubtreeRemover {
 // call where a path costs three. Fails while it has subkeys.
 LONG DeleteOpenedKey(HKEY key);
 
+// root\path with everything below, key by key, links removed and never
+// followed; a key already gone counts as deleted. false: something stayed.
+bool DeleteTreeUnfollowed(HKEY root, const std::wstring& path);
+
 // Every subkey of key with everything below, links removed and never
 // followed: each in one call where the registry allows it, else key by key.
 // false when something stayed.

@@ -78,7 +78,7 @@ void ServerInfo::CaptureLive(LONG count, IDispatch** components, IRegistry* regi
   componentCount_ = count;
   components_ = components;
   live_.Begin(registry, components, count, repackager);
-  // Results of the steps do not stop the capture; only raised errors do.
+  // Only a raised error stops the capture.
   live_.PrepareServerFiles();
   bool runRegistration = !repackager;
   if (registerServer && runRegistration) live_.RegisterComponentServers(true);

@@ -8,8 +8,8 @@
 #include "SpyCaptureArea.h"
 #include "SpyErrors.h"
 #include "capture/CaptureAreaLock.h"
-#include "servers/ServerRegistration.h"
 #include "com/Module.h"
+#include "servers/ServerRegistration.h"
 
 namespace twregspy {
 namespace {

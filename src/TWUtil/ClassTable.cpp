@@ -1,7 +1,6 @@
 #include "ClassTable.h"
 
 #include "TWUtil.h"
-#include "serverinfo/ServerInfo.h"
 #include "com/ComObject.h"
 #include "control/PropertyHeader.h"
 #include "files/Encryptor.h"
@@ -11,6 +10,7 @@
 #include "peres/StampVersion.h"
 #include "peres/TWResXfer.h"
 #include "registry/Registry.h"
+#include "serverinfo/ServerInfo.h"
 #include "signing/SignCode.h"
 
 namespace twutil {

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "DialogWatcher.h"
-#include "servers/ServerRegistration.h"
 #include "com/Owners.h"
+#include "servers/ServerRegistration.h"
 
 namespace twregspy {
 namespace {

@@ -18,8 +18,8 @@
 #include "HiveRedirection.h"
 #include "ImportRewrite.h"
 #include "PendingReport.h"
-#include "servers/ServerRegistration.h"
 #include "com/Owners.h"
+#include "servers/ServerRegistration.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <thread>
 #include <utility>
 
-#include "servers/HarvestText.h"
 #include "com/Owners.h"
+#include "servers/HarvestText.h"
 
 namespace twutil {
 namespace {

@@ -2,8 +2,9 @@
 // that the library touches. Every one releases what it holds on every path.
 #pragma once
 
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
+
 #include <utility>
 
 #include "com/UniqueAny.h"

@@ -3,12 +3,12 @@
 #include <shlwapi.h>
 
 #include "Errors.h"
-#include "servers/HarvestText.h"
 #include "liveharvest/LiveCapturedEntries.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/LiveText.h"
-#include "servers/PathForms.h"
 #include "liveharvest/StepErrors.h"
+#include "servers/HarvestText.h"
+#include "servers/PathForms.h"
 
 namespace twutil {
 namespace {

@@ -1,11 +1,11 @@
 // File extensions served by the components' ProgIDs, and the MIME types that
 // name those extensions.
 #include "Errors.h"
-#include "servers/HarvestText.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/ModelLookup.h"
-#include "servers/PathForms.h"
 #include "liveharvest/StepErrors.h"
+#include "servers/HarvestText.h"
+#include "servers/PathForms.h"
 
 namespace twutil {
 namespace {

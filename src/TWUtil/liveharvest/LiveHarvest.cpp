@@ -3,8 +3,8 @@
 #include <shlwapi.h>
 
 #include "Errors.h"
-#include "servers/ServerRegistration.h"
 #include "com/TypeLibAttributes.h"
+#include "servers/ServerRegistration.h"
 
 namespace twutil {
 

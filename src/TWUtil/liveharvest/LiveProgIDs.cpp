@@ -1,12 +1,12 @@
 // ProgIDs of the found classes, their current-version links, and the default
 // icons of ProgIDs that only the verb and extension steps recorded.
 #include "Errors.h"
-#include "servers/HarvestText.h"
 #include "liveharvest/LiveCapturedEntries.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/ModelLookup.h"
-#include "servers/PathForms.h"
 #include "liveharvest/StepErrors.h"
+#include "servers/HarvestText.h"
+#include "servers/PathForms.h"
 
 namespace twutil {
 namespace {

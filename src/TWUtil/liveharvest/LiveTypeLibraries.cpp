@@ -4,14 +4,14 @@
 #include <set>
 
 #include "Errors.h"
-#include "servers/HarvestText.h"
 #include "com/TypeLibAttributes.h"
 #include "com/TypeLibPlatform.h"
 #include "liveharvest/LiveCapturedEntries.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/LiveText.h"
-#include "servers/PathForms.h"
 #include "liveharvest/StepErrors.h"
+#include "servers/HarvestText.h"
+#include "servers/PathForms.h"
 
 namespace twutil {
 namespace {

@@ -1,12 +1,12 @@
 // Shell verbs whose commands run a component file: into the ProgID item of a
 // found class, or creating the ProgID item in the component the verb runs.
 #include "Errors.h"
-#include "servers/HarvestText.h"
 #include "liveharvest/LiveHarvest.h"
 #include "liveharvest/LiveText.h"
 #include "liveharvest/ModelLookup.h"
-#include "servers/PathForms.h"
 #include "liveharvest/StepErrors.h"
+#include "servers/HarvestText.h"
+#include "servers/PathForms.h"
 
 namespace twutil {
 namespace {

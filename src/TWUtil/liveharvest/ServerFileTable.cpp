@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "Errors.h"
-#include "servers/ServerRegistration.h"
 #include "servers/PathForms.h"
+#include "servers/ServerRegistration.h"
 
 namespace twutil {
 namespace {

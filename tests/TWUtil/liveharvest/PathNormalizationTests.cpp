@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "Errors.h"
-#include "servers/PathForms.h"
 #include "liveharvest/ServerFileTable.h"
 #include "model/Component.h"
+#include "servers/PathForms.h"
 #include "support/TestSupport.h"
 
 using twutil::Bstr;

@@ -2,8 +2,8 @@
 // where, and their exit codes.
 #include <gtest/gtest.h>
 
-#include "support/ConsoleRun.h"
 #include "PeresTestSupport.h"
+#include "support/ConsoleRun.h"
 #include "support/TestSupport.h"
 
 namespace {

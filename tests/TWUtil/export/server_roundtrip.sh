@@ -18,6 +18,7 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
 . "$(dirname "$0")/../../../tools/wine/env.sh"
+. "$(dirname "$0")/msi.sh"
 drive_c=$("$wine_run" winepath -u 'C:\' </dev/null | tr -d '\r')
 drive_c=${drive_c%/}
 system32=$drive_c/windows/system32
@@ -133,42 +134,12 @@ run_case() {  # case source_file name dll|exe
 
   # (b) the MSI that wixl builds from the .wxs export.
   component=$(sed -n 's/.*<Component Id="\([^"]*\)".*/\1/p' "$case.wxs" | head -1)
-  cat > "$case.product.wxs" <<WXS
-<?xml version="1.0" encoding="utf-8"?>
-<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
-  <Product Id="*" Name="TW $case" Language="1033" Version="1.0.0" Manufacturer="TWUtil tests"
-           UpgradeCode="4b0d6f1e-3c2a-4e59-8f7d-1a2b3c4d5e6f">
-    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine"/>
-    <Media Id="1" Cabinet="server.cab" EmbedCab="yes"/>
-    <Directory Id="TARGETDIR" Name="SourceDir">
-      <Directory Id="ProgramFilesFolder">
-        <Directory Id="INSTALLDIR" Name="TW Installed"/>
-      </Directory>
-    </Directory>
-    <Feature Id="Server" Level="1"><ComponentRef Id="$component"/></Feature>
-  </Product>
-</Wix>
-WXS
+  product_wxs "TW $case" "$component" > "$case.product.wxs"
   cp "$2" "$work/$name"  # wixl finds the file beside the .wxs
   wixl -o "$case.msi" "$case.product.wxs" "$case.wxs" 2> "$case.wixl.log" ||
     { cat "$case.wixl.log" >&2; failures=$((failures + 1)); return; }
-  # wixl 0.101 writes expandable and binary values without the "#%" and "#x"
-  # that WiX puts before them, and drops RegistryKey/@ForceCreateOnInstall
-  # (empty keys); both are fixed in later msitools. Put into the Registry
-  # table what WiX would.
-  sed -n 's/.*<RegistryValue Id="\([^"]*\)".* Type="\(expandable\|binary\)" Value="\([^"]*\)".*/\1 \2 \3/p' \
-    "$case.wxs" | sed 's/&lt;/</g; s/&gt;/>/g; s/&quot;/"/g; s/&amp;/\&/g' > prefixes.txt
-  while read -r id type value; do
-    if [ "$type" = expandable ]; then prefix='#%'; else prefix='#x'; fi
-    msibuild "$case.msi" -q "UPDATE \`Registry\` SET \`Value\`='$prefix$value' WHERE \`Registry\`='$id'"
-  done < prefixes.txt
-  n=0
-  sed -n 's/.*<RegistryKey [^>]*Root="\([^"]*\)" Key="\([^"]*\)" ForceCreateOnInstall="yes".*/\1 \2/p' \
-    "$case.wxs" | sed 's/&amp;/\&/g' | while read -r root key; do
-    n=$((n + 1))
-    case $root in HKCR) r=0 ;; HKCU) r=1 ;; HKLM) r=2 ;; *) r=3 ;; esac
-    msibuild "$case.msi" -q "INSERT INTO \`Registry\` (\`Registry\`,\`Root\`,\`Key\`,\`Name\`,\`Component_\`) VALUES ('empty$n',$r,'$key','+','$component')"
-  done
+  wixl_fixups "$case.wxs" "$case.msi" "$component" ||
+    { failures=$((failures + 1)); return; }
   rm -f "$installed/$name"
   "$wine_run" msiexec /i "$(winpath "$work/$case.msi")" /qn "INSTALLDIR=C:\\TWInstalled\\$case\\" \
     </dev/null

@@ -5,6 +5,7 @@
 #   wix_roundtrip.sh WINE_RUN MAKE_WIX_STRESS_EXE WORK_DIR
 set -eu
 . "$(dirname "$0")/../../../tools/wine/env.sh"
+. "$(dirname "$0")/msi.sh"
 wine_run=$1
 generator=$2
 work=$3
@@ -17,36 +18,11 @@ native="$(winpath "$work")\\"
 
 "$wine_run" "$generator" "$native" </dev/null
 
-cat > product.wxs <<'WXS'
-<?xml version="1.0" encoding="utf-8"?>
-<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
-  <Product Id="*" Name="TWExportTest" Language="1033" Codepage="1252" Version="1.0.0"
-           Manufacturer="TWUtil tests" UpgradeCode="6d1f3a52-8c47-4e0b-9a1d-2f5e7c3b8a14">
-    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine"/>
-    <Media Id="1" Cabinet="stress.cab" EmbedCab="yes"/>
-    <Directory Id="TARGETDIR" Name="SourceDir">
-      <Directory Id="ProgramFilesFolder">
-        <Directory Id="INSTALLDIR" Name="TWExportTest"/>
-      </Directory>
-    </Directory>
-    <Feature Id="Stress" Level="1">
-      <ComponentRef Id="cmp_Export_Stress_Server.dll"/>
-    </Feature>
-  </Product>
-</Wix>
-WXS
+product_wxs TWExportTest cmp_Export_Stress_Server.dll > product.wxs
 # wixl warns that RegistryKey has no ForceCreateOnInstall; that is known.
 wixl -o stress.msi product.wxs stress.wxs 2>wixl.log || { cat wixl.log >&2; exit 1; }
 
-# wixl 0.101 writes expandable and binary values without the "#%" and "#x"
-# that WiX puts before them (fixed in later msitools): put them in the table.
-sed -n 's/.*<RegistryValue Id="\([^"]*\)".* Type="\(expandable\|binary\)" Value="\([^"]*\)".*/\1 \2 \3/p' \
-  stress.wxs | sed 's/&lt;/</g; s/&gt;/>/g; s/&quot;/"/g; s/&amp;/\&/g' > prefixes.txt
-while read -r id type value; do
-  case $value in *"'"*) echo "cannot quote the value of $id for msibuild" >&2; exit 1 ;; esac
-  if [ "$type" = expandable ]; then prefix='#%'; else prefix='#x'; fi
-  msibuild stress.msi -q "UPDATE \`Registry\` SET \`Value\`='$prefix$value' WHERE \`Registry\`='$id'"
-done < prefixes.txt
+wixl_fixups stress.wxs stress.msi
 
 "$wine_run" regedit /s "${native}expected.reg" </dev/null
 "$wine_run" msiexec /i "${native}stress.msi" /qn </dev/null

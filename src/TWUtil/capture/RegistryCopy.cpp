@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "capture/SavedTree.h"
 #include "com/Owners.h"
 #include "servers/HarvestText.h"
 
@@ -38,13 +39,18 @@ std::wstring UpperName(const std::wstring& name) {
 // values and subkeys in the registry's order); the subkeys it opened go back
 // to the shared pile. The counts a key's information gave bound its
 // enumerations, so no call is spent on finding the end.
+//
+// Where the registry's server saves the tree in one call, a key whose counts
+// agree with its save takes its values and subkey names from there: two
+// calls a key (open, counts) instead of one per key, value and subkey.
 class Reader {
  public:
   std::unique_ptr<KeyCopy> Run(HKEY start) {
     auto top = std::make_unique<KeyCopy>();
     if (RegOpenKeyExW(start, nullptr, 0, KEY_READ, top->handle.Put()) != ERROR_SUCCESS) return top;
     top->writable = true;
-    pending_.push_back(top.get());
+    saved_ = SaveTree(top->handle.Get());
+    pending_.push_back({top.get(), saved_.get()});
     std::vector<std::thread> helpers;
     for (int i = 1; i < kReaders; ++i) {
       try {
@@ -62,10 +68,15 @@ class Reader {
  private:
   static constexpr int kReaders = 3;
 
+  struct Pending {
+    KeyCopy* key;
+    SavedKey* saved;  // null: read it key by key
+  };
+
   void Work() {
-    std::vector<KeyCopy*> opened;
+    std::vector<Pending> opened;
     for (;;) {
-      KeyCopy* key = nullptr;
+      Pending key = {};
       {
         std::unique_lock<std::mutex> lock(mutex_);
         for (auto& child : opened) pending_.push_back(child);
@@ -111,10 +122,22 @@ class Reader {
   }
 
   // What the key holds; its subkeys that could be opened go to opened.
-  static void ReadKey(KeyCopy* copy, std::vector<KeyCopy*>* opened) {
+  static void ReadKey(Pending pending, std::vector<Pending>* opened) {
+    KeyCopy* copy = pending.key;
+    SavedKey* saved = pending.saved;
     KeyInfo info;
     HKEY key = copy->handle.Get();
     if (!QueryInfo(key, &info)) return;
+    if (saved && saved->values.size() == info.values && saved->subkeys.size() == info.subkeys) {
+      copy->values = std::move(saved->values);
+      copy->complete = true;
+      copy->ReserveSubkeys(info.subkeys);
+      for (auto& [name, savedChild] : saved->subkeys) {
+        KeyCopy* child = copy->AddSubkey(std::move(name));
+        if (Open(key, child)) opened->push_back({child, savedChild.get()});
+      }
+      return;
+    }
     copy->complete = ReadValues(key, info, copy);
     if (info.subkeys == 0) return;
     copy->ReserveSubkeys(info.subkeys);
@@ -132,7 +155,7 @@ class Reader {
         return;
       }
       KeyCopy* child = copy->AddSubkey(std::wstring(name.data(), length));
-      if (Open(key, child)) opened->push_back(child);
+      if (Open(key, child)) opened->push_back({child, nullptr});
       ++index;
     }
   }
@@ -165,7 +188,8 @@ class Reader {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::vector<KeyCopy*> pending_;
+  std::vector<Pending> pending_;
+  std::unique_ptr<SavedKey> saved_;
   int busy_ = 0;  // readers holding a key whose subkeys are not on the pile yet
   std::exception_ptr failure_;
 };

@@ -15,17 +15,6 @@ namespace {
 #define OBJ_OPENLINK 0x00000100L
 #endif
 
-bool EnableRestorePrivilege(HANDLE token) {
-  TOKEN_PRIVILEGES wanted = {};
-  wanted.PrivilegeCount = 1;
-  wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  if (!LookupPrivilegeValueW(nullptr, SE_RESTORE_NAME, &wanted.Privileges[0].Luid)) return false;
-  // Succeeds without enabling what the token does not hold; the last error
-  // tells.
-  return AdjustTokenPrivileges(token, FALSE, &wanted, 0, nullptr, nullptr) &&
-         GetLastError() == ERROR_SUCCESS;
-}
-
 std::vector<std::wstring> SubkeyNames(HKEY key) {
   std::vector<std::wstring> names;
   DWORD count = 0, longest = 0;
@@ -77,26 +66,8 @@ bool EmptyKeyUnfollowed(HKEY key) {
   return emptied;
 }
 
-SubtreeRemover::SubtreeRemover() {
-  HANDLE thread = GetCurrentThread();
-  if (!OpenThreadToken(thread, TOKEN_IMPERSONATE, TRUE, previous_.Put())) previous_.Reset();
-  if (!ImpersonateSelf(SecurityImpersonation)) return;
-  impersonating_ = true;
-  Handle token;
-  if (OpenThreadToken(thread, TOKEN_ADJUST_PRIVILEGES, TRUE, token.Put()))
-    usable_ = EnableRestorePrivilege(token.Get());
-}
-
-SubtreeRemover::~SubtreeRemover() {
-  if (!impersonating_) return;
-  if (previous_)
-    SetThreadToken(nullptr, previous_.Get());
-  else
-    RevertToSelf();
-}
-
 bool SubtreeRemover::Remove(HKEY parent, const std::wstring& name) const {
-  if (!usable_ || !parent || name.empty() || name.size() * sizeof(wchar_t) > 0xFFFE) return false;
+  if (!Usable() || !parent || name.empty() || name.size() * sizeof(wchar_t) > 0xFFFE) return false;
   UNICODE_STRING text;
   text.Buffer = const_cast<wchar_t*>(name.c_str());
   text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));

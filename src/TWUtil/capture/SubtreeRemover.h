@@ -9,29 +9,24 @@
 
 #include <string>
 
+#include "capture/ThreadPrivilege.h"
 #include "com/Owners.h"
 
 namespace twutil {
 
 // The restore privilege that the call needs is enabled for the calling
-// thread only, on a copy of its token, while the remover lives; the
-// thread's own token (or none) is put back afterwards.
+// thread only, while the remover lives.
 class SubtreeRemover {
  public:
-  SubtreeRemover();
-  ~SubtreeRemover();
-  SubtreeRemover(const SubtreeRemover&) = delete;
-  SubtreeRemover& operator=(const SubtreeRemover&) = delete;
+  SubtreeRemover() : restore_(SE_RESTORE_NAME) {}
 
   // parent\name with everything below it; a link is removed, never
   // followed. The key itself must have no open handle. false: still there.
   bool Remove(HKEY parent, const std::wstring& name) const;
-  bool Usable() const { return usable_; }
+  bool Usable() const { return restore_.Enabled(); }
 
  private:
-  Handle previous_;  // the thread's token before, if it had one
-  bool impersonating_ = false;
-  bool usable_ = false;
+  ThreadPrivilege restore_;
 };
 
 // The key itself, through its own handle (opened with DELETE access): one

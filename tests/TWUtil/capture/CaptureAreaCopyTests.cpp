@@ -5,6 +5,7 @@
 #include <string>
 
 #include "capture/CaptureArea.h"
+#include "capture/SavedTree.h"
 
 namespace {
 
@@ -144,6 +145,118 @@ TEST(CaptureAreaCopy, ALinkIsNeitherFollowedNorEmptiedThrough) {
             ERROR_SUCCESS);
   kept.Reset();
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTarget);
+  RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
+}
+
+// Every key and value as "path" and "path:name=type:bytes", in the
+// registry's order: read key by key, from a copy, from a save.
+std::wstring Line(const std::wstring& path, const twutil::ValueCopy& value) {
+  std::wstring line = path + L":" + value.name + L"=" + std::to_wstring(value.type) + L":";
+  for (BYTE byte : value.data) {
+    line += L"0123456789abcdef"[byte >> 4];
+    line += L"0123456789abcdef"[byte & 15];
+  }
+  return line + L"\n";
+}
+
+std::wstring Listing(HKEY key, const std::wstring& path = L"") {
+  std::wstring text = path + L"\n";
+  std::vector<wchar_t> name(16384);
+  std::vector<BYTE> data(65536);
+  for (DWORD i = 0;; ++i) {
+    DWORD length = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
+    twutil::ValueCopy value;
+    if (RegEnumValueW(key, i, name.data(), &length, nullptr, &value.type, data.data(), &size))
+      break;
+    value.name.assign(name.data(), length);
+    value.data.assign(data.data(), data.data() + size);
+    text += Line(path, value);
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD length = static_cast<DWORD>(name.size());
+    RegKey subkey;
+    if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ||
+        RegOpenKeyExW(key, name.data(), REG_OPTION_OPEN_LINK, KEY_READ, subkey.Put()))
+      break;
+    text += Listing(subkey.Get(), path + L"\\" + name.data());
+  }
+  return text;
+}
+
+std::wstring Listing(KeyCopy& key, const std::wstring& path = L"") {
+  std::wstring text = path + L"\n";
+  for (const twutil::ValueCopy& value : key.values) text += Line(path, value);
+  for (size_t i = 0; i < key.SubkeyCount(); ++i)
+    text += Listing(*key.SubkeyAt(i), path + L"\\" + key.SubkeyAt(i)->name);
+  return text;
+}
+
+std::wstring Listing(const twutil::SavedKey& key, const std::wstring& path = L"") {
+  std::wstring text = path + L"\n";
+  for (const twutil::ValueCopy& value : key.values) text += Line(path, value);
+  for (const auto& [name, subkey] : key.subkeys) text += Listing(*subkey, path + L"\\" + name);
+  return text;
+}
+
+TEST(CaptureAreaCopy, TheRegistrysSaveGivesWhatReadingKeyByKeyGives) {
+  RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
+  RegKey root, key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kRoot.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, root.Put(), nullptr),
+            ERROR_SUCCESS);
+  std::wstring escapes;  // every character the save escapes, before a digit and not
+  for (wchar_t c : {0x01, 0x07, 0x1b, 0x7f, 0x80, 0xe9, 0x263a, 0xd83d, 0xde00, 0xffff})
+    escapes += std::wstring(1, c) + L"7" + std::wstring(1, c) + L"z" + std::wstring(1, c) + L"a";
+  std::vector<BYTE> large(1000);
+  for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<BYTE>(i);
+  auto text = [](const std::wstring& chars) {
+    auto* bytes = reinterpret_cast<const BYTE*>(chars.data());
+    return std::vector<BYTE>(bytes, bytes + chars.size() * sizeof(wchar_t));
+  };
+  const struct {
+    const wchar_t* key;
+    std::wstring name;
+    DWORD type;
+    std::vector<BYTE> data;
+  } values[] = {
+      {L"Values", L"", REG_SZ, text(std::wstring(L"a\"b\\c[d]e\n\t\0", 12))},
+      {L"Values", L"q\"uote\\[x]" + escapes, REG_SZ, text(escapes + std::wstring(L"\0\0", 2))},
+      {L"Values", L"embedded", REG_SZ, text(std::wstring(L"a\0b\0", 4))},
+      {L"Values", L"unterminated", REG_SZ, text(L"ab")},
+      {L"Values", L"odd", REG_EXPAND_SZ, {'a', 0, 0}},
+      {L"Values", L"expand", REG_EXPAND_SZ, text(std::wstring(L"%PATH%;x\0", 9))},
+      {L"Values", L"multi", REG_MULTI_SZ, text(std::wstring(L"a\0b\0\0", 5))},
+      {L"Values", L"dword", REG_DWORD, {1, 2, 3, 0xfe}},
+      {L"Values", L"short dword", REG_DWORD, {1, 2, 3}},
+      {L"Values", L"qword", REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}},
+      {L"Values", L"none", REG_NONE, {}},
+      {L"Values", L"empty", REG_BINARY, {}},
+      {L"Values", L"large", REG_BINARY, large},
+      {L"Values", L"own type", 0x12345, {9, 8, 7}},
+      {L"Only\\Subkeys\\Below", L"x", REG_SZ, text(std::wstring(L"\0", 1))},
+      {L"Sub[1]\\\x00dcn\x263a", L"y", REG_DWORD, {0, 0, 0, 0}},
+  };
+  for (const auto& value : values)
+    ASSERT_EQ(RegSetKeyValueW(root.Get(), value.key, value.name.c_str(), value.type,
+                              value.data.data(), static_cast<DWORD>(value.data.size())),
+              ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyW(root.Get(), L"Empty", key.Put()), ERROR_SUCCESS);
+  // A volatile key is left out of the save; its parent is read key by key.
+  ASSERT_EQ(RegCreateKeyExW(root.Get(), L"Only\\Volatile", 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, key.Put(), nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key.Get(), L"v", 0, REG_DWORD, large.data(), 4), ERROR_SUCCESS);
+  key.Reset();
+
+  const std::wstring read = Listing(root.Get());
+  const std::wstring volatileKey = L"\\Only\\Volatile\n\\Only\\Volatile:v=4:00010203\n";
+  ASSERT_NE(read.find(volatileKey), std::wstring::npos) << read;
+  std::unique_ptr<twutil::SavedKey> saved = twutil::SaveTree(root.Get());
+  ASSERT_NE(saved, nullptr);
+  std::wstring withoutVolatile = read;
+  withoutVolatile.erase(withoutVolatile.find(volatileKey), volatileKey.size());
+  EXPECT_EQ(Listing(*saved), withoutVolatile);
+  EXPECT_EQ(Listing(*twutil::ReadKeyCopy(root.Get())), read);
   RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
 }
 

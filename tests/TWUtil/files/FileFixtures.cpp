@@ -28,13 +28,6 @@ Bytes U32s(const std::vector<uint32_t>& values) {
   return out;
 }
 
-}  // namespace
-
-void PutU32(Bytes* out, size_t at, uint32_t v) {
-  PutU16(out, at, static_cast<uint16_t>(v));
-  PutU16(out, at + 2, static_cast<uint16_t>(v >> 16));
-}
-
 Bytes Serialize(const VersionNode& node) {
   Bytes out(4, 0);
   for (char c : node.key) out.push_back(static_cast<uint8_t>(c));
@@ -51,13 +44,17 @@ Bytes Serialize(const VersionNode& node) {
   return out;
 }
 
-Bytes FixedFileInfo(DWORD ms, DWORD ls) {
-  return U32s({0xFEEF04BD, 0x00010000, ms, ls, ms, ls, 0x3F, 0, 0x00000004 /* VOS_DOS_WINDOWS32 */,
-               0x00000006 /* VFT_VXD */, 0, 0, 0});
+}  // namespace
+
+void PutU32(Bytes* out, size_t at, uint32_t v) {
+  PutU16(out, at, static_cast<uint16_t>(v));
+  PutU16(out, at + 2, static_cast<uint16_t>(v >> 16));
 }
 
 Bytes VersionData(DWORD ms, DWORD ls, const std::vector<VersionNode>& children) {
-  return Serialize({"VS_VERSION_INFO", FixedFileInfo(ms, ls), children});
+  Bytes fixed = U32s({0xFEEF04BD, 0x00010000, ms, ls, ms, ls, 0x3F, 0,
+                      0x00000004 /* VOS_DOS_WINDOWS32 */, 0x00000006 /* VFT_VXD */, 0, 0, 0});
+  return Serialize({"VS_VERSION_INFO", fixed, children});
 }
 
 VersionNode VarFileInfo(const std::vector<uint32_t>& translations) {
@@ -73,18 +70,14 @@ Bytes StandardVersionData() {
   return VersionData(0x00040000, 0x03B60001, {StringFileInfo(), VarFileInfo({0x04E40409})});
 }
 
-Bytes Vxd(const Bytes& versionData, const VxdLayout& layout) {
-  Bytes image = DosStub("LE", 0x80 + 0xC4);
-  PutU32(&image, 0x80, layout.signature);
+Bytes Vxd(const Bytes& versionData) {
+  Bytes image = DosStub("LE", 0x200);
   uint32_t size = static_cast<uint32_t>(versionData.size());
-  PutU32(&image, 0x80 + 0xB8, layout.resourceOffset);
-  PutU32(&image, 0x80 + 0xBC,
-         layout.resourceLength == 0xFFFFFFFF ? 12 + size : layout.resourceLength);
-  if (!layout.placeResource) return image;
+  PutU32(&image, 0x80 + 0xB8, 0x200);
+  PutU32(&image, 0x80 + 0xBC, 12 + size);
   // The resource header: type 0xFF 16 (version), name 0xFF 1, flags, size.
-  image.resize(layout.resourceOffset, 0);
   image.insert(image.end(), {0xFF, 16, 0, 0xFF, 1, 0, 0x30, 0});
-  PutU32(&image, image.size(), layout.dataSize == 0xFFFFFFFF ? size : layout.dataSize);
+  PutU32(&image, image.size(), size);
   image.insert(image.end(), versionData.begin(), versionData.end());
   return image;
 }

@@ -21,8 +21,6 @@ struct VersionNode {
   Bytes value;
   std::vector<VersionNode> children;
 };
-Bytes Serialize(const VersionNode& node);
-Bytes FixedFileInfo(DWORD versionMS, DWORD versionLS);
 // "VS_VERSION_INFO" with the fixed information of that version and children.
 Bytes VersionData(DWORD versionMS, DWORD versionLS, const std::vector<VersionNode>& children);
 // "VarFileInfo" holding "Translation" with the given 32-bit entries.
@@ -33,17 +31,10 @@ VersionNode StringFileInfo();
 Bytes StandardVersionData();
 constexpr DWORD kStandardSize = 172;
 
-// An LE executable whose Windows resource holds versionData. The fields make
-// the header lie: a resource length of 0 says there is none, and without
-// placeResource the file ends after the LE header.
-struct VxdLayout {
-  uint32_t signature = 0x0000454C;
-  uint32_t resourceOffset = 0x200;
-  uint32_t resourceLength = 0xFFFFFFFF;  // 12 + data size
-  uint32_t dataSize = 0xFFFFFFFF;        // the data's real size
-  bool placeResource = true;
-};
-Bytes Vxd(const Bytes& versionData, const VxdLayout& layout = VxdLayout());
+// An LE executable whose Windows resource holds versionData: the LE header
+// at 0x80 gives the resource's offset (0x200) at 0xB8 and its length at 0xBC;
+// the resource's own header gives the data's size at 0x208.
+Bytes Vxd(const Bytes& versionData);
 
 // A PE image whose COFF header has the given characteristics.
 Bytes PEImage(uint16_t characteristics);

@@ -8,20 +8,20 @@
 #include "image/ExecutableProbes.h"
 #include "support/TestSupport.h"
 
-using filefixtures::Bytes;
 using twutil::Bstr;
 
+namespace filefixtures {
 namespace {
 
 constexpr VARIANT_BOOL kTrue = VARIANT_TRUE, kFalse = VARIANT_FALSE;
 
 TEST(ExecutableFormat, TellsTheSignatureAtTheNewHeaderOrPlainDos) {
-  Bytes pe = filefixtures::PEImage(0x0102), notPe = pe;
+  Bytes pe = PEImage(0x0102), notPe = pe;
   notPe[0x82] = 1;  // "PE" not followed by two zero bytes
   const std::pair<Bytes, long> cases[] = {
       {pe, 0x4550},
-      {filefixtures::NEImage(), 0x454E},
-      {filefixtures::Vxd(filefixtures::StandardVersionData()), 0x454C},
+      {NEImage(), 0x454E},
+      {Vxd(StandardVersionData()), 0x454C},
       {notPe, 0x5A4D},
       {Bytes(pe.begin(), pe.begin() + 0x40), 0x5A4D},  // the offset points at the end
       {Bytes{'Z', 'M', 0, 0}, 0},
@@ -30,7 +30,7 @@ TEST(ExecutableFormat, TellsTheSignatureAtTheNewHeaderOrPlainDos) {
     EXPECT_EQ(twutil::GetExecutableFormat(twutil::ByteSpan(c.first.data(), c.first.size())),
               c.second);
   for (uint32_t offset : {0xFFFFFFFFu, 0xFFFFFFFCu, 0x240u}) {
-    filefixtures::PutU32(&pe, 0x3C, offset);
+    PutU32(&pe, 0x3C, offset);
     EXPECT_EQ(twutil::GetExecutableFormat(twutil::ByteSpan(pe.data(), pe.size())), 0x5A4D);
   }
 }
@@ -67,7 +67,7 @@ class FileObject : public ::testing::Test {
   }
   Answers Check(const std::wstring& path) { return Check(path.c_str()); }
 
-  twutil::ComPtr<IFileSys> file_ = filetest::CreateFileObject();
+  twutil::ComPtr<IFileSys> file_ = CreateFileObject();
   twtest::TempDir dir_;
 };
 
@@ -83,7 +83,7 @@ TEST_F(FileObject, CopyHonoursOverwriteAndFailsWithMinusOne) {
   EXPECT_EQ(Copy(dir_.Path() + L"missing.txt", dir_.Path() + L"t1.txt", kTrue), -1);
   EXPECT_EQ(Copy(dir_.Path(), dir_.Path() + L"t2.txt", kTrue), -1);
   EXPECT_EQ(Copy(source, dir_.Path() + L"no such folder\\t.txt", kTrue), -1);
-  twutil::Handle lock = filetest::Lock(source);
+  twutil::Handle lock = Lock(source);
   EXPECT_EQ(Copy(source, dir_.Path() + L"t3.txt", kTrue), -1);
   LONG result = 99;
   EXPECT_EQ(file_->FileCopy(nullptr, nullptr, kTrue, &result), S_OK);
@@ -92,7 +92,7 @@ TEST_F(FileObject, CopyHonoursOverwriteAndFailsWithMinusOne) {
 
 TEST_F(FileObject, TypeUnicodeAndExistenceFollowTheContents) {
   EXPECT_EQ(static_cast<int>(eftUnknown), 100);
-  Bytes cut = filefixtures::PEImage(0x2102);  // the flags lie past the end
+  Bytes cut = PEImage(0x2102);  // the flags lie past the end
   cut.resize(0x80 + 4 + 19);
   const struct {
     const wchar_t* name;
@@ -102,14 +102,13 @@ TEST_F(FileObject, TypeUnicodeAndExistenceFollowTheContents) {
     bool icon;
     VARIANT_BOOL unicode;
   } cases[] = {
-      {L"lib.dll", filefixtures::PEImage(0x2102), eftDLL, 1, false, kFalse},
-      {L"app.exe", filefixtures::PEImage(0x0102), eftEXE, 0, false, kFalse},
-      {L"flagless.exe", filefixtures::PEImage(0x0100), eftUnknown, -2, false, kFalse},
+      {L"lib.dll", PEImage(0x2102), eftDLL, 1, false, kFalse},
+      {L"app.exe", PEImage(0x0102), eftEXE, 0, false, kFalse},
+      {L"flagless.exe", PEImage(0x0100), eftUnknown, -2, false, kFalse},
       {L"cut.dll", cut, eftUnknown, -2, false, kFalse},
-      {L"drv.vxd", filefixtures::Vxd(filefixtures::StandardVersionData()), eftUnknown, -2, false,
-       kFalse},
-      {L"icon.dll", filefixtures::IconFile(), eftICO, -2, true, kFalse},  // contents, not names
-      {L"a.cur", filefixtures::CursorFile(), eftUnknown, -2, false, kFalse},
+      {L"drv.vxd", Vxd(StandardVersionData()), eftUnknown, -2, false, kFalse},
+      {L"icon.dll", IconFile(), eftICO, -2, true, kFalse},  // contents, not names
+      {L"a.cur", CursorFile(), eftUnknown, -2, false, kFalse},
       {L"empty.dll", {}, eftUnknown, -2, false, kFalse},
       {L"le.txt", {0xFF, 0xFE, 'a', 0}, eftUnknown, -2, false, kTrue},
       {L"be.txt", {0xFE, 0xFF, 0, 'a'}, eftUnknown, -2, false, kFalse},
@@ -135,7 +134,7 @@ TEST_F(FileObject, TypeUnicodeAndExistenceFollowTheContents) {
     EXPECT_EQ(a.unicode, kFalse);
   }
   // A file others hold open without sharing still exists but cannot be read.
-  twutil::Handle lock = filetest::Lock(Write(L"locked.dll", {0xFF, 0xFE}));
+  twutil::Handle lock = Lock(Write(L"locked.dll", {0xFF, 0xFE}));
   Answers locked = Check(dir_.Path() + L"locked.dll");
   EXPECT_EQ(locked.exists, kTrue);
   EXPECT_EQ(locked.unicode, kFalse);
@@ -160,3 +159,4 @@ TEST_F(FileObject, CodePageTextsMustMatchExactly) {
 }
 
 }  // namespace
+}  // namespace filefixtures

@@ -4,6 +4,9 @@
 // ShowDemo, whose demo closes itself after 30 seconds should a test fail.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "FileFixtures.h"
 #include "FileTestSupport.h"
 #include "support/TestSupport.h"
@@ -15,11 +18,88 @@ namespace {
 
 const std::wstring kNoBox = L"(no box)";
 
+// Whether this process can make windows at all (Wine needs a display driver).
+bool WindowsAvailable() {
+  HWND window =
+      CreateWindowW(L"STATIC", L"probe", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  return window && DestroyWindow(window);
+}
+
+// Sets HKLM "Software\Tarnwick\Harbor\3.5" "Install Location" (or removes it
+// for null) and removes it again at the end.
+class InstallLocation {
+ public:
+  explicit InstallLocation(const std::wstring* folder) {
+    twutil::RegKey key;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
+                    nullptr);
+    RegDeleteValueW(key.Get(), L"Install Location");
+    if (folder)
+      RegSetValueExW(key.Get(), L"Install Location", 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(folder->c_str()),
+                     DWORD((folder->size() + 1) * sizeof(wchar_t)));
+  }
+  ~InstallLocation() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, L"Install Location"); }
+
+ private:
+  static constexpr const wchar_t* kKey = L"Software\\Tarnwick\\Harbor\\3.5";
+};
+
+// Watches, from a thread of its own, for a visible top-level window of the
+// class and title, owned by process (any for 0); reads the texts of its
+// "Static" children and closes it (OK for a dialog, WM_CLOSE otherwise).
+class WindowWatcher {
+ public:
+  WindowWatcher(const std::wstring& windowClass, const wchar_t* title, DWORD process)
+      : thread_([=] { Watch(windowClass, title, process); }) {}
+  ~WindowWatcher() { WaitSeen(0); }
+  // Waits up to timeoutMs for the window, then stops watching.
+  bool WaitSeen(DWORD timeoutMs) {
+    for (DWORD waited = 0; !seen && waited < timeoutMs; waited += 50) Sleep(50);
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return seen;
+  }
+  std::atomic<bool> seen{false};
+  bool hadIcon = false;
+  std::wstring text;  // of the static children, one per line
+
+ private:
+  static BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
+    auto* watcher = reinterpret_cast<WindowWatcher*>(param);
+    wchar_t name[16] = {}, text[1024] = {};
+    GetClassNameW(child, name, 16);
+    if (_wcsicmp(name, L"Static") != 0) return TRUE;
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) watcher->hadIcon = true;
+    SendMessageTimeoutW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000,
+                        nullptr);
+    if (*text) watcher->text += (watcher->text.empty() ? L"" : L"\n") + std::wstring(text);
+    return TRUE;
+  }
+  void Watch(const std::wstring& windowClass, const std::wstring& title, DWORD process) {
+    for (; !stop_; Sleep(50)) {
+      HWND found = FindWindowW(windowClass.c_str(), title.c_str());
+      DWORD owner = 0;
+      GetWindowThreadProcessId(found, &owner);
+      if (!found || !IsWindowVisible(found) || (process && owner != process)) continue;
+      EnumChildWindows(found, CollectStatic, reinterpret_cast<LPARAM>(this));
+      if (windowClass == L"#32770")
+        PostMessageW(found, WM_COMMAND, IDOK, 0);
+      else
+        PostMessageW(found, WM_CLOSE, 0, 0);
+      seen = true;
+      return;
+    }
+  }
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 class ProductLog : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(file_);
-    ASSERT_TRUE(filetest::WindowsAvailable()) << "no display driver: the error box cannot be seen";
+    ASSERT_TRUE(WindowsAvailable()) << "no display driver: the error box cannot be seen";
   }
   std::string Log(const std::wstring& folder) const {
     Bytes bytes = twtest::ReadBytes(folder + L"\\twide.log");
@@ -30,13 +110,11 @@ class ProductLog : public ::testing::Test {
   // Runs a call and answers the text of the error box it showed, or kNoBox.
   template <class Call>
   std::wstring Box(Call call) {
-    filetest::WindowWatcher watcher(L"#32770", L"Error", GetCurrentProcessId());
+    WindowWatcher watcher(L"#32770", L"Error", GetCurrentProcessId());
     call();
-    watcher.Stop();
-    if (watcher.Seen()) {
-      EXPECT_TRUE(watcher.HadIcon());
-    }
-    return watcher.Seen() ? watcher.Text() : kNoBox;
+    if (!watcher.WaitSeen(0)) return kNoBox;
+    EXPECT_TRUE(watcher.hadIcon);
+    return watcher.text;
   }
   std::wstring LogError(const wchar_t* message, const wchar_t* url, const wchar_t* line) {
     return Box([&] {
@@ -47,13 +125,13 @@ class ProductLog : public ::testing::Test {
     return Box([&] { EXPECT_EQ(file_->LogMessage(Bstr(message).Get(), Bstr(L"x").Get()), S_OK); });
   }
 
-  twutil::ComPtr<IFileSys> file_ = filetest::CreateFileObject();
+  twutil::ComPtr<IFileSys> file_ = filefixtures::CreateFileObject();
   twtest::TempDir dir_;
   std::wstring folder_ = dir_.Path().substr(0, dir_.Path().size() - 1);
 };
 
 TEST_F(ProductLog, AppendsLocationLineAndMessage) {
-  filetest::InstallLocation location(&folder_);
+  InstallLocation location(&folder_);
   EXPECT_EQ(LogError(L"Object required", L"page.htm", L"12"), kNoBox);
   for (const wchar_t* message : {L"hello", L"ends\n", L"two\nlines"})
     EXPECT_EQ(LogMessage(message), kNoBox);
@@ -77,16 +155,16 @@ TEST_F(ProductLog, FolderMayHave124CharactersAtMost) {
   ASSERT_TRUE(CreateDirectoryW(longest.c_str(), nullptr) &&
               CreateDirectoryW(tooLong.c_str(), nullptr));
   {
-    filetest::InstallLocation location(&longest);
+    InstallLocation location(&longest);
     EXPECT_EQ(LogMessage(L"fits"), kNoBox);
   }
   EXPECT_EQ(Log(longest), " 0: fits\r\n");
-  filetest::InstallLocation location(&tooLong);
+  InstallLocation location(&tooLong);
   EXPECT_EQ(LogMessage(L"does not fit"), L"does not fit");
 }
 
 TEST_F(ProductLog, KeepsTheLast10000BytesPast20000) {
-  filetest::InstallLocation location(&folder_);
+  InstallLocation location(&folder_);
   // 19,993 + 7 bytes make exactly 20,000: not yet trimmed.
   ASSERT_TRUE(twtest::WriteBytes(dir_.Path() + L"twide.log", Bytes(19993, 'a')));
   LogMessage(L"x");
@@ -105,32 +183,32 @@ TEST_F(ProductLog, KeepsTheLast10000BytesPast20000) {
 
 TEST_F(ProductLog, WithoutAWritableLogTheMessageIsShown) {
   {
-    filetest::InstallLocation none(nullptr);
+    InstallLocation none(nullptr);
     EXPECT_EQ(LogError(L"Object required", L"page.htm", L"12"), L"Object required");
     EXPECT_EQ(LogMessage(std::wstring(600, L'm').c_str()), std::wstring(511, L'm'));
     const std::wstring fixed = L"Unknown exception encountered when trying to log exception";
     EXPECT_EQ(LogError(L"", L"page.htm", L"1"), fixed);
     EXPECT_EQ(LogMessage(nullptr), fixed);
   }
-  filetest::InstallLocation location(&folder_);
-  twutil::Handle lock = filetest::Lock(dir_.Path() + L"twide.log");
+  InstallLocation location(&folder_);
+  twutil::Handle lock = filefixtures::Lock(dir_.Path() + L"twide.log");
   ASSERT_TRUE(lock.Valid());
   EXPECT_EQ(LogError(L"locked", L"u", L"1"), L"locked");
 }
 
 TEST(ShowDemo, StartsTheDemoWithParametersAndFolder) {
-  ASSERT_TRUE(filetest::WindowsAvailable()) << "no display driver: the demo cannot be seen";
-  twutil::ComPtr<IFileSys> file = filetest::CreateFileObject();
+  ASSERT_TRUE(WindowsAvailable()) << "no display driver: the demo cannot be seen";
+  twutil::ComPtr<IFileSys> file = filefixtures::CreateFileObject();
   twtest::TempDir dir;
   std::wstring folder = dir.Path().substr(0, dir.Path().size() - 1);
-  filetest::WindowWatcher watcher(L"TarnwickHarborDemo32", L"Tarnwick Harbor Demo", 0);
+  WindowWatcher watcher(L"TarnwickHarborDemo32", L"Tarnwick Harbor Demo", 0);
   VARIANT_BOOL success = 7;
   ASSERT_EQ(file->ShowDemo(Bstr(folder.c_str()).Get(), Bstr(L"/seconds:30 My Project.twp").Get(),
                            &success),
             S_OK);
   EXPECT_EQ(success, VARIANT_TRUE);
   ASSERT_TRUE(watcher.WaitSeen(15000));
-  EXPECT_EQ(watcher.Text(), L"Project: My Project.twp\r\nFolder: " + folder);
+  EXPECT_EQ(watcher.text, L"Project: My Project.twp\r\nFolder: " + folder);
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ class ShortName : public ::testing::Test {
     *answer = out.Text();
     return result;
   }
-  twutil::ComPtr<IFileSys> file_ = filetest::CreateFileObject();
+  twutil::ComPtr<IFileSys> file_ = filefixtures::CreateFileObject();
 };
 
 TEST_F(ShortName, LongNamesGetTheirShortNameInFrontAndShortOnesComeBackAlone) {

@@ -8,19 +8,23 @@
 #include "files/VxdVersionReader.h"
 #include "support/TestSupport.h"
 
-using filefixtures::Bytes;
-using filefixtures::kStandardSize;
-using filefixtures::VxdLayout;
 using twutil::Bstr;
 using twutil::Variant;
 
+namespace filefixtures {
 namespace {
 
-Bytes StandardVxd(const VxdLayout& layout = VxdLayout()) {
-  return filefixtures::Vxd(filefixtures::StandardVersionData(), layout);
+// The standard VxD with a value written over it at `at` (when not 0), cut to
+// size (when not 0).
+Bytes StandardVxd(size_t at = 0, uint32_t value = 0, size_t size = 0) {
+  Bytes image = Vxd(StandardVersionData());
+  if (at) PutU32(&image, at, value);
+  if (size) image.resize(size);
+  return image;
 }
+constexpr size_t kResourceLength = 0x80 + 0xBC;
 
-class Vxd : public ::testing::Test {
+class VxdReader : public ::testing::Test {
  protected:
   std::wstring Write(const std::wstring& name, const Bytes& bytes) {
     EXPECT_TRUE(twtest::WriteBytes(dir_.Path() + name, bytes));
@@ -36,10 +40,10 @@ class Vxd : public ::testing::Test {
   twtest::TempDir dir_;
 };
 
-TEST_F(Vxd, ExtractorCopiesZeroFillsOrReportsTheSize) {
-  EXPECT_EQ(filefixtures::StandardVersionData().size(), kStandardSize);
+TEST_F(VxdReader, ExtractorCopiesZeroFillsOrReportsTheSize) {
+  EXPECT_EQ(StandardVersionData().size(), kStandardSize);
   std::wstring path = Write(L"std.vxd", StandardVxd());
-  Bytes buffer(kStandardSize + 50, 0xCC), expected = filefixtures::StandardVersionData();
+  Bytes buffer(kStandardSize + 50, 0xCC), expected = StandardVersionData();
   DWORD size = DWORD(buffer.size());
   SetLastError(0xDEAD);
   ASSERT_TRUE(twutil::ExtractVxdVersionData(path.c_str(), &size, buffer.data()));
@@ -50,47 +54,32 @@ TEST_F(Vxd, ExtractorCopiesZeroFillsOrReportsTheSize) {
 
   EXPECT_EQ(Probe(path), std::make_pair(kStandardSize, DWORD(ERROR_INSUFFICIENT_BUFFER)));
 
-  VxdLayout none;
-  none.resourceLength = 0;
-  EXPECT_EQ(Probe(Write(L"nores.vxd", StandardVxd(none))),
+  EXPECT_EQ(Probe(Write(L"nores.vxd", StandardVxd(kResourceLength, 0))),
             std::make_pair(DWORD(0), DWORD(ERROR_RESOURCE_DATA_NOT_FOUND)));
 }
 
-TEST_F(Vxd, OtherFormatsAndOffsetsPastTheEndAreBadFormat) {
+TEST_F(VxdReader, OtherFormatsAndOffsetsPastTheEndAreBadFormat) {
   const Bytes good = StandardVxd();
-  std::vector<Bytes> files = {filefixtures::PEImage(0x2102), filefixtures::NEImage(),
-                              Bytes{'M', 'Z'}};
-  VxdLayout swapped;
-  swapped.signature = 0x0101454C;  // "LE" with other byte and word order
-  files.push_back(StandardVxd(swapped));
-  for (uint32_t lfanew : {0xFFFFFFFCu, uint32_t(good.size()) - 2}) {
-    files.push_back(good);
-    filefixtures::PutU32(&files.back(), 0x3C, lfanew);
-  }
-  files.emplace_back(good.begin(), good.begin() + 0x80 + 0xBA);  // resource fields cut off
-  VxdLayout missing;
-  missing.placeResource = false;  // the file ends before the resource
-  files.push_back(StandardVxd(missing));
-  for (uint32_t offset : {0xFFFFFFF8u, 0x7FFFFFFFu}) {
-    VxdLayout distant = missing;
-    distant.resourceOffset = offset;
-    files.push_back(StandardVxd(distant));
-  }
-  for (uint32_t dataSize : {uint32_t{kStandardSize + 1}, 0xFFFFFFFEu}) {
-    VxdLayout big;
-    big.dataSize = dataSize;  // more data than the file holds
-    files.push_back(StandardVxd(big));
-  }
-  files.emplace_back(good.begin(), good.end() - 1);
+  const size_t offset = 0x80 + 0xB8, headerEnd = 0x80 + 0xC4;
+  const std::vector<Bytes> files = {
+      PEImage(0x2102), NEImage(), Bytes{'M', 'Z'},
+      StandardVxd(0x80, 0x0101454C),  // "LE" with other byte and word order
+      StandardVxd(0x3C, 0xFFFFFFFC), StandardVxd(0x3C, uint32_t(good.size()) - 2),
+      StandardVxd(0, 0, offset + 2),  // resource fields cut off
+      StandardVxd(0, 0, headerEnd),   // the file ends before the resource
+      StandardVxd(offset, 0xFFFFFFF8, headerEnd), StandardVxd(offset, 0x7FFFFFFF, headerEnd),
+      // More data than the file holds.
+      StandardVxd(0x208, kStandardSize + 1), StandardVxd(0x208, 0xFFFFFFFE),
+      Bytes(good.begin(), good.end() - 1)};
   for (size_t i = 0; i < files.size(); ++i)
     EXPECT_EQ(Probe(Write(L"bad.vxd", files[i])), std::make_pair(77ul, DWORD(ERROR_BAD_FORMAT)))
         << i;
 }
 
-TEST_F(Vxd, UnreadableFilesKeepTheSystemsError) {
+TEST_F(VxdReader, UnreadableFilesKeepTheSystemsError) {
   EXPECT_EQ(Probe(dir_.Path() + L"missing.vxd"), std::make_pair(77ul, DWORD(ERROR_FILE_NOT_FOUND)));
   std::wstring path = Write(L"std.vxd", StandardVxd());
-  twutil::Handle lock = filetest::Lock(path);
+  twutil::Handle lock = Lock(path);
   EXPECT_EQ(Probe(path), std::make_pair(77ul, DWORD(ERROR_SHARING_VIOLATION)));
 }
 
@@ -105,12 +94,10 @@ TEST(VersionData16, QueriesOnlyBlocksInsideTheData) {
   };
   bool fixed = false;
   std::vector<uint32_t> entries;
-  const Bytes good = filefixtures::StandardVersionData();
+  const Bytes good = StandardVersionData();
   EXPECT_EQ(answers(good, &fixed, &entries), 0x03B60001u);
   EXPECT_EQ(entries, std::vector<uint32_t>{0x04E40409});
-  EXPECT_EQ(
-      answers(filefixtures::VersionData(1, 2, {filefixtures::StringFileInfo()}), &fixed, &entries),
-      2u);
+  EXPECT_EQ(answers(VersionData(1, 2, {StringFileInfo()}), &fixed, &entries), 2u);
   EXPECT_TRUE(fixed && entries.empty());
 
   std::vector<Bytes> damaged(4, good);
@@ -142,7 +129,7 @@ std::wstring Values(const Variant& v) {
   return values;
 }
 
-class FileVxd : public Vxd {
+class FileVxd : public VxdReader {
  protected:
   void SetUp() override { ASSERT_TRUE(file_); }
   LONG SizeOf(const std::wstring& path) {
@@ -170,23 +157,21 @@ class FileVxd : public Vxd {
     return std::to_wstring(success) + L" " + version + L" " + (text.Get() ? text.Text() : L"-") +
            L" " + Values(language) + L" " + Values(codePage);
   }
-  twutil::ComPtr<IFileSys> file_ = filetest::CreateFileObject();
+  twutil::ComPtr<IFileSys> file_ = CreateFileObject();
 };
 
 const std::wstring kUntouched = L"0 11.16 - old old";
 
 TEST_F(FileVxd, ReadsTheVersionTextAndTranslations) {
   const std::pair<Bytes, const wchar_t*> cases[] = {
-      {filefixtures::StandardVersionData(), L"-1 40000.3B60001 4.0.950.1 1033 1252"},
-      {filefixtures::VersionData(0xFFFF0000, 0x8000FFFF,
-                                 {filefixtures::VarFileInfo({0x04E40409, 0x04B00407})}),
+      {StandardVersionData(), L"-1 40000.3B60001 4.0.950.1 1033 1252"},
+      {VersionData(0xFFFF0000, 0x8000FFFF, {VarFileInfo({0x04E40409, 0x04B00407})}),
        L"-1 FFFF0000.8000FFFF 65535.0.32768.65535 1033,1031 1252,1200"},
       // Without a translation the version is set, but there is no success.
-      {filefixtures::VersionData(0x00010002, 0x00030004, {filefixtures::StringFileInfo()}),
-       L"0 10002.30004 1.2.3.4 old old"},
+      {VersionData(0x00010002, 0x00030004, {StringFileInfo()}), L"0 10002.30004 1.2.3.4 old old"},
   };
   for (const auto& c : cases) {
-    std::wstring path = Write(L"v.vxd", filefixtures::Vxd(c.first));
+    std::wstring path = Write(L"v.vxd", Vxd(c.first));
     ASSERT_EQ(SizeOf(path), LONG(c.first.size()));
     EXPECT_EQ(Read(path, LONG(c.first.size())), c.second);
   }
@@ -199,18 +184,18 @@ TEST_F(FileVxd, NoUsableVersionDataOrBufferLeavesEverythingAlone) {
   EXPECT_EQ(Read(path, 1 << 20).substr(0, 3), L"-1 ");
 
   // Data the extractor copies but the version query must not walk.
-  Bytes corrupt = filefixtures::StandardVersionData();
+  Bytes corrupt = StandardVersionData();
   corrupt[0] = 0xF0;
-  std::wstring walked = Write(L"corrupt.vxd", filefixtures::Vxd(corrupt));
+  std::wstring walked = Write(L"corrupt.vxd", Vxd(corrupt));
   EXPECT_EQ(SizeOf(walked), LONG(kStandardSize));
   EXPECT_EQ(Read(walked, kStandardSize), kUntouched);
-  VxdLayout none;
-  none.resourceLength = 0;
-  for (const std::wstring& bad : {Write(L"pe.dll", filefixtures::PEImage(0x2102)),
-                                  Write(L"nores.vxd", StandardVxd(none)), std::wstring()}) {
+  for (const std::wstring& bad :
+       {Write(L"pe.dll", PEImage(0x2102)), Write(L"nores.vxd", StandardVxd(kResourceLength, 0)),
+        std::wstring()}) {
     EXPECT_EQ(SizeOf(bad), 0) << bad.c_str();
     EXPECT_EQ(Read(bad, 4096), kUntouched) << bad.c_str();
   }
 }
 
 }  // namespace
+}  // namespace filefixtures

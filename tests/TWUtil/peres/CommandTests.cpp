@@ -6,6 +6,7 @@
 #include "support/ConsoleRun.h"
 #include "support/TestSupport.h"
 
+namespace perestest {
 namespace {
 
 twtest::ConsoleResult Twutil(const std::wstring& arguments) {
@@ -17,11 +18,11 @@ TEST(Commands, StampAndCopyIconTellWhatTheyDidOrWhyNot) {
   twtest::TempDir dir;
   const std::wstring file = dir.Path() + L"app.exe", text = dir.Path() + L"notes.txt",
                      missing = dir.Path() + L"missing.exe", from = dir.Path() + L"source.dll";
-  perestest::WriteBytes(file, pefixture::PeWithVersion({{pefixture::StandardTable()}}));
-  perestest::WriteBytes(text, {'M', 'Z'});
+  WriteBytes(file, pefixture::PeWithVersion({{pefixture::StandardTable()}}));
+  WriteBytes(text, {'M', 'Z'});
   pefixture::PePlan source;
-  source.resources = {perestest::GroupResource(3, {30}), perestest::ImageResource(30)};
-  perestest::WriteBytes(from, pefixture::BuildPe(source));
+  source.resources = {GroupResource(3, {30}), ImageResource(30)};
+  WriteBytes(from, pefixture::BuildPe(source));
 
   twtest::ConsoleResult run =
       Twutil(L"stamp --company Tarnwick --version 2.5.0.12 --language 0x0407 " + Quoted(file));
@@ -29,17 +30,16 @@ TEST(Commands, StampAndCopyIconTellWhatTheyDidOrWhyNot) {
   const std::string cut = " has room for 7 characters; \"2.5.0.12\" was cut to fit\n";
   EXPECT_EQ(run.out, "warning: StringFileInfo\\040904b0\\FileVersion" + cut +
                          "warning: StringFileInfo\\040904b0\\ProductVersion" + cut);
-  EXPECT_EQ(perestest::VersionString(file, L"\\StringFileInfo\\040904b0\\CompanyName"),
-            L"Tarnwick   ");
-  EXPECT_EQ(perestest::Translation(file), 0x04B00407u);
+  EXPECT_EQ(VersionString(file, L"\\StringFileInfo\\040904b0\\CompanyName"), L"Tarnwick   ");
+  EXPECT_EQ(Translation(file), 0x04B00407u);
   run = Twutil(L"stamp " + Quoted(text));
   EXPECT_EQ(run.exitCode, 1u);
-  EXPECT_EQ(run.out, "error: " + perestest::Ansi(text) + " is not a Win32 EXE or DLL\n");
+  EXPECT_EQ(run.out, "error: " + Ansi(text) + " is not a Win32 EXE or DLL\n");
 
   run = Twutil(L"copy-icon --from " + Quoted(from) + L" --slot 2 " + Quoted(file));
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_EQ(run.out, "copied into slot 2: group 28, images from 29\n");
-  EXPECT_EQ(perestest::ReadResource(file, RT_ICON, 29), perestest::ImageBytes(30));
+  EXPECT_EQ(ReadResource(file, RT_ICON, 29), ImageBytes(30));
   run = Twutil(L"copy-icon --from " + Quoted(missing) + L" " + Quoted(file));
   EXPECT_EQ(run.exitCode, 1u);
   EXPECT_NE(run.err.find("no such source file"), std::string::npos);
@@ -60,3 +60,4 @@ TEST(Commands, WrongArgumentsAreUsageErrors) {
 }
 
 }  // namespace
+}  // namespace perestest

@@ -10,15 +10,11 @@
 #include "image/format/ResourceTree.h"
 #include "image/format/VersionLocator.h"
 
-using pefixture::Bytes;
-using pefixture::kNtOffset;
-using pefixture::kRsrcOffset;
-using pefixture::PutU16;
-using pefixture::PutU32;
+namespace pefixture {
+namespace {
+
 using twutil::ByteSpan;
 using twutil::peformat::VersionSearch;
-
-namespace {
 
 VersionSearch Locate(const Bytes& image, uint64_t* root = nullptr) {
   uint64_t found = 0;
@@ -30,30 +26,28 @@ VersionSearch Locate(const Bytes& image, uint64_t* root = nullptr) {
   return result;
 }
 
-pefixture::VersionPlan OneTable() { return {{pefixture::StandardTable()}}; }
-pefixture::Resource Version() {
-  return {16, 1, u"", 0x0409, pefixture::VersionResource(OneTable())};
-}
+VersionPlan OneTable() { return {{StandardTable()}}; }
+Resource Version() { return {16, 1, u"", 0x0409, VersionResource(OneTable())}; }
 
 TEST(VersionLocator, FindsTheRootBlockOfWellFormedImages) {
   for (bool pe32Plus : {false, true}) {
-    pefixture::PePlan plan;
+    PePlan plan;
     plan.pe32Plus = pe32Plus;
     plan.resources = {{3, 7, u"", 0x0409, Bytes(40, 0x11)}, Version()};
-    Bytes image = pefixture::BuildPe(plan);
+    Bytes image = BuildPe(plan);
     uint64_t root = 0;
     ASSERT_EQ(Locate(image, &root), VersionSearch::kFound) << pe32Plus;
-    EXPECT_EQ(root + 6, pefixture::FindText(image, u"VS_VERSION_INFO")) << pe32Plus;
+    EXPECT_EQ(root + 6, FindText(image, u"VS_VERSION_INFO")) << pe32Plus;
     PutU16(&image, kNtOffset + 6, 0xFFFF);  // the .rsrc header comes before the missing ones
     EXPECT_EQ(Locate(image), VersionSearch::kFound) << pe32Plus;
   }
 }
 
 TEST(VersionLocator, EveryTruncationIsRefusedWithoutReadingPastTheEnd) {
-  Bytes image = pefixture::PeWithVersion(OneTable());
+  Bytes image = PeWithVersion(OneTable());
   uint64_t root = 0;
   ASSERT_EQ(Locate(image, &root), VersionSearch::kFound);
-  const size_t end = root + pefixture::GetU16(image, root);
+  const size_t end = root + GetU16(image, root);
   for (size_t size = 0; size < image.size(); ++size) {
     VersionSearch result = Locate(Bytes(image.begin(), image.begin() + size));
     if (size < end) {
@@ -67,15 +61,15 @@ TEST(VersionLocator, EveryTruncationIsRefusedWithoutReadingPastTheEnd) {
 
 TEST(ResourceTree, TheLastEntryOfTheTypeIsTaken) {
   // Two root entries both numbered 16: the second one's data is used.
-  pefixture::PePlan plan;
+  PePlan plan;
   plan.resources = {Version(), {17, 1, u"", 0x0409, Bytes(8, 0x22)}};
-  Bytes image = pefixture::BuildPe(plan);
+  Bytes image = BuildPe(plan);
   PutU32(&image, kRsrcOffset + 16 + 8, 16);
   uint32_t rva = 0;
   ASSERT_EQ(twutil::peformat::FindFirstResource(ByteSpan(image.data(), image.size()), kRsrcOffset,
                                                 16, &rva),
             twutil::peformat::ResourceSearch::kFound);
-  EXPECT_EQ(image[kRsrcOffset + (rva - pefixture::kRsrcRva)], 0x22);
+  EXPECT_EQ(image[kRsrcOffset + (rva - kRsrcRva)], 0x22);
 }
 
 TEST(GroupIconDirectory, CountsOnlyEntriesThatFitTheDataAndTheCopyBuffer) {
@@ -94,3 +88,4 @@ TEST(GroupIconDirectory, CountsOnlyEntriesThatFitTheDataAndTheCopyBuffer) {
 }
 
 }  // namespace
+}  // namespace pefixture

@@ -6,18 +6,56 @@
 #include "PeresTestSupport.h"
 #include "support/TestSupport.h"
 
-using perestest::Bytes;
-using perestest::Copy;
-using perestest::GroupResource;
-using perestest::ImageResource;
-using perestest::ListedImages;
-using perestest::ReadResource;
-using perestest::Transfer;
-using twutil::Variant;
-
+namespace perestest {
 namespace {
 
 using Ids = std::vector<uint16_t>;
+using twutil::Variant;
+
+// The images a group lists.
+Ids ListedImages(const Bytes& group) {
+  Ids ids;
+  for (size_t i = 0; group.size() >= 6 && i < pefixture::GetU16(group, 4); ++i)
+    ids.push_back(pefixture::GetU16(group, 6 + 14 * i + 12));
+  return ids;
+}
+
+// The transfer object with its source and destination set (null for none).
+twutil::ComPtr<ITWXferIconResource> Transfer(const wchar_t* source, const wchar_t* destination) {
+  twutil::ComPtr<ITWXferIconResource> transfer;
+  twtest::Create(CLSID_TWResXfer, &transfer);
+  Variant result;
+  twutil::Bstr sourceName(source), destinationName(destination);
+  if (transfer && source) transfer->SetSourceFile(sourceName.Get(), result.Put());
+  if (transfer && destination) transfer->SetDestinationFile(destinationName.Get(), result.Put());
+  return transfer;
+}
+
+struct CopyResult {
+  HRESULT hr;
+  long result;   // varResult
+  VARTYPE type;  // of nOutIndex afterwards
+  long out;      // nOutIndex afterwards, as a long
+};
+
+CopyResult Copy(ITWXferIconResource* transfer, const VARIANT& iconIndex, VARIANT* outIndex) {
+  Variant result, asLong;
+  CopyResult copy = {};
+  copy.hr = transfer->CopyIconResource(iconIndex, outIndex, result.Put());
+  copy.result = result.Type() == VT_I4 ? V_I4(&result.Ref()) : 12345;
+  copy.type = V_VT(outIndex);
+  if (SUCCEEDED(VariantChangeType(asLong.Put(), outIndex, 0, VT_I4)))
+    copy.out = V_I4(&asLong.Ref());
+  return copy;
+}
+
+CopyResult Copy(ITWXferIconResource* transfer, long iconIndex, long outIndex) {
+  VARIANT index = {}, out = {};
+  V_VT(&index) = V_VT(&out) = VT_I4;
+  V_I4(&index) = iconIndex;
+  V_I4(&out) = outIndex;
+  return Copy(transfer, index, &out);
+}
 
 class IconTransfer : public ::testing::Test {
  protected:
@@ -27,7 +65,7 @@ class IconTransfer : public ::testing::Test {
     plan.resources = list;
     Bytes image = list.empty() ? pefixture::PeWithVersion({{pefixture::StandardTable()}})
                                : pefixture::BuildPe(plan);
-    EXPECT_TRUE(perestest::WriteBytes(dir_.Path() + name, image));
+    EXPECT_TRUE(WriteBytes(dir_.Path() + name, image));
     return dir_.Path() + name;
   }
   twtest::TempDir dir_;
@@ -36,7 +74,7 @@ class IconTransfer : public ::testing::Test {
 TEST_F(IconTransfer, HostIconsGoIntoTheSlotChosenByPositionOrNumber) {
   std::wstring destination = Write(L"dest.exe");
   auto transfer = Transfer(nullptr, destination.c_str());
-  perestest::CopyResult copy = Copy(transfer.Get(), -5, 2);  // group 5 into slot 2
+  CopyResult copy = Copy(transfer.Get(), -5, 2);  // group 5 into slot 2
   EXPECT_EQ(copy.hr, S_OK);
   ASSERT_EQ(copy.result, 0);
   EXPECT_EQ(copy.type, VT_I4);
@@ -48,20 +86,20 @@ TEST_F(IconTransfer, HostIconsGoIntoTheSlotChosenByPositionOrNumber) {
     pefixture::PutU16(&group, 6 + 14 * i + 12, 51 + i);
   }
   EXPECT_EQ(group, ReadResource(L"", RT_GROUP_ICON, 5)) << "only the image numbers change";
-  EXPECT_NE(perestest::Translation(destination), 0u) << "other resources stay";
+  EXPECT_NE(Translation(destination), 0u) << "other resources stay";
 
-  ASSERT_EQ(Copy(transfer.Get(), -5, 1).result, 0);  // three images: 15, 16, 17
-  ASSERT_EQ(Copy(transfer.Get(), 0, 1).result, 0);   // two images over them
+  ASSERT_EQ(Copy(transfer.Get(), 1, 1).result, 0);  // the second, group 5: images 15 to 17
+  ASSERT_EQ(Copy(transfer.Get(), 0, 1).result, 0);  // two images over them
   EXPECT_EQ(ListedImages(ReadResource(destination, RT_GROUP_ICON, 14)), (Ids{15, 16}));
   EXPECT_EQ(ReadResource(destination, RT_ICON, 16), ReadResource(L"", RT_ICON, 12));
   EXPECT_EQ(ReadResource(destination, RT_ICON, 17), ReadResource(L"", RT_ICON, 53));
 
-  const Bytes before = perestest::ReadBytes(destination);
-  perestest::CopyResult beyond = Copy(transfer.Get(), 2, 5);
+  const Bytes before = ReadBytes(destination);
+  CopyResult beyond = Copy(transfer.Get(), 2, 5);
   EXPECT_EQ(beyond.result, -1);
   EXPECT_EQ(beyond.out, 5) << "nOutIndex is left as it was";
   EXPECT_EQ(Copy(transfer.Get(), -2, 5).result, -1) << "no group numbered 2";
-  EXPECT_EQ(perestest::ReadBytes(destination), before);
+  EXPECT_EQ(ReadBytes(destination), before);
 }
 
 TEST_F(IconTransfer, TheAutomaticSlotFollowsTheDestinationsGroups) {
@@ -70,34 +108,34 @@ TEST_F(IconTransfer, TheAutomaticSlotFollowsTheDestinationsGroups) {
   std::wstring four =
       Write(L"four.exe", {GroupResource(0, {1}, u"ALPHA"), GroupResource(0, {1}, u"BETA"),
                           GroupResource(3, {1}), GroupResource(9, {1}), ImageResource(1)});
-  perestest::CopyResult copy = Copy(Transfer(source.c_str(), four.c_str()).Get(), 0, -1);
+  CopyResult copy = Copy(Transfer(source.c_str(), four.c_str()).Get(), 0, -1);
   ASSERT_EQ(copy.result, 0);
   EXPECT_EQ(copy.out, 4);
   EXPECT_EQ(ListedImages(ReadResource(four, RT_GROUP_ICON, 56)), (Ids{57, 58}));
-  EXPECT_EQ(ReadResource(four, RT_ICON, 58), perestest::ImageBytes(71));
+  EXPECT_EQ(ReadResource(four, RT_ICON, 58), ImageBytes(71));
   EXPECT_FALSE(ReadResource(four, RT_GROUP_ICON, L"BETA").empty());
   EXPECT_EQ(Copy(Transfer(source.c_str(), nullptr).Get(), 0, -1).result, -1);
 
   // An empty destination gets slot 0, group number 0, which the
   // resource-update service may accept or refuse.
   std::wstring empty = Write(L"empty.exe");
-  const Bytes before = perestest::ReadBytes(empty);
+  const Bytes before = ReadBytes(empty);
   copy = Copy(Transfer(source.c_str(), empty.c_str()).Get(), 0, -1);
   if (copy.result == 0) {
     EXPECT_EQ(copy.out, 0);
-    EXPECT_EQ(ReadResource(empty, RT_ICON, 1), perestest::ImageBytes(70));
+    EXPECT_EQ(ReadResource(empty, RT_ICON, 1), ImageBytes(70));
   } else {
     EXPECT_EQ(copy.result, -1);
     EXPECT_EQ(copy.out, -1);
-    EXPECT_EQ(perestest::ReadBytes(empty), before);
+    EXPECT_EQ(ReadBytes(empty), before);
   }
 }
 
 TEST_F(IconTransfer, BadSourcesAndDestinationsChangeNothing) {
   std::wstring destination = Write(L"dest.exe");
-  const Bytes before = perestest::ReadBytes(destination);
+  const Bytes before = ReadBytes(destination);
   std::wstring text = dir_.Path() + L"notes.txt", missing = dir_.Path() + L"missing.exe";
-  perestest::WriteBytes(text, Bytes{'n', 'o', 't', 'e', 's'});
+  WriteBytes(text, Bytes{'n', 'o', 't', 'e', 's'});
   for (const std::wstring& source : {text, missing, std::wstring()})
     EXPECT_EQ(Copy(Transfer(source.c_str(), destination.c_str()).Get(), 0, 0).result, -1);
 
@@ -109,7 +147,7 @@ TEST_F(IconTransfer, BadSourcesAndDestinationsChangeNothing) {
                                         GroupResource(3, {70, 99}), ImageResource(70)});
   auto transfer = Transfer(bad.c_str(), destination.c_str());
   for (long group : {-1, -2, -3}) EXPECT_EQ(Copy(transfer.Get(), group, 3).result, -1) << group;
-  EXPECT_EQ(perestest::ReadBytes(destination), before);
+  EXPECT_EQ(ReadBytes(destination), before);
 
   EXPECT_EQ(Copy(Transfer(nullptr, nullptr).Get(), 0, 3).result, -1);
   EXPECT_EQ(Copy(Transfer(nullptr, missing.c_str()).Get(), 0, 3).result, -1);
@@ -124,7 +162,7 @@ TEST_F(IconTransfer, IndexesAreConvertedAndWrittenBackByType) {
   V_BSTR(&index.Ref()) = SysAllocString(L"-5");
   V_VT(out.Put()) = VT_I2;
   V_I2(&out.Ref()) = 2;
-  perestest::CopyResult copy = Copy(transfer.Get(), index.Ref(), &out.Ref());
+  CopyResult copy = Copy(transfer.Get(), index.Ref(), &out.Ref());
   EXPECT_EQ(copy.result, 0);
   EXPECT_EQ(copy.type, VT_I4);
   EXPECT_EQ(copy.out, 3);
@@ -138,3 +176,4 @@ TEST_F(IconTransfer, IndexesAreConvertedAndWrittenBackByType) {
 }
 
 }  // namespace
+}  // namespace perestest

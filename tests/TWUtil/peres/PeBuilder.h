@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace pefixture {
@@ -18,23 +17,14 @@ void PutU32(Bytes* bytes, size_t at, uint32_t value);
 uint16_t GetU16(const Bytes& bytes, size_t at);
 uint32_t GetU32(const Bytes& bytes, size_t at);
 
-// One block of a version resource; wValueLength is the value's size unless set.
+// One block of a version resource; wValueLength counts units of a text value.
 struct VersionNode {
-  VersionNode(std::u16string key = u"", uint16_t type = 1, Bytes value = {},
-              std::vector<VersionNode> children = {})
-      : key(std::move(key)),
-        type(type),
-        valueLength(static_cast<uint16_t>(value.size())),
-        value(std::move(value)),
-        children(std::move(children)) {}
   std::u16string key;
-  uint16_t type;  // 1 = text value, 0 = binary
-  uint16_t valueLength;
-  Bytes value;
+  uint16_t type = 1;  // 1 = text value, 0 = binary
+  Bytes value{};
+  std::vector<VersionNode> children{};
   size_t roomBytes = 0;  // zero bytes after the value, inside the block
-  std::vector<VersionNode> children;
 };
-Bytes Serialize(const VersionNode& node);
 
 // A String block; extraUnits NUL units of room follow the terminator.
 VersionNode StringNode(const std::u16string& key, const std::u16string& value,
@@ -48,13 +38,12 @@ struct StringTable {
 struct VersionPlan {
   std::vector<StringTable> tables;
   std::vector<uint32_t> translations = {0x04B00409};  // language | code page << 16
-  uint32_t signature = 0xFEEF04BD;
   bool varFileInfoFirst = false;
 };
 // File version 1.2.3.4.
 Bytes VersionResource(const VersionPlan& plan);
 
-// A table with the six stamped strings ("Old Company" and so on), each value
+// A table with the seven usual strings ("Old Company" and so on), each value
 // followed by suffix.
 StringTable StandardTable(const std::u16string& key = u"040904b0",
                           const std::u16string& suffix = u"");
@@ -69,12 +58,7 @@ struct Resource {
 
 struct PePlan {
   bool pe32Plus = false;
-  bool library = false;
-  uint32_t rvaCount = 16;
-  bool withResourceSection = true;
   std::vector<Resource> resources;
-  // Data directory entry 2 points here instead of the resource section when not 0.
-  uint32_t resourceRvaOverride = 0;
 };
 
 constexpr uint32_t kNtOffset = 0x80;
@@ -85,9 +69,6 @@ Bytes BuildPe(const PePlan& plan);
 
 // A PE32 program whose only resource is this version resource.
 Bytes PeWithVersion(const VersionPlan& plan);
-
-// Not PE: "MZ" alone, or with an NE or LE header at 0x80.
-Bytes OldImage(const char* signature = "");
 
 // The offset of the first occurrence of needle (UTF-16) in bytes, or npos.
 size_t FindText(const Bytes& bytes, const std::u16string& needle);

@@ -1,7 +1,5 @@
 #include "PeresTestSupport.h"
 
-#include <cstring>
-
 #include "peres/ResourceHandles.h"
 #include "support/TestSupport.h"
 
@@ -26,30 +24,11 @@ Bytes VersionValue(const std::wstring& file, const std::wstring& subBlock, UINT 
 
 }  // namespace
 
-std::wstring CopyOfSystemFile(const std::wstring& folder, const wchar_t* name) {
-  wchar_t system[MAX_PATH];
-  std::wstring from = std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\" + name;
-  // A 64-bit prefix keeps some programs (regedit) only in the Windows folder.
-  if (GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES)
-    from = std::wstring(system, GetWindowsDirectoryW(system, MAX_PATH)) + L"\\" + name;
-  std::wstring copy = folder + L"copy_" + name;
-  return CopyFileW(from.c_str(), copy.c_str(), FALSE) ? copy : L"(not copied)";
-}
-
 std::string Ansi(const std::wstring& text) {
   std::string out(text.size() * 2, '\0');
   out.resize(WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), &out[0], int(out.size()),
                                  nullptr, nullptr));
   return out;
-}
-
-std::string SystemMessage(DWORD error) {
-  char text[256] = {};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           error, 0, text, sizeof(text), nullptr);
-  std::string message(text, n);
-  while (!message.empty() && std::strchr(" \t\r\n", message.back())) message.pop_back();
-  return message;
 }
 
 std::string RecordingSink::Lines(int maxLevel) const {
@@ -61,8 +40,7 @@ std::string RecordingSink::Lines(int maxLevel) const {
 
 std::wstring VersionString(const std::wstring& file, const std::wstring& subBlock) {
   Bytes value = VersionValue(file, subBlock, 0);
-  if (value.empty()) return L"(absent)";
-  return std::wstring(reinterpret_cast<const wchar_t*>(value.data()));
+  return value.empty() ? L"(absent)" : reinterpret_cast<const wchar_t*>(value.data());
 }
 
 DWORD Translation(const std::wstring& file) {
@@ -76,7 +54,8 @@ std::pair<DWORD, DWORD> FileVersion(const std::wstring& file) {
   return {pefixture::GetU32(value, 8), pefixture::GetU32(value, 12)};
 }
 
-Bytes GroupDirectory(const std::vector<uint16_t>& imageIds) {
+pefixture::Resource GroupResource(uint16_t id, const std::vector<uint16_t>& imageIds,
+                                  const std::u16string& name) {
   Bytes group(6 + 14 * imageIds.size(), 0);
   pefixture::PutU16(&group, 2, 1);
   pefixture::PutU16(&group, 4, static_cast<uint16_t>(imageIds.size()));
@@ -87,19 +66,7 @@ Bytes GroupDirectory(const std::vector<uint16_t>& imageIds) {
     pefixture::PutU32(&group, entry + 8, 8);
     pefixture::PutU16(&group, entry + 12, imageIds[i]);
   }
-  return group;
-}
-
-std::vector<uint16_t> ListedImages(const Bytes& group) {
-  std::vector<uint16_t> ids;
-  for (size_t i = 0; group.size() >= 6 && i < pefixture::GetU16(group, 4); ++i)
-    ids.push_back(pefixture::GetU16(group, 6 + 14 * i + 12));
-  return ids;
-}
-
-pefixture::Resource GroupResource(uint16_t id, const std::vector<uint16_t>& imageIds,
-                                  const std::u16string& name) {
-  return {14, id, name, 0, GroupDirectory(imageIds)};
+  return {14, id, name, 0, group};
 }
 
 Bytes ImageBytes(uint16_t id) {
@@ -118,35 +85,6 @@ Bytes ReadResource(const std::wstring& file, const wchar_t* type, const wchar_t*
   HGLOBAL loaded = found ? LoadResource(module.Get(), found) : nullptr;
   const uint8_t* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
   return data ? Bytes(data, data + SizeofResource(module.Get(), found)) : Bytes();
-}
-
-twutil::ComPtr<ITWXferIconResource> Transfer(const wchar_t* source, const wchar_t* destination) {
-  twutil::ComPtr<ITWXferIconResource> transfer;
-  twtest::Create(CLSID_TWResXfer, &transfer);
-  twutil::Variant result;
-  twutil::Bstr sourceName(source), destinationName(destination);
-  if (transfer && source) transfer->SetSourceFile(sourceName.Get(), result.Put());
-  if (transfer && destination) transfer->SetDestinationFile(destinationName.Get(), result.Put());
-  return transfer;
-}
-
-CopyResult Copy(ITWXferIconResource* transfer, const VARIANT& iconIndex, VARIANT* outIndex) {
-  twutil::Variant result, asLong;
-  CopyResult copy = {};
-  copy.hr = transfer->CopyIconResource(iconIndex, outIndex, result.Put());
-  copy.result = result.Type() == VT_I4 ? V_I4(&result.Ref()) : 12345;
-  copy.type = V_VT(outIndex);
-  if (SUCCEEDED(VariantChangeType(asLong.Put(), outIndex, 0, VT_I4)))
-    copy.out = V_I4(&asLong.Ref());
-  return copy;
-}
-
-CopyResult Copy(ITWXferIconResource* transfer, long iconIndex, long outIndex) {
-  VARIANT index = {}, out = {};
-  V_VT(&index) = V_VT(&out) = VT_I4;
-  V_I4(&index) = iconIndex;
-  V_I4(&out) = outIndex;
-  return Copy(transfer, index, &out);
 }
 
 }  // namespace perestest

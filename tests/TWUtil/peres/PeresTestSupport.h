@@ -1,6 +1,5 @@
-// Helpers of the PE resource suites: files from byte images, captured
-// diagnostics, the platform's view of a file's version
-// and icons, and the icon transfer driven as a caller would.
+// Helpers of the PE resource suites: captured diagnostics, the platform's
+// view of a file's version and icons, and icon resources to build files with.
 #pragma once
 
 #include <windows.h>
@@ -21,13 +20,8 @@ using pefixture::Bytes;
 
 using twtest::ReadBytes;
 using twtest::WriteBytes;
-// A copy of a program of the (32-bit) system folder, named "copy_" + name:
-// under its own name Wine would load its built-in program instead.
-std::wstring CopyOfSystemFile(const std::wstring& folder, const wchar_t* name);
 // UTF-16 to the system ANSI code page, as stamping names files.
 std::string Ansi(const std::wstring& text);
-// The system's text for an error code, as stamping quotes it.
-std::string SystemMessage(DWORD error);
 
 // Every message of a run; Lines gives those at or below a level, one a line.
 class RecordingSink : public twutil::StampSink {
@@ -45,9 +39,7 @@ std::wstring VersionString(const std::wstring& file, const std::wstring& subBloc
 DWORD Translation(const std::wstring& file);
 std::pair<DWORD, DWORD> FileVersion(const std::wstring& file);
 
-// Group directories, each entry claiming 8 bytes, and the images they list.
-Bytes GroupDirectory(const std::vector<uint16_t>& imageIds);
-std::vector<uint16_t> ListedImages(const Bytes& group);
+// A group directory, each entry claiming 8 bytes.
 pefixture::Resource GroupResource(uint16_t id, const std::vector<uint16_t>& imageIds,
                                   const std::u16string& name = u"");
 // An image of 8 bytes that tell it apart.
@@ -60,16 +52,5 @@ Bytes ReadResource(const std::wstring& file, const wchar_t* type, const wchar_t*
 inline Bytes ReadResource(const std::wstring& file, const wchar_t* type, uint16_t id) {
   return ReadResource(file, type, MAKEINTRESOURCEW(id));
 }
-
-// The transfer object with its source and destination set (null for none).
-twutil::ComPtr<ITWXferIconResource> Transfer(const wchar_t* source, const wchar_t* destination);
-struct CopyResult {
-  HRESULT hr;
-  long result;   // varResult
-  VARTYPE type;  // of nOutIndex afterwards
-  long out;      // nOutIndex afterwards, as a long
-};
-CopyResult Copy(ITWXferIconResource* transfer, const VARIANT& iconIndex, VARIANT* outIndex);
-CopyResult Copy(ITWXferIconResource* transfer, long iconIndex, long outIndex);
 
 }  // namespace perestest

@@ -3,6 +3,7 @@
 // through the version API, and files left byte for byte as they were.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -12,10 +13,7 @@
 #include "peres/VersionStamper.h"
 #include "support/TestSupport.h"
 
-using pefixture::Bytes;
-using perestest::Ansi;
-using perestest::VersionString;
-
+namespace perestest {
 namespace {
 
 const std::wstring kTable = L"\\StringFileInfo\\040904b0\\";
@@ -24,18 +22,14 @@ const std::string kFound =
     "VS_FIXEDFILEINFO version information updated.\nFound StringFileInfo block\n"
     "Found StringFileInfo\\040904b0 block\n";
 
-pefixture::VersionPlan Tables(std::initializer_list<pefixture::StringTable> tables) {
-  return {tables};
-}
-
 class StampFile : public ::testing::Test {
  protected:
   std::wstring Write(const wchar_t* name, const Bytes& bytes) {
-    EXPECT_TRUE(perestest::WriteBytes(dir_.Path() + name, bytes));
+    EXPECT_TRUE(WriteBytes(dir_.Path() + name, bytes));
     return dir_.Path() + name;
   }
   std::wstring Standard(const wchar_t* name) {
-    return Write(name, pefixture::PeWithVersion(Tables({pefixture::StandardTable()})));
+    return Write(name, pefixture::PeWithVersion({{pefixture::StandardTable()}}));
   }
   // Runs a stamp (of everything when no request is given) and returns the
   // error and warning lines.
@@ -50,17 +44,21 @@ class StampFile : public ::testing::Test {
   }
   // Expects the one error for a file that must stay as it was.
   void ExpectRefused(const std::wstring& path, const std::string& message) {
-    Bytes before = perestest::ReadBytes(path);
+    Bytes before = ReadBytes(path);
     EXPECT_EQ(Stamp(path), message + "\n");
     ASSERT_EQ(sink_.messages.size(), 1u);
     EXPECT_EQ(sink_.messages[0].first, twutil::kStampError);
-    EXPECT_EQ(perestest::ReadBytes(path), before);
+    EXPECT_EQ(ReadBytes(path), before);
   }
   std::string CannotOpen(const std::wstring& path, DWORD error) {
-    return "Couldn't open " + Ansi(path) + " for writing (" + perestest::SystemMessage(error) + ")";
+    char text[256] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             error, 0, text, sizeof(text), nullptr);
+    while (n && std::strchr(" \t\r\n", text[n - 1])) --n;
+    return "Couldn't open " + Ansi(path) + " for writing (" + std::string(text, n) + ")";
   }
   twtest::TempDir dir_;
-  perestest::RecordingSink sink_;
+  RecordingSink sink_;
 };
 
 TEST_F(StampFile, FilesThatCannotBeOpenedAreNamedWithTheSystemsReason) {
@@ -75,12 +73,13 @@ TEST_F(StampFile, FilesThatCannotBeOpenedAreNamedWithTheSystemsReason) {
   // An empty file cannot be mapped: the reason is the mapping's.
   std::wstring empty = Write(L"empty.exe", Bytes());
   EXPECT_EQ(Stamp(empty).rfind("Couldn't open " + Ansi(empty) + " for writing (", 0), 0u);
-  EXPECT_EQ(perestest::ReadBytes(empty).size(), 0u);
+  EXPECT_EQ(ReadBytes(empty).size(), 0u);
 }
 
 TEST_F(StampFile, ForeignMalformedOrVersionlessFilesAreRefusedUnchanged) {
-  const Bytes good = pefixture::PeWithVersion(Tables({pefixture::StandardTable()}));
+  const Bytes good = pefixture::PeWithVersion({{pefixture::StandardTable()}});
   const size_t rsrcHeader = pefixture::kNtOffset + 24 + 224 + 40, types = pefixture::kRsrcOffset;
+  const size_t resourceEntry = pefixture::kNtOffset + 24 + 96 + 16;  // of the data directory
   const size_t names = types + (pefixture::GetU32(good, types + 20) & 0x7FFFFFFF);
   const size_t dataEntry = types + 16 + 8 + 16 + 8 + 16 + 8;
   ASSERT_EQ(pefixture::GetU32(good, dataEntry), pefixture::kRsrcRva + dataEntry - types + 16);
@@ -93,39 +92,29 @@ TEST_F(StampFile, ForeignMalformedOrVersionlessFilesAreRefusedUnchanged) {
     if (size) image.resize(size);
     return image;
   };
-  pefixture::PePlan none, nowhere, shortDirectory, icons;
-  none.withResourceSection = false;
-  nowhere.resourceRvaOverride = 0x00F00000;  // in no section
-  shortDirectory.rvaCount = 2;               // the resource entry is not among them
-  nowhere.resources = shortDirectory.resources = {
-      {16, 1, u"", 0, pefixture::VersionResource(Tables({pefixture::StandardTable()}))}};
-  icons.resources = {{3, 1, u"", 0, Bytes(40, 7)}};
-  pefixture::VersionPlan badFixed = Tables({pefixture::StandardTable()});
-  badFixed.signature = 0xFEEF04BE;
   const std::string notWin32 = " is not a Win32 EXE or DLL",
                     noResources = " does not contain any resources.",
                     header = " has a damaged PE header.",
                     directory = " has a damaged resource directory.",
                     data = " has a damaged version resource.";
   const std::pair<Bytes, std::string> cases[] = {
-      {pefixture::OldImage(), notWin32},
-      {pefixture::OldImage("NE"), notWin32},
-      {pefixture::OldImage("LE"), notWin32},
+      {damaged({{0x3C, 0x40, 4}}), notWin32},  // no signature at all
+      {damaged({{pefixture::kNtOffset, 'N' | 'E' << 8, 4}}), notWin32},
+      {damaged({{pefixture::kNtOffset, 'L' | 'E' << 8, 4}}), notWin32},
       {Bytes{'M', 'Z'}, notWin32},
       {Bytes{'P', 'E', 0, 0}, notWin32},
       {damaged({{0x3C, 0xFFFFFFF0, 4}}), notWin32},
       {Bytes(good.begin(), good.begin() + pefixture::kNtOffset + 100), header},
       // A third section header, cut off, that must be read since the
       // resources lie in neither of the two before it.
-      {damaged(
-           {{pefixture::kNtOffset + 6, 3, 2}, {pefixture::kNtOffset + 24 + 96 + 16, 0xF00000, 4}},
-           rsrcHeader + 50),
+      {damaged({{pefixture::kNtOffset + 6, 3, 2}, {resourceEntry, 0xF00000, 4}}, rsrcHeader + 50),
        header},
-      {pefixture::BuildPe(none), noResources},
-      {pefixture::BuildPe(nowhere), noResources},
-      {pefixture::BuildPe(shortDirectory), noResources},
-      {pefixture::BuildPe(icons), " does not contain a version resource."},
-      {pefixture::PeWithVersion(badFixed), ""},
+      {damaged({{pefixture::kNtOffset + 6, 1, 2}, {resourceEntry, 0, 4}}), noResources},
+      {damaged({{resourceEntry, 0x00F00000, 4}}), noResources},  // in no section
+      // The resource entry is not among the directory's entries.
+      {damaged({{resourceEntry - 20, 2, 4}}), noResources},
+      {damaged({{types + 16, 3, 4}}), " does not contain a version resource."},  // typed as icons
+      {damaged({{pefixture::FindText(good, u"VS_VERSION_INFO") + 34, 0xFEEF04BE, 4}}), ""},
       {damaged({{types + 20, 0x80000000u, 4}}), directory},  // a loop back to the root
       {damaged({{names + 20, 0x80000000u, 4}}), directory},  // one of two steps
       {damaged({{types + 20, 0x80000000u | 0x7FFFFFF0u, 4}}), directory},
@@ -149,9 +138,9 @@ TEST_F(StampFile, ForeignMalformedOrVersionlessFilesAreRefusedUnchanged) {
 
 TEST_F(StampFile, EveryStringTableIsStampedAndOldValuesAreTraced) {
   std::wstring path = Write(
-      L"two.exe", pefixture::PeWithVersion(Tables(
-                      {pefixture::StandardTable(u"040904b0", u" and a long tail to make room"),
-                       pefixture::StandardTable(u"040704b0", u" und ein langer Rest")})));
+      L"two.exe", pefixture::PeWithVersion(
+                      {{pefixture::StandardTable(u"040904b0", u" and a long tail to make room"),
+                        pefixture::StandardTable(u"040704b0", u" und ein langer Rest")}}));
   twutil::StampRequest request;
   request.companyName = L"Tarnwick";
   request.productAndFileVersion = L"2.5.0.12";
@@ -165,13 +154,13 @@ TEST_F(StampFile, EveryStringTableIsStampedAndOldValuesAreTraced) {
     EXPECT_EQ(VersionString(path, prefix + L"ProductVersion").substr(0, 9), L"2.5.0.12 ");
     EXPECT_EQ(VersionString(path, prefix + L"InternalName").substr(0, 7), L"oldname");
   }
-  EXPECT_EQ(perestest::FileVersion(path), std::make_pair(DWORD(0x00010002), DWORD(0x00030004)));
+  EXPECT_EQ(FileVersion(path), std::make_pair(DWORD(0x00010002), DWORD(0x00030004)));
 
   path = Standard(L"msg.exe");
-  Bytes before = perestest::ReadBytes(path);
+  Bytes before = ReadBytes(path);
   twutil::StampRequest nothing;
   EXPECT_EQ(Stamp(path, &nothing), "");
-  EXPECT_EQ(perestest::ReadBytes(path), before);
+  EXPECT_EQ(ReadBytes(path), before);
   EXPECT_EQ(sink_.Lines(twutil::kStampTrace), kFound);
   request.productAndFileVersion = L"7";
   Stamp(path, &request);
@@ -190,7 +179,7 @@ TEST_F(StampFile, ValuesKeepTheirLengthAndLongerTextsAreCutToTheRoom) {
        pefixture::StringNode(u"LegalCopyright", std::u16string(70, u'c')),
        pefixture::StringNode(u"ProductName", u"Wine"),
        pefixture::StringNode(u"CompanyName", u"Roomy", 60)}};
-  std::wstring path = Write(L"len.exe", pefixture::PeWithVersion(Tables({table})));
+  std::wstring path = Write(L"len.exe", pefixture::PeWithVersion({{table}}));
   twutil::StampRequest request;
   request.productAndFileVersion = L"2.5.0.12";
   request.copyright = std::wstring(20, L'n');
@@ -207,29 +196,22 @@ TEST_F(StampFile, ValuesKeepTheirLengthAndLongerTextsAreCutToTheRoom) {
 }
 
 TEST_F(StampFile, OnlyTheLanguageWordOfTheFirstTranslationChanges) {
-  pefixture::VersionPlan plan = Tables({pefixture::StandardTable()});
+  pefixture::VersionPlan plan = {{pefixture::StandardTable()}};
   plan.translations = {0x04B00409, 0x04E40409};
   std::wstring path = Write(L"lang.exe", pefixture::PeWithVersion(plan));
-  Bytes before = perestest::ReadBytes(path);
+  Bytes before = ReadBytes(path);
   twutil::StampRequest request;
   request.language = 0x00010407;  // only the low word is written
   Stamp(path, &request);
-  EXPECT_EQ(perestest::Translation(path), 0x04B00407u);
-  Bytes after = perestest::ReadBytes(path);
+  EXPECT_EQ(Translation(path), 0x04B00407u);
+  Bytes after = ReadBytes(path);
   size_t differing = 0;
   for (size_t i = 0; i < before.size(); ++i) differing += before[i] != after[i];
   EXPECT_EQ(differing, 1u);  // 0x09 -> 0x07; the high byte was 0x04 already
 }
 
-TEST_F(StampFile, TextsGoThroughTheCodePage) {
-  std::wstring path = Standard(L"cp.exe");
-  twutil::StampRequest request;
-  request.companyName = L"Caf\x00E9 \x4E2D";  // the second is in no Western code page
-  Stamp(path, &request);
-  EXPECT_EQ(VersionString(path, kTable + L"CompanyName"), L"Caf\x00E9 ?     ");
-}
-
 // The class, called early bound: always S_OK, no error info for a failure.
+// Texts end at a NUL and go through the code page.
 TEST_F(StampFile, TheClassStampsAndAlwaysSucceeds) {
   twutil::ComPtr<IStampVersion> stamp;
   ASSERT_HRESULT_SUCCEEDED(twtest::Create(CLSID_StampVersion, &stamp));
@@ -241,12 +223,15 @@ TEST_F(StampFile, TheClassStampsAndAlwaysSucceeds) {
   EXPECT_EQ(GetErrorInfo(0, info.Put()), S_FALSE);
 
   std::wstring path = Standard(L"ok.exe");
-  twutil::Bstr file(path.c_str()), company(L"Tarnwick\0ignored after the NUL", 30), empty(L"");
+  // The second character is in no Western code page.
+  twutil::Bstr file(path.c_str()), company(L"Caf\x00E9 \x4E2D\0ignored after the NUL", 28),
+      empty(L"");
   options = {company.Get(), nullptr, empty.Get(), nullptr, nullptr, 0x0407};
   EXPECT_EQ(stamp->Stamp(file.Get(), &options), S_OK);
-  EXPECT_EQ(VersionString(path, kTable + L"CompanyName"), L"Tarnwick   ");
+  EXPECT_EQ(VersionString(path, kTable + L"CompanyName"), L"Caf\x00E9 ?     ");
   EXPECT_EQ(VersionString(path, kTable + L"FileVersion"), L"1.2.3.4");
-  EXPECT_EQ(perestest::Translation(path), 0x04B00407u);
+  EXPECT_EQ(Translation(path), 0x04B00407u);
 }
 
 }  // namespace
+}  // namespace perestest

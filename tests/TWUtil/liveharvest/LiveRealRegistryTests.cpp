@@ -12,50 +12,47 @@ using twutil::ComPtr;
 
 namespace {
 
-std::wstring Describe(IUnknown* item, std::initializer_list<const wchar_t*> properties) {
-  std::wstring line;
-  for (const wchar_t* property : properties)
-    line += std::wstring(property) + L"=" + twtest::ModelValue(item, {property}) + L" ";
-  return line;
-}
-
 // What a capture found, one line per item; verbs in a set of their own.
 struct ModelLines {
   std::set<std::wstring> items, verbs;
 };
 
+// Each item of owner's collection as a line: prefix, then its properties.
+void Describe(IUnknown* owner, const wchar_t* collection, const std::wstring& prefix,
+              std::initializer_list<const wchar_t*> properties, std::set<std::wstring>* lines) {
+  for (auto& item : twtest::Items(owner, collection)) {
+    std::wstring line = prefix;
+    for (const wchar_t* property : properties)
+      line += std::wstring(property) + L"=" + twtest::ModelValue(item.Get(), {property}) + L" ";
+    lines->insert(line);
+  }
+}
+
 ModelLines LinesOf(IExtractComponent* component) {
   ModelLines lines;
-  for (auto& library : twtest::Items(component, L"TypeLibCollection"))
-    lines.items.insert(L"typelib " + Describe(library.Get(), {L"LibID", L"LibLCID", L"LibVersion",
-                                                              L"LibDescription", L"HelpDir"}));
-  for (auto& item : twtest::Items(component, L"ComClassCollection")) {
-    std::wstring guid = twtest::ModelValue(item.Get(), {L"Guid"});
-    lines.items.insert(L"class " + Describe(item.Get(), {L"Guid", L"Description", L"ProgID",
-                                                         L"AppID", L"DefaultIcon", L"IconIndex"}));
-    for (auto& context : twtest::Items(item.Get(), L"ContextCol"))
-      lines.items.insert(L"context " + guid + L" " +
-                         Describe(context.Get(), {L"Name", L"DefInprocHandler", L"Argument"}));
-  }
-  for (auto& item : twtest::Items(component, L"AppInfoCollection"))
-    lines.items.insert(L"appid " + Describe(item.Get(), {L"Guid", L"Description", L"LocalService",
-                                                         L"ServiceParameters", L"RemoteServerName",
-                                                         L"DllSurrogate", L"ActivateAtStorage",
-                                                         L"RunAsInteractiveUser"}));
-  for (auto& item : twtest::Items(component, L"ProgIDCollection")) {
-    std::wstring progId = twtest::ModelValue(item.Get(), {L"ProgID"});
-    lines.items.insert(L"progid " +
-                       Describe(item.Get(), {L"ProgID", L"ClassID", L"Description", L"Parent",
-                                             L"DefaultIcon", L"IconIndex"}));
-    for (auto& verb : twtest::Items(item.Get(), L"VerbCollection"))
-      lines.verbs.insert(progId + L" " +
-                         Describe(verb.Get(), {L"Verb", L"Command", L"Argument", L"Sequence",
-                                               L"PEFile", L"Extension"}));
-  }
-  for (auto& item : twtest::Items(component, L"ExtensionCol"))
-    lines.items.insert(L"extension " + Describe(item.Get(), {L"Extension", L"ProgID", L"MIME"}));
-  for (auto& item : twtest::Items(component, L"MIMECol"))
-    lines.items.insert(L"mime " + Describe(item.Get(), {L"Content", L"CLSID", L"Extension"}));
+  Describe(component, L"TypeLibCollection", L"typelib ",
+           {L"LibID", L"LibLCID", L"LibVersion", L"LibDescription", L"HelpDir"}, &lines.items);
+  Describe(component, L"ComClassCollection", L"class ",
+           {L"Guid", L"Description", L"ProgID", L"AppID", L"DefaultIcon", L"IconIndex"},
+           &lines.items);
+  for (auto& item : twtest::Items(component, L"ComClassCollection"))
+    Describe(item.Get(), L"ContextCol",
+             L"context " + twtest::ModelValue(item.Get(), {L"Guid"}) + L" ",
+             {L"Name", L"DefInprocHandler", L"Argument"}, &lines.items);
+  Describe(component, L"AppInfoCollection", L"appid ",
+           {L"Guid", L"Description", L"LocalService", L"ServiceParameters", L"RemoteServerName",
+            L"DllSurrogate", L"ActivateAtStorage", L"RunAsInteractiveUser"},
+           &lines.items);
+  Describe(component, L"ProgIDCollection", L"progid ",
+           {L"ProgID", L"ClassID", L"Description", L"Parent", L"DefaultIcon", L"IconIndex"},
+           &lines.items);
+  for (auto& item : twtest::Items(component, L"ProgIDCollection"))
+    Describe(item.Get(), L"VerbCollection", twtest::ModelValue(item.Get(), {L"ProgID"}) + L" ",
+             {L"Verb", L"Command", L"Argument", L"Sequence", L"PEFile", L"Extension"},
+             &lines.verbs);
+  Describe(component, L"ExtensionCol", L"extension ", {L"Extension", L"ProgID", L"MIME"},
+           &lines.items);
+  Describe(component, L"MIMECol", L"mime ", {L"Content", L"CLSID", L"Extension"}, &lines.items);
   return lines;
 }
 

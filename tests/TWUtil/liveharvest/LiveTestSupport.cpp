@@ -12,6 +12,104 @@ using twutil::ComPtr;
 using twutil::Variant;
 
 namespace twtest {
+namespace {
+
+std::wstring Lowered(std::wstring text) {
+  if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+  return text;
+}
+
+std::wstring Text(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : L""; }
+
+std::wstring Trimmed(std::wstring path) {
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b) { return Lowered(a) == Lowered(b); }
+
+}  // namespace
+
+MemoryRegistry::Key& MemoryRegistry::Make(const std::wstring& key) {
+  std::wstring path = Trimmed(key);
+  if (!path.empty()) {
+    size_t slash = path.rfind(L'\\');
+    std::wstring name = path.substr(slash == std::wstring::npos ? 0 : slash + 1);
+    Key& above = Make(slash == std::wstring::npos ? L"" : path.substr(0, slash));
+    if (std::none_of(above.subkeys.begin(), above.subkeys.end(),
+                     [&](const std::wstring& subkey) { return SameName(subkey, name); }))
+      above.subkeys.push_back(name);
+  }
+  return keys_[Lowered(path)];
+}
+
+void MemoryRegistry::Set(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+  Key& target = Make(key);
+  std::wstring valueName = name ? name : L"";
+  for (auto& entry : target.values)
+    if (SameName(entry.first, valueName)) {
+      entry.second = value;
+      return;
+    }
+  target.values.emplace_back(valueName, value);
+}
+
+MemoryRegistry::Key* MemoryRegistry::Find(BSTR key) {
+  auto found = keys_.find(Lowered(Trimmed(Text(key))));
+  return found == keys_.end() ? nullptr : &found->second;
+}
+
+std::vector<std::wstring> MemoryRegistry::Lines(const std::wstring& prefix) const {
+  std::vector<std::wstring> lines;
+  for (const std::wstring& line : log)
+    if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line);
+  return lines;
+}
+
+// As the library's Registry: a missing value still leaves an empty text.
+STDMETHODIMP MemoryRegistry::RegReadValue(ERegistryHives root, BSTR key, BSTR name,
+                                          ERegistryDataTypes, VARIANT* value, LONG* result) {
+  if (logReads) log.push_back(L"read " + Text(key) + L"|" + Text(name));
+  const std::wstring* found = nullptr;
+  if (Key* target = root == HKCR ? Find(key) : nullptr)
+    for (const auto& entry : target->values)
+      if (SameName(entry.first, Text(name))) found = &entry.second;
+  VariantClear(value);
+  V_VT(value) = VT_BSTR;
+  V_BSTR(value) = SysAllocString(found ? found->c_str() : L"");
+  *result = found ? 0 : -1;
+  return S_OK;
+}
+
+STDMETHODIMP MemoryRegistry::RegQueryKey(ERegistryHives root, BSTR key, ERegistryQueryTypes type,
+                                         VARIANT* value, LONG* result) {
+  if (logReads) log.push_back(L"list " + Text(key));
+  *result = -1;
+  Key* target = root == HKCR ? Find(key) : nullptr;
+  if (!target) return S_OK;
+  std::vector<std::wstring> names;
+  if (type == regKEYS) names = target->subkeys;
+  if (type == regNAMES)
+    for (const auto& entry : target->values) names.push_back(entry.first);
+  if (names.empty()) return S_OK;
+  SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(names.size()));
+  for (LONG i = 0; i < static_cast<LONG>(names.size()); ++i) {
+    Variant element;
+    V_VT(element.Put()) = VT_BSTR;
+    V_BSTR(&element.Ref()) = SysAllocString(names[i].c_str());
+    SafeArrayPutElement(array, &i, &element.Ref());
+  }
+  VariantClear(value);
+  V_VT(value) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(value) = array;
+  *result = 0;
+  return S_OK;
+}
+
+HRESULT MemoryRegistry::Note(const wchar_t* verb, BSTR key, BSTR name, VARIANT_BOOL allValues) {
+  log.push_back(verb + Text(key) + L"|" + Text(name) + (allValues ? L"|1" : L"|0"));
+  return S_OK;
+}
 
 ComPtr<IExtractComponent> NewComponent(const std::wstring& keyFile,
                                        const std::wstring& destination) {
@@ -42,23 +140,20 @@ bool GetItem(IDispatch* collection, const VARIANT& key, Variant* value) {
                                       nullptr, nullptr));
 }
 
+// The value at a non-empty path below root; false when a step is missing.
 bool Walk(IUnknown* root, std::initializer_list<const wchar_t*> path, Variant* value) {
-  V_VT(value->Put()) = VT_UNKNOWN;
-  V_UNKNOWN(&value->Ref()) = root;
-  root->AddRef();
+  ComPtr<IUnknown> object(root);
   for (const wchar_t* step : path) {
-    ComPtr<IDispatch> object;
-    if (V_VT(&value->Ref()) != VT_DISPATCH && V_VT(&value->Ref()) != VT_UNKNOWN) return false;
-    if (!V_UNKNOWN(&value->Ref()) ||
-        FAILED(V_UNKNOWN(&value->Ref())->QueryInterface(IID_IDispatch, object.PutVoid())))
-      return false;
-    Variant next;
+    ComPtr<IDispatch> dispatch;
+    if (!object || FAILED(object->QueryInterface(IID_IDispatch, dispatch.PutVoid()))) return false;
     Variant key;
     V_VT(key.Put()) = VT_BSTR;
     V_BSTR(&key.Ref()) = SysAllocString(step);
-    if (!GetProperty(object.Get(), step, &next) && !GetItem(object.Get(), key.Ref(), &next))
+    if (!GetProperty(dispatch.Get(), step, value) && !GetItem(dispatch.Get(), key.Ref(), value))
       return false;
-    VariantCopy(value->Put(), &next.Ref());
+    VARTYPE type = V_VT(&value->Ref());
+    object = ComPtr<IUnknown>(type == VT_DISPATCH || type == VT_UNKNOWN ? V_UNKNOWN(&value->Ref())
+                                                                        : nullptr);
   }
   return true;
 }
@@ -74,13 +169,10 @@ std::wstring ModelValue(IUnknown* root, std::initializer_list<const wchar_t*> pa
 }
 
 long ItemCount(IUnknown* root, std::initializer_list<const wchar_t*> path) {
-  Variant value;
-  if (!Walk(root, path, &value)) return -1;
-  ComPtr<IDispatch> collection;
-  if (V_VT(&value.Ref()) != VT_DISPATCH || !V_DISPATCH(&value.Ref())) return -1;
-  Variant count;
-  if (!GetProperty(V_DISPATCH(&value.Ref()), L"Count", &count)) return -1;
-  return V_I4(&count.Ref());
+  Variant value, count;
+  if (!Walk(root, path, &value) || V_VT(&value.Ref()) != VT_DISPATCH || !V_DISPATCH(&value.Ref()))
+    return -1;
+  return GetProperty(V_DISPATCH(&value.Ref()), L"Count", &count) ? V_I4(&count.Ref()) : -1;
 }
 
 std::vector<ComPtr<IUnknown>> Items(IUnknown* root, const wchar_t* collection) {
@@ -113,11 +205,7 @@ const wchar_t kFoundryKey[] = L"Software\\Tarnwick\\Foundry\\7.0";
 class ProgressLog final : public IServerInfoProgressEvent {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IServerInfoProgressEvent) return E_NOINTERFACE;
-    *out = this;
-    AddRef();
-    return S_OK;
+    return Answer<ProgressLog, IServerInfoProgressEvent>(this, iid, out);
   }
   // ServerInfo keeps its sink until the next capture.
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
@@ -138,8 +226,14 @@ class ProgressLog final : public IServerInfoProgressEvent {
 
 }  // namespace
 
-LiveRun CaptureLive(IServerInfo* serverInfo, IRegistry* registry, const ComponentList& components,
-                    LiveOptions options) {
+LiveRun CaptureLive(IRegistry* registry, const ComponentList& components, LiveOptions options,
+                    IServerInfo* serverInfo) {
+  ComPtr<IServerInfo> created;
+  if (!serverInfo) {
+    EXPECT_EQ(S_OK, Create(CLSID_ServerInfo, &created));
+    serverInfo = created.Get();
+    if (!serverInfo) return LiveRun();
+  }
   std::vector<IDispatch*> array;
   for (const auto& component : components) array.push_back(component.Get());
   if (!options.repackaging)
@@ -164,13 +258,6 @@ LiveRun CaptureLive(IServerInfo* serverInfo, IRegistry* registry, const Componen
     run.source = source.Text();
   }
   return run;
-}
-
-LiveRun CaptureLive(IRegistry* registry, const ComponentList& components, LiveOptions options) {
-  ComPtr<IServerInfo> serverInfo;
-  EXPECT_EQ(S_OK, Create(CLSID_ServerInfo, &serverInfo));
-  if (!serverInfo) return LiveRun();
-  return CaptureLive(serverInfo.Get(), registry, components, options);
 }
 
 bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Errors.h"
+#include "LiveTestSupport.h"
 #include "liveharvest/ServerFileTable.h"
 #include "model/Component.h"
 #include "servers/PathForms.h"
@@ -28,18 +29,10 @@ std::wstring Upper(std::wstring text) {
   return text;
 }
 
-ComPtr<IExtractComponent> Component(const std::wstring& keyFile,
-                                    const wchar_t* destination = L"[INSTALLDIR]") {
-  ComPtr<IExtractComponent> component;
-  EXPECT_EQ(twutil::model::CreateExtractComponent(keyFile.c_str(), destination, component.Put()),
-            S_OK);
-  return component;
-}
-
 // A table prepared from components, which it keeps alive.
 class Table {
  public:
-  explicit Table(std::vector<ComPtr<IExtractComponent>> components, bool repackaging = false)
+  explicit Table(twtest::ComponentList components, bool repackaging = false)
       : components_(std::move(components)) {
     std::vector<IDispatch*> handed;
     for (auto& c : components_) handed.push_back(c.Get());
@@ -52,7 +45,7 @@ class Table {
   HRESULT result = E_UNEXPECTED;
 
  private:
-  std::vector<ComPtr<IExtractComponent>> components_;
+  twtest::ComponentList components_;
 };
 
 TEST(SystemPathPrefix, TheVariableIsFoundInAnyCaseAndWhatFollowsIsLowered) {
@@ -73,9 +66,9 @@ TEST(SystemPathPrefix, TheVariableIsFoundInAnyCaseAndWhatFollowsIsLowered) {
 }
 
 TEST(SystemPathPrefix, RepackagingComparesPathsAsTheyStand) {
-  Table table({Component(L"C:\\src\\a.dll")}, true);
+  Table table({twtest::NewComponent(L"C:\\src\\a.dll")}, true);
   EXPECT_EQ(table.table.ExpandSystemPrefix(L"%SystemRoot%\\A.dll"), L"%SystemRoot%\\A.dll");
-  Table live({Component(L"C:\\src\\a.dll")});
+  Table live({twtest::NewComponent(L"C:\\src\\a.dll")});
   EXPECT_NE(live.table.ExpandSystemPrefix(L"%SystemRoot%\\A.dll"), L"%SystemRoot%\\A.dll");
 }
 
@@ -99,68 +92,76 @@ class ServerFiles : public testing::Test {
   std::wstring keyFile_, shortPath_;
 };
 
-TEST_F(ServerFiles, EverySpellingOfTheKeyFileFindsItsComponent) {
-  Table table({Component(keyFile_), Component(L"C:\\other\\b.dll")});
-  ASSERT_EQ(table.result, S_OK);
-  EXPECT_EQ(table.table.PreparedCount(), 2);
-  std::wstring name = L"Long Server Name.dll";
-  const std::wstring spellings[] = {
-      keyFile_,
-      Upper(keyFile_),
-      L"\"" + keyFile_ + L"\"",
-      L"\"" + Upper(shortPath_) + L"\"",
-      shortPath_,
-      L"%TWTEST_SERVERS%" + name,
-      L"%twtest_servers%" + Upper(name),
-  };
-  for (const std::wstring& spelling : spellings)
-    EXPECT_EQ(table.Find(spelling), table[0]) << std::string(spelling.begin(), spelling.end());
-  EXPECT_EQ(table.Find(L"c:\\OTHER\\B.DLL"), table[1]);
-  EXPECT_EQ(table.Find(temp_.Path() + L"Long Server Name.ocx"), nullptr);
-  EXPECT_EQ(table.Find(L"Long Server Name.dll"), nullptr);
-  EXPECT_EQ(table.table.Find(Bstr()), nullptr);
-}
+// A table prepared from the key files, and what each spelling finds in it: a
+// component by position, or none (-1).
+struct Lookup {
+  std::vector<std::wstring> keyFiles;
+  std::vector<std::pair<std::wstring, int>> found;
+};
 
-TEST_F(ServerFiles, AnExpandedPathIsAlsoTriedInItsShortForm) {
-  // The key file written with a short folder: the long spelling that the
-  // variable expands to is only known through its short form.
-  std::wstring shortFolder = shortPath_.substr(0, shortPath_.rfind(L'\\') + 1);
-  ASSERT_NE(twutil::LowerPath(shortFolder), twutil::LowerPath(temp_.Path()));
-  Table table({Component(shortFolder + L"Long Server Name.dll")});
-  EXPECT_EQ(table.Find(L"%TWTEST_SERVERS%Long Server Name.dll"), table[0]);
-  EXPECT_EQ(table.Find(temp_.Path() + L"Long Server Name.dll"), table[0]);
-}
-
-TEST_F(ServerFiles, UncPathsCountOnlyAsWritten) {
-  SetEnvironmentVariableW(L"TWTEST_SHARE", L"share");
-  Table table({Component(L"\\\\srv\\share\\a.dll")});
-  EXPECT_EQ(table.Find(L"\\\\SRV\\Share\\A.dll"), table[0]);
-  EXPECT_EQ(table.Find(L"\"\\\\srv\\share\\a.dll\""), table[0]);
-  // The variable form would name the same file, but is never tried.
-  EXPECT_EQ(table.Find(L"\\\\srv\\%TWTEST_SHARE%\\a.dll"), nullptr);
-  Table local({Component(L"C:\\share\\a.dll")});
-  SetEnvironmentVariableW(L"TWTEST_SHARE", L"C:\\share");
-  EXPECT_EQ(local.Find(L"%TWTEST_SHARE%\\a.dll"), local[0]);
-  SetEnvironmentVariableW(L"TWTEST_SHARE", nullptr);
-}
-
-TEST_F(ServerFiles, ABareNameFindsOnlyAServerInTheSystemFolder) {
-  ServerFileTable probe;
-  const std::wstring system = probe.SystemFolder();
+TEST_F(ServerFiles, EachSpellingFindsItsComponentOrNone) {
+  const std::wstring name = L"Long Server Name.dll", system = ServerFileTable().SystemFolder();
   ASSERT_EQ(system.back(), L'\\');
-  Table table({Component(Upper(system) + L"TwSys.dll"), Component(L"C:\\elsewhere\\twother.dll")});
-  EXPECT_EQ(table.Find(L"TWSYS.DLL"), table[0]);
-  EXPECT_EQ(table.Find(L"\"twsys.dll\""), table[0]);
-  EXPECT_EQ(table.Find(L"twother.dll"), nullptr);
-  // A server one folder further down is not in the system folder.
-  Table deeper({Component(system + L"sub\\twdeep.dll")});
-  EXPECT_EQ(deeper.Find(L"twdeep.dll"), nullptr);
+  // With a short folder, the long spelling that the variable expands to is
+  // only known through its short form.
+  const std::wstring shortFolder = shortPath_.substr(0, shortPath_.rfind(L'\\') + 1);
+  ASSERT_NE(twutil::LowerPath(shortFolder), twutil::LowerPath(temp_.Path()));
+  const std::wstring longPath = L"C:\\" + std::wstring(290, L'x') + L"\\server.dll";
+  SetEnvironmentVariableW(L"TWTEST_SHARE", L"share");
+  SetEnvironmentVariableW(L"TWTEST_LOCAL", L"C:\\share");
+  const Lookup lookups[] = {
+      {{keyFile_, L"C:\\other\\b.dll"},
+       {{keyFile_, 0},
+        {Upper(keyFile_), 0},
+        {L"\"" + keyFile_ + L"\"", 0},
+        {L"\"" + Upper(shortPath_) + L"\"", 0},
+        {shortPath_, 0},
+        {L"%TWTEST_SERVERS%" + name, 0},
+        {L"%twtest_servers%" + Upper(name), 0},
+        {L"c:\\OTHER\\B.DLL", 1},
+        {temp_.Path() + L"Long Server Name.ocx", -1},
+        {name, -1}}},
+      {{shortFolder + name}, {{L"%TWTEST_SERVERS%" + name, 0}, {temp_.Path() + name, 0}}},
+      // A UNC path counts only as written: the variable form is never tried.
+      {{L"\\\\srv\\share\\a.dll"},
+       {{L"\\\\SRV\\Share\\A.dll", 0},
+        {L"\"\\\\srv\\share\\a.dll\"", 0},
+        {L"\\\\srv\\%TWTEST_SHARE%\\a.dll", -1}}},
+      {{L"C:\\share\\a.dll"}, {{L"%TWTEST_LOCAL%\\a.dll", 0}}},
+      // A bare name finds only a server in the system folder itself.
+      {{Upper(system) + L"TwSys.dll", L"C:\\elsewhere\\twother.dll"},
+       {{L"TWSYS.DLL", 0}, {L"\"twsys.dll\"", 0}, {L"twother.dll", -1}}},
+      {{system + L"sub\\twdeep.dll"}, {{L"twdeep.dll", -1}}},
+      // Of two components with one key file the later wins.
+      {{keyFile_, Upper(keyFile_)}, {{keyFile_, 1}, {shortPath_, 1}}},
+      // An overlong path is never matched by a cut form.
+      {{longPath},
+       {{longPath, 0},
+        {L"\"" + longPath + L"\"", 0},
+        {longPath.substr(0, 259), -1},
+        {longPath.substr(0, 260), -1},
+        {L"%TWTEST_SERVERS%" + std::wstring(300, L'y'), -1}}},
+  };
+  for (const Lookup& lookup : lookups) {
+    twtest::ComponentList components;
+    for (const std::wstring& keyFile : lookup.keyFiles)
+      components.push_back(twtest::NewComponent(keyFile));
+    Table table(components);
+    ASSERT_EQ(table.result, S_OK);
+    EXPECT_EQ(table.table.PreparedCount(), LONG(lookup.keyFiles.size()));
+    for (const auto& [spelling, index] : lookup.found)
+      EXPECT_EQ(table.Find(spelling), index < 0 ? nullptr : table[index])
+          << std::string(spelling.begin(), spelling.end());
+    EXPECT_EQ(table.table.Find(Bstr()), nullptr);
+  }
+  SetEnvironmentVariableW(L"TWTEST_SHARE", nullptr);
+  SetEnvironmentVariableW(L"TWTEST_LOCAL", nullptr);
 }
 
 TEST_F(ServerFiles, RepackagingRegistersTheFileWhereItWillBeInstalled) {
-  ComPtr<IExtractComponent> moved = Component(L"C:\\unused.dll", L"C:\\Program Files\\App");
+  auto moved = twtest::NewComponent(L"C:\\unused.dll", L"C:\\Program Files\\App");
   ASSERT_EQ(twutil::model::SetRepackagerKeyFile(moved.Get(), L"C:\\src\\build\\a.dll"), S_OK);
-  ComPtr<IExtractComponent> bare = Component(L"C:\\unused2.dll", L"[INSTALLDIR]");
+  auto bare = twtest::NewComponent(L"C:\\unused2.dll", L"[INSTALLDIR]");
   ASSERT_EQ(twutil::model::SetRepackagerKeyFile(bare.Get(), L"noslash.dll"), S_OK);
   Table table({moved, bare}, true);
   EXPECT_EQ(table.Find(L"C:\\PROGRAM FILES\\APP\\A.DLL"), table[0]);
@@ -170,15 +171,9 @@ TEST_F(ServerFiles, RepackagingRegistersTheFileWhereItWillBeInstalled) {
   EXPECT_EQ(table.Find(L"[installdir]"), table[1]);
 }
 
-TEST_F(ServerFiles, TheLaterOfTwoComponentsWithOneKeyFileWins) {
-  Table table({Component(keyFile_), Component(Upper(keyFile_))});
-  EXPECT_EQ(table.Find(keyFile_), table[1]);
-  EXPECT_EQ(table.Find(shortPath_), table[1]);
-}
-
 TEST_F(ServerFiles, ANullElementEndsThePreparation) {
-  ComPtr<IExtractComponent> first = Component(L"C:\\a\\first.dll");
-  ComPtr<IExtractComponent> third = Component(L"C:\\a\\third.dll");
+  auto first = twtest::NewComponent(L"C:\\a\\first.dll");
+  auto third = twtest::NewComponent(L"C:\\a\\third.dll");
   IDispatch* handed[] = {first.Get(), nullptr, third.Get()};
   ServerFileTable table;
   EXPECT_EQ(table.Prepare(handed, 3, false), E_POINTER);
@@ -196,17 +191,6 @@ TEST_F(ServerFiles, AnElementThatIsNoComponentRaises) {
   IDispatch* handed[] = {registry.Get()};
   ServerFileTable table;
   EXPECT_THROW(table.Prepare(handed, 1, false), twutil::com_exception);
-}
-
-TEST_F(ServerFiles, OverlongPathsAreNeverMatchedByACutForm) {
-  std::wstring longPath = L"C:\\" + std::wstring(290, L'x') + L"\\server.dll";
-  Table table({Component(longPath)});
-  ASSERT_EQ(table.result, S_OK);
-  EXPECT_EQ(table.Find(longPath), table[0]);
-  EXPECT_EQ(table.Find(L"\"" + longPath + L"\""), table[0]);
-  EXPECT_EQ(table.Find(longPath.substr(0, 259)), nullptr);
-  EXPECT_EQ(table.Find(longPath.substr(0, 260)), nullptr);
-  EXPECT_EQ(table.Find(L"%TWTEST_SERVERS%" + std::wstring(300, L'y')), nullptr);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ struct CaptureRun {
 // twutil.exe capture FILE with its output in files of dir.
 CaptureRun StartCapture(const twtest::TempDir& dir, const std::wstring& file,
                         const std::wstring& name) {
+  twtest::RegisteredLibrary();  // twutil.exe creates ServerInfo
   CaptureRun run;
   run.out = dir.Path() + name + L".out";
   run.err = dir.Path() + name + L".err";

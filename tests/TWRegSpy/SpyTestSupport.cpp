@@ -77,23 +77,6 @@ STDMETHODIMP CallbackRecorder::OnQuery(LONG, LONG, LONG, LONG, VARIANT_BOOL* ans
   return S_OK;
 }
 
-std::vector<LONG> CallbackRecorder::Statuses() const {
-  std::vector<LONG> statuses;
-  for (const CallbackEvent& event : events) {
-    if (!event.start) statuses.push_back(event.status);
-  }
-  return statuses;
-}
-
-const Entries& CallbackRecorder::Finished(size_t index) const {
-  static const Entries none;
-  for (const CallbackEvent& event : events) {
-    if (!event.start && index-- == 0) return event.captured;
-  }
-  ADD_FAILURE() << "no such finish callback";
-  return none;
-}
-
 HRESULT Capture(ITWRegSpy* spy, const std::vector<std::wstring>& files,
                 CallbackRecorder* recorder) {
   recorder->spy = spy;

@@ -51,8 +51,6 @@ class CallbackRecorder : public IRegSpyCallback {
   std::vector<CallbackEvent> events;
   ITWRegSpy* spy = nullptr;             // asked for LastReport; Capture sets it
   std::function<void()> whileFinished;  // runs in each finish callback
-  std::vector<LONG> Statuses() const;
-  const Entries& Finished(size_t index) const;  // what the index-th finish saw
 
  private:
   void Record(bool start, BSTR file, LONG status);

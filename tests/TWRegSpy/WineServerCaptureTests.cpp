@@ -12,6 +12,7 @@
 #include "com/TypeLibPlatform.h"
 #include "model/CapturedRegistry.h"
 #include "model/Component.h"
+#include "support/ConsoleRun.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -49,38 +50,22 @@ Names Registered(const wchar_t* below, const std::wstring& tail, const std::wstr
   return found;
 }
 
-// Every value below HKEY_CLASSES_ROOT as "key|name|type|bytes" (key in lower
-// case), read straight from the registry.
-void CollectValues(HKEY key, const std::wstring& path, Names* out) {
-  std::vector<wchar_t> name(16384);
-  std::vector<BYTE> data(1 << 16);
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLength = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
-    DWORD type = 0;
-    if (RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size) !=
-        ERROR_SUCCESS)
-      break;
-    std::wstring line =
-        path + L"|" + std::wstring(name.data(), nameLength) + L"|" + std::to_wstring(type) + L"|";
-    for (DWORD b = 0; b < size; ++b) line += std::to_wstring(data[b]) + L",";
-    out->insert(line);
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD length = static_cast<DWORD>(name.size());
-    if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
-      break;
-    twutil::RegKey child;
-    std::wstring childName(name.data(), length);
-    if (RegOpenKeyExW(key, childName.c_str(), 0, KEY_READ, child.Put()) == ERROR_SUCCESS)
-      CollectValues(child.Get(), path.empty() ? Lower(childName) : path + L"\\" + Lower(childName),
-                    out);
-  }
+// A value as "key|name|type|bytes", the key in lower case.
+std::wstring ValueLine(const std::wstring& key, const std::wstring& name, DWORD type,
+                       const std::vector<BYTE>& data) {
+  std::wstring line = Lower(key) + L"|" + name + L"|" + std::to_wstring(type) + L"|";
+  for (BYTE b : data) line += std::to_wstring(b) + L",";
+  return line;
 }
 
+// Every value below HKEY_CLASSES_ROOT, read straight from the registry.
 Names ClassesRootValues() {
   Names values;
-  CollectValues(HKEY_CLASSES_ROOT, L"", &values);
+  twtest::WalkRegistry(HKEY_CLASSES_ROOT, L"", 0,
+                       [&](const std::wstring& path, const wchar_t* name, DWORD type,
+                           const std::vector<BYTE>& data) {
+                         if (name) values.insert(ValueLine(path, name, type, data));
+                       });
   return values;
 }
 
@@ -91,28 +76,14 @@ Names CapturedValues(IExtractComponent* component) {
       twutil::model::CapturedRegistryOf(component);
   if (!entries) return values;
   for (const twutil::model::CapturedEntry& entry : *entries) {
-    if (entry.keyOnly || entry.root != twutil::model::kRootClassesRoot) continue;
-    std::wstring line = Lower(entry.key) + L"|" + entry.name.value_or(L"") + L"|" +
-                        std::to_wstring(entry.type) + L"|";
-    for (BYTE b : entry.data) line += std::to_wstring(b) + L",";
-    values.insert(line);
+    if (!entry.keyOnly && entry.root == twutil::model::kRootClassesRoot)
+      values.insert(ValueLine(entry.key, entry.name.value_or(L""), entry.type, entry.data));
   }
   return values;
 }
 
 DWORD RunRegsvr32(const std::wstring& path) {
-  std::wstring command = L"regsvr32.exe /s \"" + path + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return GetLastError();
-  twutil::Handle thread(process.hThread), handle(process.hProcess);
-  WaitForSingleObject(handle.Get(), 60000);
-  DWORD code = 1;
-  GetExitCodeProcess(handle.Get(), &code);
-  return code;
+  return twtest::RunConsole(L"regsvr32.exe /s \"" + path + L"\"").exitCode;
 }
 
 TEST(WineServerCapture, CaptureFindsWhatRegsvr32Writes) {

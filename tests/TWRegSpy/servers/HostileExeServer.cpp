@@ -1,6 +1,8 @@
-// An executable server whose "/regserver" writes a key and then, as built,
-// shows a message box and goes on (SPY_DIALOG), runs reg.exe against the real
-// registry (SPY_CHILD), or ends with exit code 3 (SPY_EXITCODE).
+// An executable server. "/regserver" registers a local-server class, a ProgID
+// and the type library, and marks every hive (SPY_TYPELIB); otherwise it
+// writes a key and then, as built, crashes (SPY_CRASHING), shows a message box
+// and goes on (SPY_DIALOG), runs reg.exe against the real registry
+// (SPY_CHILD), or ends with exit code 3 (SPY_EXITCODE).
 #include <windows.h>
 
 #include <cwchar>
@@ -9,25 +11,26 @@
 #include "ServerWrites.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+  using namespace spytest;
   if (!wcsstr(commandLine, L"/regserver")) return 0;
-  spytest::WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.HostileExe", nullptr, L"before");
-#if defined(SPY_DIALOG)
+#if defined(SPY_TYPELIB)
+  const wchar_t classKey[] = L"CLSID\\{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C03}\\LocalServer32";
+  WriteValue(HKEY_CLASSES_ROOT, classKey, nullptr, L"\"" + ModulePath(nullptr) + L"\"");
+  WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.ExeThing\\CLSID", nullptr,
+             L"{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C03}");
+  return SUCCEEDED(RegisterTypeLibraryAndMark(nullptr, L"exe server")) ? 0 : 1;
+#endif
+  WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.HostileExe", nullptr, L"before");
+#if defined(SPY_CRASHING)
+  Crash();
+#elif defined(SPY_DIALOG)
   MessageBoxW(nullptr, L"Registering the executable dialog server.", L"Spy Exe Dialog",
               MB_OKCANCEL | MB_ICONWARNING);
 #elif defined(SPY_CHILD)
-  std::wstring line = L"reg.exe add HKCR\\TWHostileChild /ve /d x /f";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                     &startup, &started)) {
-    WaitForSingleObject(started.hProcess, 30000);
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-  }
+  RunAndWait(L"reg.exe add HKCR\\TWHostileChild /ve /d x /f");
 #elif defined(SPY_EXITCODE)
   return 3;
 #endif
-  spytest::WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.HostileExe", nullptr, L"after");
+  WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.HostileExe", nullptr, L"after");
   return 0;
 }

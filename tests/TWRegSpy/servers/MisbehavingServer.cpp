@@ -1,10 +1,12 @@
-// A server whose registration writes a key and then, as built, crashes
-// (SPY_CRASH), never returns (SPY_HANG), ends the whole process (SPY_EXIT),
-// shows a message box (SPY_DIALOG), runs reg.exe against the real registry
-// (SPY_CHILD), writes thousands of keys (SPY_MANYKEYS), a key 100 levels deep
-// (SPY_DEEPKEYS), names of the longest kind with a 1 MB value
-// (SPY_LONGNAMES) or a link to a key outside (SPY_LINK); the last six then
-// report success. Otherwise it reports failure.
+// A server that registers a class, a ProgID and the type library in its
+// resources and leaves a mark in every hive (SPY_TYPELIB). Otherwise its
+// registration writes a key and then, as built, crashes (SPY_CRASH), never
+// returns (SPY_HANG), ends the whole process (SPY_EXIT), shows a message box
+// (SPY_DIALOG), runs reg.exe against the real registry (SPY_CHILD), writes
+// thousands of keys (SPY_MANYKEYS), a key 100 levels deep (SPY_DEEPKEYS),
+// names of the longest kind with a 1 MB value (SPY_LONGNAMES) or a link to a
+// key outside (SPY_LINK); the last six then report success. Otherwise it
+// reports failure.
 #include <windows.h>
 
 #include <string>
@@ -14,27 +16,30 @@
 
 namespace {
 
-[[maybe_unused]] void RunAndWait(const wchar_t* command) {
-  std::wstring line = command;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &started))
-    return;
-  WaitForSingleObject(started.hProcess, 30000);
-  CloseHandle(started.hThread);
-  CloseHandle(started.hProcess);
-}
+HMODULE self = nullptr;
 
 }  // namespace
 
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) self = instance;
+  return TRUE;
+}
+
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
   using namespace spytest;
+#if defined(SPY_TYPELIB)
+  const wchar_t classKey[] = L"CLSID\\{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C02}";
+  WriteValue(HKEY_CLASSES_ROOT, classKey, nullptr, L"Spy Test Thing");
+  std::wstring server = std::wstring(classKey) + L"\\InprocServer32";
+  WriteValue(HKEY_CLASSES_ROOT, server.c_str(), nullptr, ModulePath(self));
+  WriteValue(HKEY_CLASSES_ROOT, server.c_str(), L"ThreadingModel", L"Apartment");
+  WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.Thing.1\\CLSID", nullptr,
+             L"{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C02}");
+  return RegisterTypeLibraryAndMark(self, L"typelib server");
+#endif
   WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.Misbehaving", nullptr, L"misbehaving");
 #if defined(SPY_CRASH)
-  volatile int* nowhere = nullptr;
-  *nowhere = 1;
+  Crash();
 #elif defined(SPY_HANG)
   Sleep(INFINITE);
 #elif defined(SPY_EXIT)
@@ -62,23 +67,13 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
   const std::wstring longName(255, L'n');
   WriteValue(HKEY_CLASSES_ROOT, (L"TWSpyTest.Long\\" + longName).c_str(), longName.c_str(),
              L"long");
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"TWSpyTest.Long", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      &key, nullptr) == ERROR_SUCCESS) {
-    std::vector<BYTE> big(kBigValueBytes, 0x5A);
-    RegSetValueExW(key, L"Big", 0, REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
-    RegCloseKey(key);
-  }
+  const std::vector<BYTE> big(kBigValueBytes, 0x5A);
+  WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.Long", L"Big", REG_BINARY, big.data(),
+             static_cast<DWORD>(big.size()));
   return S_OK;
 #elif defined(SPY_LINK)
-  HKEY link = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"TWSpyTest.LinkOut", 0, nullptr, REG_OPTION_CREATE_LINK,
-                      KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr) == ERROR_SUCCESS) {
-    RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
-                   reinterpret_cast<const BYTE*>(kLinkTarget),
-                   sizeof(kLinkTarget) - sizeof(wchar_t));
-    RegCloseKey(link);
-  }
+  WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.LinkOut", L"SymbolicLinkValue", REG_LINK, kLinkTarget,
+             sizeof(kLinkTarget) - sizeof(wchar_t), REG_OPTION_CREATE_LINK);
   return S_OK;
 #endif
   return E_FAIL;

@@ -17,14 +17,38 @@ constexpr size_t kBigValueBytes = 1024 * 1024;
 // Where the link server's link points: HKEY_LOCAL_MACHINE\Software\TWSpyLinkVictim.
 constexpr wchar_t kLinkTarget[] = L"\\Registry\\Machine\\Software\\TWSpyLinkVictim";
 
+inline void WriteValue(HKEY root, const wchar_t* path, const wchar_t* name, DWORD type,
+                       const void* data, DWORD size, DWORD options = 0, REGSAM view = 0) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(root, path, 0, nullptr, options, KEY_ALL_ACCESS | view, nullptr, &key,
+                      nullptr))
+    return;
+  RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+}
+
 inline void WriteValue(HKEY root, const wchar_t* path, const wchar_t* name,
                        const std::wstring& text, REGSAM view = 0) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr))
+  WriteValue(root, path, name, REG_SZ, text.c_str(),
+             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), 0, view);
+}
+
+inline void Crash() {
+  volatile int* nowhere = nullptr;
+  *nowhere = 1;
+}
+
+inline void RunAndWait(const wchar_t* command) {
+  std::wstring line = command;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &started))
     return;
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
+  WaitForSingleObject(started.hProcess, 30000);
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
 }
 
 inline std::wstring ModulePath(HMODULE module) {

@@ -73,37 +73,57 @@ struct Flattener {
   }
 };
 
-void Collect(HKEY key, const std::wstring& path, Entries* out) {
-  size_t before = out->size();
-  // On the heap: a capture may hold keys a hundred levels deep.
-  std::vector<wchar_t> buffer(16384);
-  wchar_t* name = buffer.data();
-  for (DWORD i = 0;; ++i) {
-    std::vector<BYTE> data(4096);
-    DWORD length = 16384, size = 4096 - sizeof(wchar_t), type = 0;
-    if (RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
-      break;
-    std::wstring text = type == REG_SZ ? reinterpret_cast<const wchar_t*>(data.data()) : L"<data>";
-    out->insert(path + L"|" + (length ? name : L"@") + L"=" + text);
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD length = 16384;
-    if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
-    twutil::RegKey child;
-    if (RegOpenKeyExW(key, name, 0, KEY_READ, child.Put()) == ERROR_SUCCESS)
-      Collect(child.Get(), path.empty() ? name : path + L"\\" + name, out);
-  }
-  if (out->size() == before && !path.empty()) out->insert(path);
-}
-
 }  // namespace
+
+void WalkRegistry(HKEY key, const std::wstring& path, REGSAM view, const RegistryVisit& visit) {
+  // On the heap: a capture may hold keys a hundred levels deep.
+  std::vector<wchar_t> name(16384);
+  std::vector<BYTE> data(4096);
+  DWORD i = 0;
+  for (;; ++i) {
+    DWORD length = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size()), type;
+    LONG status = RegEnumValueW(key, i, name.data(), &length, nullptr, &type, data.data(), &size);
+    if (status == ERROR_MORE_DATA) {
+      data.resize(size);
+      --i;
+    } else if (status != ERROR_SUCCESS) {
+      break;
+    } else {
+      visit(path, std::wstring(name.data(), length).c_str(), type,
+            std::vector<BYTE>(data.begin(), data.begin() + size));
+    }
+  }
+  bool empty = i == 0;
+  for (i = 0;; ++i) {
+    DWORD length = static_cast<DWORD>(name.size());
+    if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    empty = false;
+    twutil::RegKey child;
+    const std::wstring childName(name.data(), length);
+    if (RegOpenKeyExW(key, childName.c_str(), 0, KEY_READ | view, child.Put()) == ERROR_SUCCESS)
+      WalkRegistry(child.Get(), path.empty() ? childName : path + L"\\" + childName, view, visit);
+  }
+  if (empty && !path.empty()) visit(path, nullptr, REG_NONE, {});
+}
 
 Entries RegistryEntries(HKEY root, const std::wstring& key) {
   Entries entries;
   twutil::RegKey opened;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.Put()) == ERROR_SUCCESS)
-    Collect(opened.Get(), L"", &entries);
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.Put()) != ERROR_SUCCESS) return entries;
+  WalkRegistry(opened.Get(), L"", 0,
+               [&](const std::wstring& path, const wchar_t* name, DWORD type,
+                   const std::vector<BYTE>& data) {
+                 if (!name) {
+                   entries.insert(path);
+                   return;
+                 }
+                 std::wstring text(reinterpret_cast<const wchar_t*>(data.data()),
+                                   data.size() / sizeof(wchar_t));
+                 text = type == REG_SZ ? text.c_str() : L"<data>";
+                 entries.insert(path + L"|" + (*name ? name : L"@") + L"=" + text);
+               });
   return entries;
 }
 

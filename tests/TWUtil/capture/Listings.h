@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -21,6 +22,13 @@ using Entries = std::set<std::wstring>;
 
 // Only the lines of the labels named (separated by spaces) when labels is given.
 Lines ModelLines(IExtractComponent* component, const char* labels = nullptr);
+
+// Calls visit for every value below key, and with a null name for every key
+// that holds nothing; paths relative to the key where the walk began, each key
+// opened in the registry view given (0, KEY_WOW64_32KEY or KEY_WOW64_64KEY).
+using RegistryVisit = std::function<void(const std::wstring& path, const wchar_t* name, DWORD type,
+                                         const std::vector<BYTE>& data)>;
+void WalkRegistry(HKEY key, const std::wstring& path, REGSAM view, const RegistryVisit& visit);
 
 // What root\key holds: every string value as "path|name=text" ("@" names the
 // default value; other types show as "<data>"), and every key that holds

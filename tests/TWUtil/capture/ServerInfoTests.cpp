@@ -1,18 +1,132 @@
 // ServerInfo's choice between the two capture paths, the spy path's progress
-// and texts, and its small methods. The live path has a suite of its own.
+// and texts, the harvest at the end of each file the spy reports, and its
+// small methods. The live path has a suite of its own.
 #include <gtest/gtest.h>
 #include <ocidl.h>
 #include <olectl.h>
 
-#include "CaptureTestDoubles.h"
+#include "Listings.h"
+#include "TWRegSpy.h"
 #include "model/Component.h"
+#include "support/TestDoubles.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-using twtest::ProgressRecorder;
+using twtest::Answer;
+using twtest::EarlyBoundOnly;
 using twutil::Bstr;
 using twutil::ComPtr;
+
+// A progress object that also takes the status texts.
+class ProgressRecorder : public IServerInfoStatusEvent {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    return Answer<IServerInfoStatusEvent, IServerInfoProgressEvent, IServerInfoStatusEvent>(
+        this, iid, out);
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP SetProgressBarStatus(LONG value) override {
+    progress.push_back(value);
+    return S_OK;
+  }
+  STDMETHODIMP SetStatusText(BSTR text) override {
+    texts.push_back(text ? text : L"<null>");
+    return S_OK;
+  }
+
+  std::vector<LONG> progress;
+  std::vector<std::wstring> texts;
+};
+
+// The spy component as ServerInfo sees it: takes files, then reports each one
+// started and finished to the callback. Its own class factory, registered
+// for the spy's CLSID in this process while alive.
+class FakeSpy : public EarlyBoundOnly<ITWRegSpy>, public IClassFactory {
+ public:
+  FakeSpy() {
+    CoRegisterClassObject(CLSID_TWRegSpy, static_cast<IClassFactory*>(this), CLSCTX_INPROC_SERVER,
+                          REGCLS_MULTIPLEUSE, &cookie_);
+  }
+  virtual ~FakeSpy() { CoRevokeClassObject(cookie_); }
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (iid != IID_IClassFactory) return Answer<ITWRegSpy, IDispatch, ITWRegSpy>(this, iid, out);
+    *out = static_cast<IClassFactory*>(this);
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP CreateInstance(IUnknown*, REFIID iid, void** out) override {
+    return QueryInterface(iid, out);
+  }
+  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+  STDMETHODIMP get_TimeoutSeconds(LONG*) override { return E_NOTIMPL; }
+  STDMETHODIMP put_TimeoutSeconds(LONG) override { return E_NOTIMPL; }
+  STDMETHODIMP get_FileCount(LONG*) override { return E_NOTIMPL; }
+  STDMETHODIMP ClearFiles() override { return E_NOTIMPL; }
+  STDMETHODIMP get_LastReport(BSTR*) override { return E_NOTIMPL; }
+  STDMETHODIMP AddFile(BSTR file, LONG, LONG) override {
+    added.push_back(file ? file : L"");
+    return S_OK;
+  }
+  STDMETHODIMP RunCapture(BSTR, IUnknown* callback) override {
+    ComPtr<IRegSpyCallback> sink;
+    if (!callback || FAILED(callback->QueryInterface(IID_IRegSpyCallback, sink.PutVoid())))
+      return E_NOINTERFACE;
+    for (const std::wstring& file : added) {
+      Bstr path(file.c_str());
+      VARIANT_BOOL first = 0, second = 0, done = 0;
+      sink->OnFileStart(path.Get(), &first, &second);
+      finishResults.push_back(sink->OnFileFinished(path.Get(), 0, &done));
+      if (FAILED(finishResults.back())) return finishResults.back();  // the caller wants it over
+    }
+    return S_OK;
+  }
+
+  std::vector<std::wstring> added;
+  std::vector<HRESULT> finishResults;
+
+ private:
+  DWORD cookie_ = 0;
+};
+
+// A VB collection of components, answering Item by 1-based position.
+class ComponentCollection : public EarlyBoundOnly<_Collection> {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    return Answer<_Collection, IDispatch, _Collection>(this, iid, out);
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP Item(VARIANT* index, VARIANT* result) override {
+    LONG at = V_I4(index);
+    asked.push_back(at);
+    VariantInit(result);
+    if (at < 1 || static_cast<size_t>(at) > items.size()) return E_INVALIDARG;
+    if (at == textAt) {
+      V_VT(result) = VT_BSTR;
+      V_BSTR(result) = SysAllocString(L"not a component");
+      return S_OK;
+    }
+    V_VT(result) = VT_DISPATCH;
+    V_DISPATCH(result) = items[static_cast<size_t>(at - 1)].Get();
+    V_DISPATCH(result)->AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP Add(VARIANT*, VARIANT*, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
+  STDMETHODIMP Count(LONG* count) override {
+    *count = static_cast<LONG>(items.size());
+    return countResult;
+  }
+  STDMETHODIMP Remove(VARIANT*) override { return E_NOTIMPL; }
+  STDMETHODIMP _NewEnum(IUnknown**) override { return E_NOTIMPL; }
+
+  std::vector<ComPtr<IExtractComponent>> items;
+  LONG textAt = 0;  // the position that answers a text instead of an object
+  HRESULT countResult = S_OK;
+  std::vector<LONG> asked;
+};
 
 const wchar_t kFoundry[] = L"Software\\Tarnwick\\Foundry\\7.0";
 
@@ -24,13 +138,6 @@ class ServerInfoTest : public testing::Test {
     RegDeleteKeyW(HKEY_CURRENT_USER, kFoundry);
   }
   void TearDown() override { RegDeleteKeyW(HKEY_CURRENT_USER, kFoundry); }
-
-  static void SetSetting(const std::wstring& text) {
-    ASSERT_EQ(
-        RegSetKeyValueW(HKEY_CURRENT_USER, kFoundry, L"UseOldComExtraction", REG_SZ, text.c_str(),
-                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-        ERROR_SUCCESS);
-  }
 
   // Components whose key files are the given paths.
   static std::vector<ComPtr<IExtractComponent>> Components(std::vector<const wchar_t*> files) {
@@ -67,7 +174,11 @@ TEST_F(ServerInfoTest, TheSettingChoosesThePath) {
   auto none = Components({});
   for (const auto& c : cases) {
     RegDeleteKeyW(HKEY_CURRENT_USER, kFoundry);
-    if (c.setting) SetSetting(c.setting);
+    if (c.setting) {
+      ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kFoundry, L"UseOldComExtraction", REG_SZ,
+                                c.setting, DWORD((wcslen(c.setting) + 1) * sizeof(wchar_t))),
+                ERROR_SUCCESS);
+    }
     progress_.progress.clear();
     LONG result = 77;
     EXPECT_EQ(Capture(none, &progress_, &result), c.live ? S_OK : E_FAIL) << c.setting;
@@ -84,8 +195,36 @@ TEST_F(ServerInfoTest, TheSettingChoosesThePath) {
   }
 }
 
+// An events sink that counts what reaches it.
+class EventSink : public EarlyBoundOnly<IDispatch> {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    *out = iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_ServerInfoEvents ? this
+                                                                                       : nullptr;
+    if (*out) AddRef();
+    return *out ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs; }
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                      UINT*) override {
+    ++events;
+    return S_OK;
+  }
+  ULONG refs = 1;
+  int events = 0;
+};
+
+// An events sink attaches to the spy path but hears nothing.
 TEST_F(ServerInfoTest, SpyPathReportsEachFileAndLeavesResultAlone) {
-  twtest::FakeSpy spy;
+  ComPtr<IConnectionPointContainer> container;
+  ASSERT_EQ(info_.As(&container), S_OK);
+  ComPtr<IConnectionPoint> point;
+  ASSERT_EQ(container->FindConnectionPoint(DIID_ServerInfoEvents, point.Put()), S_OK);
+  EventSink sink;
+  DWORD cookie = 0;
+  ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+  FakeSpy spy;
   const std::vector<const wchar_t*> files = {L"C:\\x\\a.dll", L"C:\\x\\b.dll", L"C:\\x\\c.ocx"};
   auto components = Components(files);
   LONG result = 77;
@@ -107,11 +246,14 @@ TEST_F(ServerInfoTest, SpyPathReportsEachFileAndLeavesResultAlone) {
   ASSERT_EQ(Capture(twice, nullptr, nullptr), S_OK);
   EXPECT_EQ(spy.added, (std::vector<std::wstring>(2, L"C:\\x\\same.dll")));
   EXPECT_EQ(spy.finishResults, std::vector<HRESULT>(2, S_OK));
+  EXPECT_EQ(sink.events, 0);
+  EXPECT_EQ(point->Unadvise(cookie), S_OK);
+  EXPECT_EQ(sink.refs, 1u);
 }
 
 TEST_F(ServerInfoTest, VisualBasicEntryWalksTheCollectionInOrder) {
-  twtest::FakeSpy spy;
-  twtest::ComponentCollection collection;
+  FakeSpy spy;
+  ComponentCollection collection;
   for (auto& c : Components({L"C:\\a.dll", L"C:\\b.dll", L"C:\\c.dll"}))
     collection.items.push_back(c);
   LONG result = 77;
@@ -155,40 +297,57 @@ TEST_F(ServerInfoTest, MappingMethodsAndItsOwnRegistryDoNothing) {
   EXPECT_EQ(V_VT(&value), VT_EMPTY);
 }
 
-// An events sink that counts what reaches it.
-class EventSink : public twtest::EarlyBoundOnly<IDispatch> {
+// A component whose AppID collection fails, leaving an error object.
+class FailingAppIDs : public twutil::model::Component {
  public:
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    *out = iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_ServerInfoEvents ? this
-                                                                                       : nullptr;
-    if (*out) AddRef();
-    return *out ? S_OK : E_NOINTERFACE;
+  explicit FailingAppIDs(const wchar_t* keyFile) : Component(nullptr) { SetKeyFile(keyFile); }
+  STDMETHODIMP get_AppInfoCollection(IExtractAppIDCol** out) override {
+    *out = nullptr;
+    ComPtr<ICreateErrorInfo> create;
+    ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
+      create->SetDescription(const_cast<wchar_t*>(L"AppIDs are read-only here"));
+      create.As(&info);
+    }
+    SetErrorInfo(0, info.Get());
+    return E_ACCESSDENIED;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-  STDMETHODIMP_(ULONG) Release() override { return --refs; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    ++events;
-    return S_OK;
-  }
-  ULONG refs = 1;
-  int events = 0;
 };
 
-TEST_F(ServerInfoTest, EventSinksAttachButHearNothing) {
-  ComPtr<IConnectionPointContainer> container;
-  ASSERT_EQ(info_.As(&container), S_OK);
-  ComPtr<IConnectionPoint> point;
-  ASSERT_EQ(container->FindConnectionPoint(DIID_ServerInfoEvents, point.Put()), S_OK);
-  EventSink sink;
-  DWORD cookie = 0;
-  ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
-  twtest::FakeSpy spy;
-  auto files = Components({L"C:\\x\\a.dll"});
-  EXPECT_EQ(Capture(files, nullptr, nullptr), S_OK);
-  EXPECT_EQ(sink.events, 0);
-  EXPECT_EQ(point->Unadvise(cookie), S_OK);
-  EXPECT_EQ(sink.refs, 1u);
+// A model failure in the harvest ends the whole capture with its message.
+TEST_F(ServerInfoTest, AHarvestFailureEndsTheCaptureWithItsMessage) {
+  // What the fake spy's first file leaves: a class of the file with an AppID.
+  const std::wstring area = L"Software\\Tarnwick\\RegSpyProxy\\";
+  RegDeleteTreeW(HKEY_CURRENT_USER, area.c_str());
+  for (const wchar_t* mirror : {L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE", L"HKEY_USERS"}) {
+    twutil::RegKey key;
+    RegCreateKeyExW(HKEY_CURRENT_USER, (area + mirror).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, key.Put(), nullptr);
+  }
+  const std::wstring clsid = area + L"HKEY_CLASSES_ROOT\\CLSID\\{C1}";
+  auto set = [](const std::wstring& key, const wchar_t* name, const wchar_t* text) {
+    return RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, text,
+                           DWORD((wcslen(text) + 1) * sizeof(wchar_t)));
+  };
+  ASSERT_EQ(set(clsid, L"AppID", L"{A}"), ERROR_SUCCESS);
+  ASSERT_EQ(set(clsid + L"\\InprocServer32", nullptr, L"C:\\srv\\a.dll"), ERROR_SUCCESS);
+  FakeSpy spy;
+  ComPtr<IExtractComponent> failing(new FailingAppIDs(L"C:\\srv\\a.dll"));
+  auto components = Components({L"C:\\srv\\b.dll"});
+  components.insert(components.begin(), failing);
+  LONG result = 77;
+  EXPECT_EQ(Capture(components, &progress_, &result), E_FAIL);
+  EXPECT_EQ(result, -1);
+  ComPtr<IErrorInfo> error;
+  ASSERT_EQ(GetErrorInfo(0, error.Put()), S_OK);
+  Bstr description;
+  error->GetDescription(description.Put());
+  EXPECT_STREQ(description.Text(), L"AppIDs are read-only here");
+  // The spy heard that the capture is over: the second file never finished.
+  EXPECT_EQ(spy.finishResults.size(), 1u);
+  EXPECT_EQ(progress_.progress, (std::vector<LONG>{0, 10}));
+  EXPECT_EQ(twtest::ModelLines(components[1].Get()), twtest::Lines{});
+  RegDeleteTreeW(HKEY_CURRENT_USER, area.c_str());
 }
 
 }  // namespace

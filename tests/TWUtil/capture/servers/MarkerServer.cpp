@@ -1,5 +1,7 @@
 // A server whose registration succeeds and leaves a marker file beside it:
-// "<module>.registered" or "<module>.unregistered".
+// "<module>.registered" or "<module>.unregistered". Built with RUNNER_FALSE,
+// its registration answers S_FALSE: a success code that the runner must
+// still count as failure.
 #include <windows.h>
 
 #include <string>
@@ -23,6 +25,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
+#ifdef RUNNER_FALSE
+  return S_FALSE;
+#endif
   return LeaveMarker(L".registered");
 }
 

@@ -141,10 +141,8 @@ class ServerInfoTest : public testing::Test {
 
   // Components whose key files are the given paths.
   static std::vector<ComPtr<IExtractComponent>> Components(std::vector<const wchar_t*> files) {
-    std::vector<ComPtr<IExtractComponent>> result(files.size());
-    for (size_t i = 0; i < files.size(); ++i)
-      EXPECT_EQ(twutil::model::CreateExtractComponent(files[i], L"C:\\dest", result[i].Put()),
-                S_OK);
+    std::vector<ComPtr<IExtractComponent>> result;
+    for (const wchar_t* file : files) result.push_back(twtest::NewComponent(file, L"C:\\dest"));
     return result;
   }
 

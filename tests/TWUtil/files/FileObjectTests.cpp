@@ -38,10 +38,6 @@ TEST(ExecutableFormat, TellsTheSignatureAtTheNewHeaderOrPlainDos) {
 class FileObject : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(file_); }
-  std::wstring Write(const std::wstring& name, const Bytes& bytes) {
-    EXPECT_TRUE(twtest::WriteBytes(dir_.Path() + name, bytes));
-    return dir_.Path() + name;
-  }
   LONG Copy(const std::wstring& from, const std::wstring& to, VARIANT_BOOL overwrite) {
     LONG result = 99;
     EXPECT_EQ(file_->FileCopy(Bstr(from.c_str()).Get(), Bstr(to.c_str()).Get(), overwrite, &result),
@@ -72,9 +68,9 @@ class FileObject : public ::testing::Test {
 };
 
 TEST_F(FileObject, CopyHonoursOverwriteAndFailsWithMinusOne) {
-  std::wstring source = Write(L"source.txt", {'n', 'e', 'w'}), target = dir_.Path() + L"t.txt";
+  std::wstring source = dir_.Write(L"source.txt", {'n', 'e', 'w'}), target = dir_.Path() + L"t.txt";
   EXPECT_EQ(Copy(source, target, kFalse), 0);
-  Write(L"t.txt", {'o', 'l', 'd'});
+  dir_.Write(L"t.txt", {'o', 'l', 'd'});
   EXPECT_EQ(Copy(source, target, kFalse), -1);
   EXPECT_EQ(twtest::ReadBytes(target), (Bytes{'o', 'l', 'd'}));
   EXPECT_EQ(Copy(source, target, 1), 0);  // anything but FALSE overwrites
@@ -114,7 +110,7 @@ TEST_F(FileObject, TypeUnicodeAndExistenceFollowTheContents) {
       {L"be.txt", {0xFE, 0xFF, 0, 'a'}, eftUnknown, -2, false, kFalse},
   };
   for (const auto& c : cases) {
-    Answers a = Check(Write(c.name, c.bytes));
+    Answers a = Check(dir_.Write(c.name, c.bytes));
     EXPECT_EQ(a.exists, kTrue) << c.name;
     EXPECT_EQ(a.type, c.type) << c.name;
     EXPECT_EQ(a.kind, c.kind) << c.name;
@@ -134,7 +130,7 @@ TEST_F(FileObject, TypeUnicodeAndExistenceFollowTheContents) {
     EXPECT_EQ(a.unicode, kFalse);
   }
   // A file others hold open without sharing still exists but cannot be read.
-  twutil::Handle lock = Lock(Write(L"locked.dll", {0xFF, 0xFE}));
+  twutil::Handle lock = Lock(dir_.Write(L"locked.dll", {0xFF, 0xFE}));
   Answers locked = Check(dir_.Path() + L"locked.dll");
   EXPECT_EQ(locked.exists, kTrue);
   EXPECT_EQ(locked.unicode, kFalse);

@@ -111,14 +111,6 @@ HRESULT MemoryRegistry::Note(const wchar_t* verb, BSTR key, BSTR name, VARIANT_B
   return S_OK;
 }
 
-ComPtr<IExtractComponent> NewComponent(const std::wstring& keyFile,
-                                       const std::wstring& destination) {
-  ComPtr<IExtractComponent> component;
-  EXPECT_EQ(S_OK, twutil::model::CreateExtractComponent(keyFile.c_str(), destination.c_str(),
-                                                        component.Put()));
-  return component;
-}
-
 namespace {
 
 // Property get by name; false when the object has no such member.

@@ -70,9 +70,6 @@ class MemoryRegistry : public EarlyBoundOnly<IRegistry> {
 
 using ComponentList = std::vector<twutil::ComPtr<IExtractComponent>>;
 
-twutil::ComPtr<IExtractComponent> NewComponent(const std::wstring& keyFile,
-                                               const std::wstring& destination = L"[INSTALLDIR]");
-
 // A value of the model by path: property names, and collection keys where
 // the object has no such property ("ComClassCollection", "{...}",
 // "Description"). Texts as they are, numbers in decimal, "<none>" for a key

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "Errors.h"
-#include "LiveTestSupport.h"
 #include "liveharvest/ServerFileTable.h"
 #include "model/Component.h"
 #include "servers/PathForms.h"
@@ -17,6 +16,8 @@ using twutil::ExpandSystemPathPrefix;
 using twutil::ServerFileTable;
 
 namespace {
+
+using ComponentList = std::vector<ComPtr<IExtractComponent>>;
 
 std::wstring Environment(const wchar_t* name) {
   wchar_t value[MAX_PATH] = {};
@@ -32,7 +33,7 @@ std::wstring Upper(std::wstring text) {
 // A table prepared from components, which it keeps alive.
 class Table {
  public:
-  explicit Table(twtest::ComponentList components, bool repackaging = false)
+  explicit Table(ComponentList components, bool repackaging = false)
       : components_(std::move(components)) {
     std::vector<IDispatch*> handed;
     for (auto& c : components_) handed.push_back(c.Get());
@@ -45,7 +46,7 @@ class Table {
   HRESULT result = E_UNEXPECTED;
 
  private:
-  twtest::ComponentList components_;
+  ComponentList components_;
 };
 
 TEST(SystemPathPrefix, TheVariableIsFoundInAnyCaseAndWhatFollowsIsLowered) {
@@ -143,7 +144,7 @@ TEST_F(ServerFiles, EachSpellingFindsItsComponentOrNone) {
         {L"%TWTEST_SERVERS%" + std::wstring(300, L'y'), -1}}},
   };
   for (const Lookup& lookup : lookups) {
-    twtest::ComponentList components;
+    ComponentList components;
     for (const std::wstring& keyFile : lookup.keyFiles)
       components.push_back(twtest::NewComponent(keyFile));
     Table table(components);

@@ -5,17 +5,14 @@
 #include "com/Owners.h"
 #include "model/Component.h"
 #include "model/ModelJson.h"
+#include "support/TestSupport.h"
 
 namespace {
 
+using twtest::NewComponent;
+
 using twutil::Bstr;
 using twutil::ComPtr;
-
-ComPtr<IExtractComponent> NewComponent() {
-  ComPtr<IExtractComponent> component;
-  twutil::model::CreateExtractComponent(L"C:\\srv\\a.dll", L"[INSTALLDIR]", component.Put());
-  return component;
-}
 
 // The item that Add of the owner's collection hands back for key.
 template <class Item, class Owner, class Collection>

@@ -24,12 +24,8 @@ const std::string kFound =
 
 class StampFile : public ::testing::Test {
  protected:
-  std::wstring Write(const wchar_t* name, const Bytes& bytes) {
-    EXPECT_TRUE(WriteBytes(dir_.Path() + name, bytes));
-    return dir_.Path() + name;
-  }
   std::wstring Standard(const wchar_t* name) {
-    return Write(name, pefixture::PeWithVersion({{pefixture::StandardTable()}}));
+    return dir_.Write(name, pefixture::PeWithVersion({{pefixture::StandardTable()}}));
   }
   // Runs a stamp (of everything when no request is given) and returns the
   // error and warning lines.
@@ -71,7 +67,7 @@ TEST_F(StampFile, FilesThatCannotBeOpenedAreNamedWithTheSystemsReason) {
     ExpectRefused(locked, CannotOpen(locked, ERROR_SHARING_VIOLATION));
   }
   // An empty file cannot be mapped: the reason is the mapping's.
-  std::wstring empty = Write(L"empty.exe", Bytes());
+  std::wstring empty = dir_.Write(L"empty.exe", Bytes());
   EXPECT_EQ(Stamp(empty).rfind("Couldn't open " + Ansi(empty) + " for writing (", 0), 0u);
   EXPECT_EQ(ReadBytes(empty).size(), 0u);
 }
@@ -130,14 +126,14 @@ TEST_F(StampFile, ForeignMalformedOrVersionlessFilesAreRefusedUnchanged) {
       {Bytes(good.begin(), good.begin() + pefixture::FindText(good, u"StringFileInfo") + 40), data},
   };
   for (const auto& c : cases) {
-    std::wstring path = Write(L"file.exe", c.first);
+    std::wstring path = dir_.Write(L"file.exe", c.first);
     ExpectRefused(path, c.second.empty() ? "Fixed resource info not found in " + Ansi(path) + "."
                                          : Ansi(path) + c.second);
   }
 }
 
 TEST_F(StampFile, EveryStringTableIsStampedAndOldValuesAreTraced) {
-  std::wstring path = Write(
+  std::wstring path = dir_.Write(
       L"two.exe", pefixture::PeWithVersion(
                       {{pefixture::StandardTable(u"040904b0", u" and a long tail to make room"),
                         pefixture::StandardTable(u"040704b0", u" und ein langer Rest")}}));
@@ -179,7 +175,7 @@ TEST_F(StampFile, ValuesKeepTheirLengthAndLongerTextsAreCutToTheRoom) {
        pefixture::StringNode(u"LegalCopyright", std::u16string(70, u'c')),
        pefixture::StringNode(u"ProductName", u"Wine"),
        pefixture::StringNode(u"CompanyName", u"Roomy", 60)}};
-  std::wstring path = Write(L"len.exe", pefixture::PeWithVersion({{table}}));
+  std::wstring path = dir_.Write(L"len.exe", pefixture::PeWithVersion({{table}}));
   twutil::StampRequest request;
   request.productAndFileVersion = L"2.5.0.12";
   request.copyright = std::wstring(20, L'n');
@@ -198,7 +194,7 @@ TEST_F(StampFile, ValuesKeepTheirLengthAndLongerTextsAreCutToTheRoom) {
 TEST_F(StampFile, OnlyTheLanguageWordOfTheFirstTranslationChanges) {
   pefixture::VersionPlan plan = {{pefixture::StandardTable()}};
   plan.translations = {0x04B00409, 0x04E40409};
-  std::wstring path = Write(L"lang.exe", pefixture::PeWithVersion(plan));
+  std::wstring path = dir_.Write(L"lang.exe", pefixture::PeWithVersion(plan));
   Bytes before = ReadBytes(path);
   twutil::StampRequest request;
   request.language = 0x00010407;  // only the low word is written

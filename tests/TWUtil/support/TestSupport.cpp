@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
+#include "model/Component.h"
+
 namespace twtest {
 
 std::wstring BinDir() {
@@ -13,6 +15,15 @@ std::wstring BinDir() {
 }
 
 std::wstring LibraryPath() { return BinDir() + L"TWUtil.dll"; }
+
+twutil::ComPtr<IExtractComponent> NewComponent(const std::wstring& keyFile,
+                                               const std::wstring& destination) {
+  twutil::ComPtr<IExtractComponent> component;
+  EXPECT_EQ(
+      twutil::model::CreateExtractComponent(keyFile.c_str(), destination.c_str(), component.Put()),
+      S_OK);
+  return component;
+}
 
 HMODULE RegisteredLibrary() {
   static HMODULE module = [] {
@@ -52,6 +63,11 @@ TempDir::TempDir() {
   StringFromGUID2(g, name, 64);
   path_ = std::wstring(base) + L"twtest" + name + L"\\";
   CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+std::wstring TempDir::Write(const std::wstring& name, const std::vector<uint8_t>& bytes) const {
+  EXPECT_TRUE(WriteBytes(path_ + name, bytes)) << "cannot write " << testing::PrintToString(name);
+  return path_ + name;
 }
 
 TempDir::~TempDir() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "TWUtil.h"
 #include "com/Owners.h"
 
 namespace twtest {
@@ -38,6 +39,10 @@ bool KeyExists(HKEY root, const std::wstring& key);
 bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::wstring& path);
 
+// An empty component of the in-memory model.
+twutil::ComPtr<IExtractComponent> NewComponent(const std::wstring& keyFile = L"C:\\srv\\a.dll",
+                                               const std::wstring& destination = L"[INSTALLDIR]");
+
 // A temporary folder of the test's own, removed with its contents at the end.
 class TempDir {
  public:
@@ -46,6 +51,8 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::wstring& Path() const { return path_; }  // with a trailing backslash
+  // Writes name in the folder (see WriteBytes) and gives its path.
+  std::wstring Write(const std::wstring& name, const std::vector<uint8_t>& bytes) const;
 
  private:
   std::wstring path_;

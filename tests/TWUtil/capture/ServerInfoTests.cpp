@@ -160,9 +160,35 @@ class ServerInfoTest : public testing::Test {
   ComPtr<IRegistry> registry_;
 };
 
+// A spy that cannot be made, whether or not the prefix has one registered:
+// this process's class object comes before the registry.
+class NoSpy : public IClassFactory {
+ public:
+  NoSpy() {
+    EXPECT_EQ(CoRegisterClassObject(CLSID_TWRegSpy, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                    &cookie_),
+              S_OK);
+  }
+  ~NoSpy() { CoRevokeClassObject(cookie_); }
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    return Answer<NoSpy, IClassFactory>(this, iid, out);
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override {
+    *out = nullptr;
+    return E_OUTOFMEMORY;
+  }
+  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+ private:
+  DWORD cookie_ = 0;
+};
+
 // Only a first character of y or Y, in at most 64 bytes, asks for the live
-// path; otherwise the spy is needed, and there is none here.
+// path; otherwise the spy is needed, and none can be made here.
 TEST_F(ServerInfoTest, TheSettingChoosesThePath) {
+  NoSpy noSpy;
   const std::wstring tooLong(40, L'Y');  // 82 bytes with its terminator
   const struct {
     const wchar_t* setting;  // null: absent

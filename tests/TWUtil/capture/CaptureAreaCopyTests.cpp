@@ -22,15 +22,53 @@ void Put(const std::wstring& key, const wchar_t* name, const std::wstring& text)
             ERROR_SUCCESS);
 }
 
-// Every key and value below key, one line each, in enumeration order.
-std::wstring Dump(KeyCopy& key, const std::wstring& path = L"") {
-  std::wstring text;
-  for (const twutil::ValueCopy& value : key.values)
-    text += path + L":" + value.name + L"=" + std::to_wstring(value.data.size()) + L"\n";
-  for (size_t i = 0; i < key.SubkeyCount(); ++i) {
-    KeyCopy* subkey = key.SubkeyAt(i);
-    text += path + L"\\" + subkey->name + L"\n" + Dump(*subkey, path + L"\\" + subkey->name);
+// Every key and value as "path" and "path:name=type:bytes", in the
+// registry's order: read key by key, from a copy, from a save.
+std::wstring Line(const std::wstring& path, const twutil::ValueCopy& value) {
+  std::wstring line = path + L":" + value.name + L"=" + std::to_wstring(value.type) + L":";
+  for (BYTE byte : value.data) {
+    line += L"0123456789abcdef"[byte >> 4];
+    line += L"0123456789abcdef"[byte & 15];
   }
+  return line + L"\n";
+}
+
+std::wstring Listing(HKEY key, const std::wstring& path = L"") {
+  std::wstring text = path + L"\n";
+  std::vector<wchar_t> name(16384);
+  std::vector<BYTE> data(65536);
+  for (DWORD i = 0;; ++i) {
+    DWORD length = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
+    twutil::ValueCopy value;
+    if (RegEnumValueW(key, i, name.data(), &length, nullptr, &value.type, data.data(), &size))
+      break;
+    value.name.assign(name.data(), length);
+    value.data.assign(data.data(), data.data() + size);
+    text += Line(path, value);
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD length = static_cast<DWORD>(name.size());
+    RegKey subkey;
+    if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ||
+        RegOpenKeyExW(key, name.data(), REG_OPTION_OPEN_LINK, KEY_READ, subkey.Put()))
+      break;
+    text += Listing(subkey.Get(), path + L"\\" + name.data());
+  }
+  return text;
+}
+
+std::wstring Listing(KeyCopy& key, const std::wstring& path = L"") {
+  std::wstring text = path + L"\n";
+  for (const twutil::ValueCopy& value : key.values) text += Line(path, value);
+  for (size_t i = 0; i < key.SubkeyCount(); ++i)
+    text += Listing(*key.SubkeyAt(i), path + L"\\" + key.SubkeyAt(i)->name);
+  return text;
+}
+
+std::wstring Listing(const twutil::SavedKey& key, const std::wstring& path = L"") {
+  std::wstring text = path + L"\n";
+  for (const twutil::ValueCopy& value : key.values) text += Line(path, value);
+  for (const auto& [name, subkey] : key.subkeys) text += Listing(*subkey, path + L"\\" + name);
   return text;
 }
 
@@ -89,7 +127,7 @@ TEST(CaptureAreaCopy, AnswersAndDeletesAsTheRegistryDoes) {
 
   area.ApplyDeletions();
   CaptureArea reread(kRoot);
-  EXPECT_EQ(Dump(area.Top()), Dump(reread.Top()));
+  EXPECT_EQ(Listing(area.Top()), Listing(reread.Top()));
   EXPECT_EQ(reread.Top().Find(L"M\\Wide")->SubkeyCount(), 38u);
   // Several subtrees go at once.
   area.Clear();
@@ -122,21 +160,19 @@ TEST(CaptureAreaCopy, ALinkIsNeitherFollowedNorEmptiedThrough) {
             ERROR_SUCCESS);
   link.Reset();
 
+  const std::wstring plain =
+      L"\\HKEY_CLASSES_ROOT\\Plain\n\\HKEY_CLASSES_ROOT\\Plain:=1:70000000\n";
+  auto* linkData = reinterpret_cast<const BYTE*>(target.data());
+  const std::wstring linkKey =
+      L"\\HKEY_CLASSES_ROOT\\Link\n" +
+      Line(L"\\HKEY_CLASSES_ROOT\\Link",
+           {L"SymbolicLinkValue", REG_LINK,
+            std::vector<BYTE>(linkData, linkData + target.size() * sizeof(wchar_t))});
   CaptureArea area(kRoot);
-  EXPECT_EQ(Dump(area.Top()),
-            L"\\HKEY_CLASSES_ROOT\n"
-            L"\\HKEY_CLASSES_ROOT\\Link\n"
-            L"\\HKEY_CLASSES_ROOT\\Link:SymbolicLinkValue=" +
-                std::to_wstring(target.size() * sizeof(wchar_t)) +
-                L"\n"
-                L"\\HKEY_CLASSES_ROOT\\Plain\n"
-                L"\\HKEY_CLASSES_ROOT\\Plain:=4\n");
+  EXPECT_EQ(Listing(area.Top()), L"\n\\HKEY_CLASSES_ROOT\n" + linkKey + plain);
   EXPECT_TRUE(area.DeleteTree(area.Open(L"HKEY_CLASSES_ROOT"), L"link"));
   area.ApplyDeletions();
-  EXPECT_EQ(Dump(CaptureArea(kRoot).Top()),
-            L"\\HKEY_CLASSES_ROOT\n"
-            L"\\HKEY_CLASSES_ROOT\\Plain\n"
-            L"\\HKEY_CLASSES_ROOT\\Plain:=4\n");
+  EXPECT_EQ(Listing(CaptureArea(kRoot).Top()), L"\n\\HKEY_CLASSES_ROOT\n" + plain);
   area.Clear();
   EXPECT_EQ(CaptureArea(kRoot).Top().SubkeyCount(), 0u);
   RegKey kept;
@@ -146,56 +182,6 @@ TEST(CaptureAreaCopy, ALinkIsNeitherFollowedNorEmptiedThrough) {
   kept.Reset();
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTarget);
   RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
-}
-
-// Every key and value as "path" and "path:name=type:bytes", in the
-// registry's order: read key by key, from a copy, from a save.
-std::wstring Line(const std::wstring& path, const twutil::ValueCopy& value) {
-  std::wstring line = path + L":" + value.name + L"=" + std::to_wstring(value.type) + L":";
-  for (BYTE byte : value.data) {
-    line += L"0123456789abcdef"[byte >> 4];
-    line += L"0123456789abcdef"[byte & 15];
-  }
-  return line + L"\n";
-}
-
-std::wstring Listing(HKEY key, const std::wstring& path = L"") {
-  std::wstring text = path + L"\n";
-  std::vector<wchar_t> name(16384);
-  std::vector<BYTE> data(65536);
-  for (DWORD i = 0;; ++i) {
-    DWORD length = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
-    twutil::ValueCopy value;
-    if (RegEnumValueW(key, i, name.data(), &length, nullptr, &value.type, data.data(), &size))
-      break;
-    value.name.assign(name.data(), length);
-    value.data.assign(data.data(), data.data() + size);
-    text += Line(path, value);
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD length = static_cast<DWORD>(name.size());
-    RegKey subkey;
-    if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ||
-        RegOpenKeyExW(key, name.data(), REG_OPTION_OPEN_LINK, KEY_READ, subkey.Put()))
-      break;
-    text += Listing(subkey.Get(), path + L"\\" + name.data());
-  }
-  return text;
-}
-
-std::wstring Listing(KeyCopy& key, const std::wstring& path = L"") {
-  std::wstring text = path + L"\n";
-  for (const twutil::ValueCopy& value : key.values) text += Line(path, value);
-  for (size_t i = 0; i < key.SubkeyCount(); ++i)
-    text += Listing(*key.SubkeyAt(i), path + L"\\" + key.SubkeyAt(i)->name);
-  return text;
-}
-
-std::wstring Listing(const twutil::SavedKey& key, const std::wstring& path = L"") {
-  std::wstring text = path + L"\n";
-  for (const twutil::ValueCopy& value : key.values) text += Line(path, value);
-  for (const auto& [name, subkey] : key.subkeys) text += Listing(*subkey, path + L"\\" + name);
-  return text;
 }
 
 TEST(CaptureAreaCopy, TheRegistrysSaveGivesWhatReadingKeyByKeyGives) {

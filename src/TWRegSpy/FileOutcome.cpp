@@ -63,6 +63,7 @@ FileReport Described(const HelperReport& report) {
 FileReport FromHelper(const HelperReport& report) {
   FileReport described = Described(report);
   for (const std::wstring& note : report.notes) described.detail += L"; " + OneLine(note);
+  described.saveShowsArea = (report.flags & kReportSaveShowsArea) != 0;
   return described;
 }
 

@@ -24,6 +24,8 @@ enum FileOutcome : LONG {
 struct FileReport {
   FileOutcome outcome = kFileNotRun;
   std::wstring detail;
+  // The registry's save of the capture area shows it whole (kReportSaveShowsArea).
+  bool saveShowsArea = false;
 };
 
 // Whether the capture area must be emptied again after such a file.

@@ -72,6 +72,7 @@ RegSpy::RegSpy(IUnknown* outer) : ComObject(outer), timeoutSeconds_(TimeoutFromE
 void* RegSpy::InterfaceFor(REFIID iid) {
   if (iid == IID_ITWRegSpy || iid == IID_IDispatch) return static_cast<ITWRegSpy*>(this);
   if (iid == IID_ISupportErrorInfo) return static_cast<ISupportErrorInfo*>(this);
+  if (iid == IID_IRegSpyCaptureArea) return static_cast<IRegSpyCaptureArea*>(this);
   return nullptr;
 }
 
@@ -118,6 +119,12 @@ STDMETHODIMP RegSpy::get_LastReport(BSTR* report) {
   return *report ? S_OK : E_OUTOFMEMORY;
 }
 
+STDMETHODIMP RegSpy::SaveShowsArea(VARIANT_BOOL* shows) {
+  if (!shows) return E_POINTER;
+  *shows = lastSaveShowsArea_ ? VARIANT_TRUE : VARIANT_FALSE;
+  return S_OK;
+}
+
 STDMETHODIMP RegSpy::RunCapture(BSTR captureRoot, IUnknown* callback) {
   if (!callback) return E_POINTER;
   if (running_) return ReportError(HRESULT_FROM_WIN32(ERROR_BUSY), L"A capture is running");
@@ -157,6 +164,7 @@ HRESULT RegSpy::Capture(const std::wstring& root, IRegSpyCallback* callback) {
     if (DiscardsCapture(report.outcome)) area.Reset();
     // The caller reads it while it handles the file.
     lastReport_ = report.detail;
+    lastSaveShowsArea_ = report.saveShowsArea;
     VARIANT_BOOL done = VARIANT_FALSE;
     hr = callback->OnFileFinished(file.Get(), report.outcome, &done);
     // A caller whose harvest failed ends the capture: no further file runs.

@@ -20,7 +20,7 @@ namespace twregspy {
 class SpyCaptureArea;
 
 class RegSpy : public twutil::ComObject<twutil::TypeInfoDispatch<ITWRegSpy>,
-                                        twutil::SupportErrorInfo<ITWRegSpy>> {
+                                        twutil::SupportErrorInfo<ITWRegSpy>, IRegSpyCaptureArea> {
  public:
   // The time limit starts as TWREGSPY_TIMEOUT_SECONDS says (1 to 86400), else 60.
   explicit RegSpy(IUnknown* outer);
@@ -32,6 +32,7 @@ class RegSpy : public twutil::ComObject<twutil::TypeInfoDispatch<ITWRegSpy>,
   STDMETHODIMP AddFile(BSTR file, LONG flags, LONG reserved) override;
   STDMETHODIMP get_LastReport(BSTR* report) override;
   STDMETHODIMP RunCapture(BSTR captureRoot, IUnknown* callback) override;
+  STDMETHODIMP SaveShowsArea(VARIANT_BOOL* shows) override;
 
  protected:
   void* InterfaceFor(REFIID iid) override;
@@ -43,6 +44,7 @@ class RegSpy : public twutil::ComObject<twutil::TypeInfoDispatch<ITWRegSpy>,
   std::vector<twutil::Bstr> files_;
   LONG timeoutSeconds_;
   std::wstring lastReport_;
+  bool lastSaveShowsArea_ = false;
   bool running_ = false;
 };
 

@@ -11,7 +11,6 @@
 
 namespace twregspy {
 
-
 // A usable root: a relative key path of 1 to 200 characters, no empty
 // component, no leading or trailing backslash, no control characters or
 // double quotes, no embedded null.

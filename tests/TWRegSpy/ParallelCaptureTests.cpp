@@ -75,6 +75,18 @@ TEST(CaptureCommand, AFileThatDidNotRegisterExitsThree) {
       << Read(run.err);
 }
 
+// The registry's save leaves volatile keys out: a server that made some is
+// read key by key, and its class is there.
+TEST(CaptureCommand, VolatileKeysAreCaptured) {
+  ASSERT_TRUE(spytest::SpyRegistered());
+  twtest::TempDir dir;
+  CaptureRun run = StartCapture(dir, NativeServer(L"SpyVolatileServer", L".dll"), L"volatile");
+  const std::string captured = Finish(&run);
+  EXPECT_NE(captured.find("\"Guid\": \"{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C10}\""),
+            std::string::npos)
+      << captured;
+}
+
 TEST(ParallelCaptures, EachProcessGetsWhatItsFileRegisteredAlone) {
   ASSERT_TRUE(spytest::SpyRegistered());
   twtest::TempDir dir;

@@ -5,7 +5,7 @@
 namespace twregspy {
 namespace {
 
-constexpr size_t kHeadBytes = 4 * sizeof(DWORD);
+constexpr size_t kHeadBytes = 5 * sizeof(DWORD);
 
 void PutDword(std::vector<BYTE>* bytes, DWORD value) {
   const BYTE* raw = reinterpret_cast<const BYTE*>(&value);
@@ -34,6 +34,7 @@ std::vector<BYTE> EncodeReport(const HelperReport& report) {
   PutDword(&bytes, report.result);
   PutDword(&bytes, report.code);
   PutDword(&bytes, static_cast<DWORD>(count));
+  PutDword(&bytes, report.flags);
   for (size_t i = 0; i < count; ++i) {
     const std::wstring& note = report.notes[i];
     const size_t chars = note.size() < kMaxNoteChars ? note.size() : kMaxNoteChars;
@@ -53,7 +54,9 @@ bool DecodeReport(const BYTE* bytes, size_t size, HelperReport* report) {
   GetDword(bytes, size, &at, &read.result);
   GetDword(bytes, size, &at, &read.code);
   GetDword(bytes, size, &at, &count);
-  if (magic != kReportMagic || count > kMaxReportNotes) return false;
+  GetDword(bytes, size, &at, &read.flags);
+  if (magic != kReportMagic || count > kMaxReportNotes || (read.flags & ~kReportSaveShowsArea))
+    return false;
   for (DWORD i = 0; i < count; ++i) {
     DWORD chars = 0;
     if (!GetDword(bytes, size, &at, &chars) || chars > kMaxNoteChars ||

@@ -2,8 +2,8 @@
 // pipe handle named on its command line just before it ends. A helper that
 // ends without writing one did not finish (the server ended the process).
 //
-// Layout: a head (magic, result, code, note count), then each note as a
-// character count and that many UTF-16 units. Notes say what the helper did
+// Layout: a head (magic, result, code, note count, flags), then each note as
+// a character count and that many UTF-16 units. Notes say what the helper did
 // on the server's behalf (a dialog closed, a child process stopped). Both
 // ends hold the report to the same bounds; the reader trusts nothing else.
 #pragma once
@@ -15,7 +15,7 @@
 
 namespace twregspy {
 
-constexpr DWORD kReportMagic = 0x32525754;  // "TWR2"
+constexpr DWORD kReportMagic = 0x33525754;  // "TWR3"
 constexpr size_t kMaxReportNotes = 16;
 constexpr size_t kMaxNoteChars = 400;
 
@@ -32,6 +32,11 @@ enum HelperResult : DWORD {
   kHelperNotStarted = 9,     // code: why the executable server could not be started
 };
 
+// The registration ran under the helper's watch and asked for no key that a
+// save of the capture area leaves out or shows otherwise (volatile keys,
+// links): the save alone shows the area.
+constexpr DWORD kReportSaveShowsArea = 1;
+
 // How a registration ended, as the helper saw it.
 struct HelperOutcome {
   HelperResult result;
@@ -41,6 +46,7 @@ struct HelperOutcome {
 struct HelperReport {
   DWORD result = kHelperRegistered;
   DWORD code = 0;
+  DWORD flags = 0;
   std::vector<std::wstring> notes;
 
   // Keeps the report within its bounds: later notes are dropped, long ones cut.
@@ -53,7 +59,7 @@ std::vector<BYTE> EncodeReport(const HelperReport& report);
 bool DecodeReport(const BYTE* bytes, size_t size, HelperReport* report);
 // The largest encoded report.
 constexpr size_t kMaxReportBytes =
-    4 * sizeof(DWORD) + kMaxReportNotes * (sizeof(DWORD) + kMaxNoteChars * sizeof(wchar_t));
+    5 * sizeof(DWORD) + kMaxReportNotes * (sizeof(DWORD) + kMaxNoteChars * sizeof(wchar_t));
 
 // Environment variable through which an executable server's process learns
 // the capture root, and the event by which it confirms its redirection.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ChildProcessBlock.h"
+#include "KeysBeyondSave.h"
 #include "ViewFlagPatch.h"
 #include "com/Owners.h"
 
@@ -53,10 +54,10 @@ const ImportReplacement kLoadReplacements[] = {
 };
 
 // Registry functions live in kernelbase (advapi32 forwards there), loading
-// and process functions in kernel32 and kernelbase, the shell's in shell32;
-// an import may name any of them.
+// and process functions in kernel32 and kernelbase, the shell's in shell32,
+// the system calls in ntdll; an import may name any of them.
 const wchar_t* const kExporters[] = {L"kernelbase.dll", L"advapi32.dll", L"kernel32.dll",
-                                     L"shell32.dll"};
+                                     L"shell32.dll", L"ntdll.dll"};
 constexpr size_t kExporterCount = sizeof(kExporters) / sizeof(kExporters[0]);
 
 struct Target {
@@ -68,11 +69,12 @@ struct Target {
 // up again on every pass: an exporter may have arrived since.
 std::vector<Target> Resolve() {
   std::vector<Target> targets;
-  const ImportReplacement* tables[3] = {kLoadReplacements, nullptr, nullptr};
-  size_t counts[3] = {sizeof(kLoadReplacements) / sizeof(kLoadReplacements[0]), 0, 0};
+  const ImportReplacement* tables[4] = {kLoadReplacements, nullptr, nullptr, nullptr};
+  size_t counts[4] = {sizeof(kLoadReplacements) / sizeof(kLoadReplacements[0]), 0, 0, 0};
   tables[1] = ViewFlagReplacements(&counts[1]);
   tables[2] = ChildProcessReplacements(&counts[2]);
-  for (size_t t = 0; t < 3; ++t) {
+  tables[3] = KeyBeyondSaveReplacements(&counts[3]);
+  for (size_t t = 0; t < 4; ++t) {
     for (size_t i = 0; i < counts[t]; ++i) {
       Target target = {&tables[t][i], {}};
       for (size_t e = 0; e < kExporterCount; ++e) {

@@ -1,7 +1,8 @@
 // Rewrites the import tables of the process's modules so that calls of chosen
 // system functions reach replacements of ours: registry calls lose their view
-// flags (ViewFlagPatch.h), and starting a process is refused
-// (ChildProcessBlock.h). Modules loaded later are rewritten as they arrive,
+// flags (ViewFlagPatch.h), starting a process is refused
+// (ChildProcessBlock.h), and keys that a save of the area cannot show are
+// noticed (KeysBeyondSave.h). Modules loaded later are rewritten as they arrive,
 // since the loading functions are replaced too.
 #pragma once
 

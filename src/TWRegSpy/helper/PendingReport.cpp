@@ -7,6 +7,8 @@ HANDLE pipe = nullptr;
 CRITICAL_SECTION guard;
 HelperReport pending;
 LONG written = 0;
+LONG watched = 0;
+LONG beyondSave = 0;
 
 }  // namespace
 
@@ -21,6 +23,10 @@ void AddReportNote(const std::wstring& note) {
   LeaveCriticalSection(&guard);
 }
 
+void WatchKeysBeyondSave() { InterlockedExchange(&watched, 1); }
+
+void NoteKeyBeyondSave() { InterlockedExchange(&beyondSave, 1); }
+
 void FinishReport(HelperOutcome outcome) {
   if (InterlockedExchange(&written, 1) != 0) return;
   // From the crash filter the lock may be held by the thread that crashed:
@@ -34,6 +40,8 @@ void FinishReport(HelperOutcome outcome) {
   if (locked) report = pending;
   report.result = outcome.result;
   report.code = outcome.code;
+  if (InterlockedCompareExchange(&watched, 0, 0) && !InterlockedCompareExchange(&beyondSave, 0, 0))
+    report.flags = kReportSaveShowsArea;
   if (locked) LeaveCriticalSection(&guard);
   const std::vector<BYTE> bytes = EncodeReport(report);
   DWORD done = 0;

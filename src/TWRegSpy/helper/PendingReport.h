@@ -13,6 +13,11 @@ namespace twregspy {
 
 void StartReport(HANDLE pipe);
 void AddReportNote(const std::wstring& note);
+// From here on every registry call of the server passes the helper's watch
+// (a server in this process, not an executable server's own process).
+void WatchKeysBeyondSave();
+// The server asked for a key that a save of the area does not show as it is.
+void NoteKeyBeyondSave();
 // Writes the report with the notes so far; later calls write nothing.
 void FinishReport(HelperOutcome outcome);
 

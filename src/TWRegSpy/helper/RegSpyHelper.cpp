@@ -17,6 +17,7 @@
 #include "HelperReport.h"
 #include "HiveRedirection.h"
 #include "ImportRewrite.h"
+#include "KeysBeyondSave.h"
 #include "PendingReport.h"
 #include "com/Owners.h"
 #include "servers/ServerRegistration.h"
@@ -81,6 +82,8 @@ HelperOutcome Register(const wchar_t* captureRoot, const wchar_t* path) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (!RedirectHives(captureRoot)) return {kHelperNotRedirected, 0};
   SetChildProcessSink(&AddReportNote);
+  SetKeyBeyondSaveSink(&NoteKeyBeyondSave);
+  WatchKeysBeyondSave();
   DialogWatcher dialogs(GetCurrentProcessId(), &AddReportNote);
   if (extension == twutil::kExtensionTypeLibrary) return RegisterTypeLibrary(path);
   return RegisterLibrary(path);

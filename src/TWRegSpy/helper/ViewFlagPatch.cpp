@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "KeysBeyondSave.h"
+
 namespace twregspy {
 namespace {
 
@@ -22,6 +24,7 @@ Originals originals = {};
 LONG WINAPI CreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
                          REGSAM access, const LPSECURITY_ATTRIBUTES security, PHKEY result,
                          LPDWORD disposition) {
+  CheckKeyCreation(options);
   return originals.createKeyExW(key, subKey, reserved, keyClass, options, WithoutView(access),
                                 security, result, disposition);
 }
@@ -29,6 +32,7 @@ LONG WINAPI CreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyCla
 LONG WINAPI CreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
                          REGSAM access, const LPSECURITY_ATTRIBUTES security, PHKEY result,
                          LPDWORD disposition) {
+  CheckKeyCreation(options);
   return originals.createKeyExA(key, subKey, reserved, keyClass, options, WithoutView(access),
                                 security, result, disposition);
 }

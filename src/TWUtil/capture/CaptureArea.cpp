@@ -31,7 +31,7 @@ bool Gone(LONG status) {
 // Whether deleting key by key would remove every key below and key itself:
 // each was read whole and opened with the access a deletion needs.
 bool DeletableKeyByKey(KeyCopy* key) {
-  if (!key->writable || !key->complete || !key->handle) return false;
+  if (!key->writable || !key->complete) return false;
   for (size_t i = 0; KeyCopy* subkey = key->SubkeyAt(i); ++i)
     if (!DeletableKeyByKey(subkey)) return false;
   return true;
@@ -68,10 +68,11 @@ SubkeyAt CaptureKey::Subkey(DWORD index, std::wstring* name) const {
   return SubkeyAt::kName;
 }
 
-CaptureArea::CaptureArea(const std::wstring& root) {
+CaptureArea::CaptureArea(const std::wstring& root, bool saveShowsArea) {
   if (RegOpenKeyExW(HKEY_CURRENT_USER, root.c_str(), 0, KEY_ALL_ACCESS, area_.Put()) ==
       ERROR_SUCCESS) {
-    top_ = ReadKeyCopy(area_.Get());
+    if (saveShowsArea) top_ = CopyFromSave(area_.Get());
+    if (!top_) top_ = ReadKeyCopy(area_.Get());
   } else {
     area_.Reset();
     top_ = std::make_unique<KeyCopy>();
@@ -96,6 +97,12 @@ void CaptureArea::ApplyDeletions() {
     if (!key) values.push_back(std::move(value));
   }
   deletedValues_.clear();
+  std::vector<KeyCopy*> unopened;
+  for (const DeletedValue& value : values)
+    if (!value.key->handle) unopened.push_back(value.key);
+  std::sort(unopened.begin(), unopened.end());
+  unopened.erase(std::unique(unopened.begin(), unopened.end()), unopened.end());
+  ForEachAtOnce(unopened.size(), [&](size_t i) { OpenForDeletion(unopened[i]); });
   ForEachAtOnce(values.size(), [&](size_t i) {
     const DeletedValue& value = values[i];
     if (!Gone(RegDeleteValueW(value.key->handle.Get(),
@@ -120,22 +127,32 @@ void CaptureArea::ApplyDeletions() {
     while (end < keys.size() && keys[end].first == keys[first].first) ++end;
     ForEachAtOnceWith<SubtreeRemover>(end - first, [&](SubtreeRemover& remover, size_t i) {
       KeyCopy* key = keys[first + i].second;
-      if (DeletableKeyByKey(key) && RemoveAtOnce(remover, key, key->parent->handle.Get())) return;
+      if (DeletableKeyByKey(key) && RemoveAtOnce(remover, key)) return;
       if (!Erase(key)) DeletionFailed(key);
     });
     first = end;
   }
 }
 
-bool CaptureArea::RemoveAtOnce(const SubtreeRemover& remover, KeyCopy* key, HKEY parent) {
+bool CaptureArea::RemoveAtOnce(const SubtreeRemover& remover, KeyCopy* key) {
   if (!remover.Usable()) return false;
   // The key's own handle would keep it.
   key->handle.Reset();
-  if (remover.Remove(parent, key->name)) return true;
-  if (RegOpenKeyExW(parent, key->name.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
+  // A key read from the save alone has no open parent: its path from the root.
+  HKEY parent = key->parent->handle.Get();
+  const std::wstring name = parent ? key->name : key->Path();
+  if (!parent) parent = area_.Get();
+  if (remover.Remove(parent, name)) return true;
+  if (RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
                     key->handle.Put()) != ERROR_SUCCESS)
     key->handle.Reset();
   return false;
+}
+
+void CaptureArea::OpenForDeletion(KeyCopy* key) {
+  if (RegOpenKeyExW(area_.Get(), key->Path().c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
+                    key->handle.Put()) != ERROR_SUCCESS)
+    key->handle.Reset();
 }
 
 void CaptureArea::DeletionFailed(const KeyCopy* key) {
@@ -180,7 +197,7 @@ void CaptureArea::Clear() {
     SubtreeRemover remover;
     for (size_t m = top_->SubkeyCount(); m-- > 0;) {
       KeyCopy* mirror = top_->SubkeyAt(m);
-      if (RemoveAtOnce(remover, mirror, area_.Get())) top_->RemoveSubkey(mirror);
+      if (RemoveAtOnce(remover, mirror)) top_->RemoveSubkey(mirror);
     }
   }
   // What lies two levels below the mirrors goes at once, a subtree per

@@ -74,8 +74,9 @@ class CaptureKey {
 class CaptureArea {
  public:
   // Reads the area below HKEY_CURRENT_USER\root; one that is not there
-  // reads as empty.
-  explicit CaptureArea(const std::wstring& root);
+  // reads as empty. Where the registry's save shows the whole area, it is
+  // read from the save alone and its keys are opened only to delete in them.
+  explicit CaptureArea(const std::wstring& root, bool saveShowsArea = false);
 
   // A key below the area's root.
   CaptureKey Open(const std::wstring& path) const { return CaptureKey(top_->Find(path)); }
@@ -99,7 +100,9 @@ class CaptureArea {
  private:
   bool Erase(KeyCopy* key);
   // key and everything below in one call, where the registry allows it.
-  bool RemoveAtOnce(const SubtreeRemover& remover, KeyCopy* key, HKEY parent);
+  bool RemoveAtOnce(const SubtreeRemover& remover, KeyCopy* key);
+  // Opens key where the copy did not (read from the save alone).
+  void OpenForDeletion(KeyCopy* key);
   bool DeleteKey(KeyCopy* key);
   void DeletionFailed(const KeyCopy* key);
 

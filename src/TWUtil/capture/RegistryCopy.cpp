@@ -194,6 +194,14 @@ class Reader {
   std::exception_ptr failure_;
 };
 
+void AdoptSaved(KeyCopy* copy, SavedKey& saved) {
+  copy->writable = true;
+  copy->complete = true;
+  copy->values = std::move(saved.values);
+  copy->ReserveSubkeys(saved.subkeys.size());
+  for (auto& [name, child] : saved.subkeys) AdoptSaved(copy->AddSubkey(std::move(name)), *child);
+}
+
 }  // namespace
 
 KeyCopy* KeyCopy::SubkeyAt(size_t index) {
@@ -273,5 +281,13 @@ std::wstring KeyCopy::Path() const {
 }
 
 std::unique_ptr<KeyCopy> ReadKeyCopy(HKEY start) { return Reader().Run(start); }
+
+std::unique_ptr<KeyCopy> CopyFromSave(HKEY start) {
+  std::unique_ptr<SavedKey> saved = SaveTree(start);
+  if (!saved) return nullptr;
+  auto top = std::make_unique<KeyCopy>();
+  AdoptSaved(top.get(), *saved);
+  return top;
+}
 
 }  // namespace twutil

@@ -74,4 +74,10 @@ class KeyCopy {
 // copy goes.
 std::unique_ptr<KeyCopy> ReadKeyCopy(HKEY start);
 
+// The tree at start as the registry's save shows it, in one call and no key
+// opened: for a tree known to hold no key that a save leaves out or shows
+// otherwise. Every key counts as opened with full access. Null where there is
+// no save to be had.
+std::unique_ptr<KeyCopy> CopyFromSave(HKEY start);
+
 }  // namespace twutil

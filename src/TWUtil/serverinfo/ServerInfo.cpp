@@ -191,13 +191,23 @@ void ServerInfo::HarvestFile(IExtractComponent* component) {
   // Only CErrorInfo is carried back across the spy component, so a failed
   // model call travels as one, with the callee's message.
   try {
-    CaptureArea area(kCaptureAreaRoot);
+    CaptureArea area(kCaptureAreaRoot, SpySaysSaveShowsArea());
     HandOverCaptureArea(component, area);
     HarvestCaptureArea(component, area);
     area.Clear();
   } catch (...) {
     throw CurrentFailureAsServerInfoError();
   }
+}
+
+// A spy that watched the registration for keys a save does not show may say
+// that the save alone is the area; any other reads it key by key.
+bool ServerInfo::SpySaysSaveShowsArea() {
+  ComPtr<IRegSpyCaptureArea> area;
+  VARIANT_BOOL shows = VARIANT_FALSE;
+  return runningSpy_ &&
+         SUCCEEDED(runningSpy_->QueryInterface(IID_IRegSpyCaptureArea, area.PutVoid())) && area &&
+         SUCCEEDED(area->SaveShowsArea(&shows)) && shows == VARIANT_TRUE;
 }
 
 // A component that keeps the captured registry also learns what became of

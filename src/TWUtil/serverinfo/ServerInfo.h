@@ -65,6 +65,7 @@ class ServerInfo : public ComObject<IServerInfo, ObjectSafety, IConnectionPointC
                    LONG* result);
   void HarvestFile(IExtractComponent* component);
   void ReportOutcome(IExtractComponent* component, LONG outcome);
+  bool SpySaysSaveShowsArea();
   void Cleanup();
   void ReportProgress(LONG percent);
   void ReportStatus(const wchar_t* format, BSTR file);

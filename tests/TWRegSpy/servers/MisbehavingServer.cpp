@@ -4,9 +4,9 @@
 // returns (SPY_HANG), ends the whole process (SPY_EXIT), shows a message box
 // (SPY_DIALOG), runs reg.exe against the real registry (SPY_CHILD), writes
 // thousands of keys (SPY_MANYKEYS), a key 100 levels deep (SPY_DEEPKEYS),
-// names of the longest kind with a 1 MB value (SPY_LONGNAMES) or a link to a
-// key outside (SPY_LINK); the last six then report success. Otherwise it
-// reports failure.
+// names of the longest kind with a 1 MB value (SPY_LONGNAMES), a link to a
+// key outside (SPY_LINK) or a class in volatile keys (SPY_VOLATILE); the
+// last seven then report success. Otherwise it reports failure.
 #include <windows.h>
 
 #include <string>
@@ -70,6 +70,12 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
   const std::vector<BYTE> big(kBigValueBytes, 0x5A);
   WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.Long", L"Big", REG_BINARY, big.data(),
              static_cast<DWORD>(big.size()));
+  return S_OK;
+#elif defined(SPY_VOLATILE)
+  const std::wstring path = ModulePath(self);
+  WriteValue(HKEY_CLASSES_ROOT, L"CLSID\\{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C10}\\InprocServer32",
+             nullptr, REG_SZ, path.c_str(), static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)),
+             REG_OPTION_VOLATILE);
   return S_OK;
 #elif defined(SPY_LINK)
   WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.LinkOut", L"SymbolicLinkValue", REG_LINK, kLinkTarget,

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "PeBuilder.h"
+#include "support/PeBuilder.h"
 
 namespace {
 

@@ -3,14 +3,6 @@
 namespace filefixtures {
 namespace {
 
-void PutU16(Bytes* out, size_t at, uint16_t v) {
-  if (out->size() < at + 2) out->resize(at + 2);
-  (*out)[at] = static_cast<uint8_t>(v);
-  (*out)[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Pad4(Bytes* out) { out->resize((out->size() + 3) & ~size_t{3}, 0); }
-
 // "MZ" and the offset of the newer header at 0x3C, which says sig.
 Bytes DosStub(const char* sig, size_t size) {
   Bytes image(size, 0);
@@ -28,42 +20,21 @@ Bytes U32s(const std::vector<uint32_t>& values) {
   return out;
 }
 
-Bytes Serialize(const VersionNode& node) {
-  Bytes out(4, 0);
-  for (char c : node.key) out.push_back(static_cast<uint8_t>(c));
-  out.push_back(0);
-  Pad4(&out);
-  out.insert(out.end(), node.value.begin(), node.value.end());
-  for (const VersionNode& child : node.children) {
-    Pad4(&out);
-    Bytes bytes = Serialize(child);
-    out.insert(out.end(), bytes.begin(), bytes.end());
-  }
-  PutU16(&out, 0, static_cast<uint16_t>(out.size()));
-  PutU16(&out, 2, static_cast<uint16_t>(node.value.size()));
-  return out;
-}
-
 }  // namespace
-
-void PutU32(Bytes* out, size_t at, uint32_t v) {
-  PutU16(out, at, static_cast<uint16_t>(v));
-  PutU16(out, at + 2, static_cast<uint16_t>(v >> 16));
-}
 
 Bytes VersionData(DWORD ms, DWORD ls, const std::vector<VersionNode>& children) {
   Bytes fixed = U32s({0xFEEF04BD, 0x00010000, ms, ls, ms, ls, 0x3F, 0,
                       0x00000004 /* VOS_DOS_WINDOWS32 */, 0x00000006 /* VFT_VXD */, 0, 0, 0});
-  return Serialize({"VS_VERSION_INFO", fixed, children});
+  return NarrowBlock({u"VS_VERSION_INFO", 0, fixed, children});
 }
 
 VersionNode VarFileInfo(const std::vector<uint32_t>& translations) {
-  return {"VarFileInfo", {}, {{"Translation", U32s(translations), {}}}};
+  return {u"VarFileInfo", 0, {}, {{u"Translation", 0, U32s(translations)}}};
 }
 
 VersionNode StringFileInfo() {
   Bytes text = {'4', '.', '0', '0', '.', '9', '5', '0', 0};
-  return {"StringFileInfo", {}, {{"040904E4", {}, {{"FileVersion", text, {}}}}}};
+  return {u"StringFileInfo", 0, {}, {{u"040904E4", 0, {}, {{u"FileVersion", 0, text}}}}};
 }
 
 Bytes StandardVersionData() {

@@ -1,26 +1,22 @@
 // Byte images of the files the File tests read: VxDs (LE executables with a
-// 16-bit version resource), PE and NE executables, icon and cursor files.
+// 16-bit version resource), PE and NE executables; the File object itself.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "support/PeBuilder.h"
+#include "support/TestSupport.h"
+
 namespace filefixtures {
 
-using Bytes = std::vector<uint8_t>;
+// Its bytes and version blocks, here in the 16-bit form (NarrowBlock).
+using namespace pefixture;
 
-// Writes a little-endian 32-bit value at, growing bytes when needed.
-void PutU32(Bytes* bytes, size_t at, uint32_t value);
-
-// A node of the 16-bit version block: 8-bit key, raw value, children.
-struct VersionNode {
-  std::string key;
-  Bytes value;
-  std::vector<VersionNode> children;
-};
 // "VS_VERSION_INFO" with the fixed information of that version and children.
 Bytes VersionData(DWORD versionMS, DWORD versionLS, const std::vector<VersionNode>& children);
 // "VarFileInfo" holding "Translation" with the given 32-bit entries.
@@ -39,8 +35,17 @@ Bytes Vxd(const Bytes& versionData);
 // A PE image whose COFF header has the given characteristics.
 Bytes PEImage(uint16_t characteristics);
 Bytes NEImage();
-// Files beginning with the words 0, type, 1.
-inline Bytes IconFile() { return {0, 0, 1, 0, 1, 0}; }
-inline Bytes CursorFile() { return {0, 0, 2, 0, 1, 0}; }
+
+inline twutil::ComPtr<IFileSys> CreateFileObject() {
+  twutil::ComPtr<IFileSys> file;
+  EXPECT_EQ(twtest::Create(CLSID_File, &file), S_OK);
+  return file;
+}
+
+// The file held open with no sharing, so that nobody else can open it.
+inline twutil::Handle Lock(const std::wstring& path) {
+  return twutil::Handle(
+      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+}
 
 }  // namespace filefixtures

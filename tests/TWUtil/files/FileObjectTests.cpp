@@ -3,8 +3,9 @@
 // input a script may hand it.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "FileFixtures.h"
-#include "FileTestSupport.h"
 #include "image/ExecutableProbes.h"
 #include "support/TestSupport.h"
 
@@ -44,24 +45,20 @@ class FileObject : public ::testing::Test {
               S_OK);
     return result;
   }
-  // Every check of a path: Exists, FileType, IsFileUnicode, and the probes.
-  struct Answers {
+  // Every check of a path (null when empty): Exists, FileType, the PE kind,
+  // the icon probe, IsFileUnicode.
+  using Answers = std::tuple<VARIANT_BOOL, EnumFileType, long, bool, VARIANT_BOOL>;
+  Answers Check(const std::wstring& text) {
+    const wchar_t* path = text.empty() ? nullptr : text.c_str();
     VARIANT_BOOL exists = 7, unicode = 7;
     EnumFileType type = EnumFileType(-5);
-    long kind = 0;
-    bool icon = false;
-  };
-  Answers Check(const wchar_t* path) {
-    Answers a;
     Bstr name(path);
-    EXPECT_EQ(file_->FileExists(name.Get(), &a.exists), S_OK);
-    EXPECT_EQ(file_->FileType(name.Get(), &a.type), S_OK);
-    EXPECT_EQ(file_->IsFileUnicode(name.Get(), &a.unicode), S_OK);
-    a.kind = twutil::GetPEFileKind(path, nullptr);
-    a.icon = twutil::IsIconFile(path);
-    return a;
+    EXPECT_EQ(file_->FileExists(name.Get(), &exists), S_OK);
+    EXPECT_EQ(file_->FileType(name.Get(), &type), S_OK);
+    EXPECT_EQ(file_->IsFileUnicode(name.Get(), &unicode), S_OK);
+    return Answers(exists, type, twutil::GetPEFileKind(path, nullptr), twutil::IsIconFile(path),
+                   unicode);
   }
-  Answers Check(const std::wstring& path) { return Check(path.c_str()); }
 
   twutil::ComPtr<IFileSys> file_ = CreateFileObject();
   twtest::TempDir dir_;
@@ -103,37 +100,28 @@ TEST_F(FileObject, TypeUnicodeAndExistenceFollowTheContents) {
       {L"flagless.exe", PEImage(0x0100), eftUnknown, -2, false, kFalse},
       {L"cut.dll", cut, eftUnknown, -2, false, kFalse},
       {L"drv.vxd", Vxd(StandardVersionData()), eftUnknown, -2, false, kFalse},
-      {L"icon.dll", IconFile(), eftICO, -2, true, kFalse},  // contents, not names
-      {L"a.cur", CursorFile(), eftUnknown, -2, false, kFalse},
+      {L"icon.dll", {0, 0, 1, 0, 1, 0}, eftICO, -2, true, kFalse},  // contents, not names
+      {L"a.cur", {0, 0, 2, 0, 1, 0}, eftUnknown, -2, false, kFalse},
       {L"empty.dll", {}, eftUnknown, -2, false, kFalse},
       {L"le.txt", {0xFF, 0xFE, 'a', 0}, eftUnknown, -2, false, kTrue},
       {L"be.txt", {0xFE, 0xFF, 0, 'a'}, eftUnknown, -2, false, kFalse},
   };
-  for (const auto& c : cases) {
-    Answers a = Check(dir_.Write(c.name, c.bytes));
-    EXPECT_EQ(a.exists, kTrue) << c.name;
-    EXPECT_EQ(a.type, c.type) << c.name;
-    EXPECT_EQ(a.kind, c.kind) << c.name;
-    EXPECT_EQ(a.icon, c.icon) << c.name;
-    EXPECT_EQ(a.unicode, c.unicode) << c.name;
-  }
-  EXPECT_EQ(Check(twtest::LibraryPath()).type, eftDLL);
-  EXPECT_EQ(Check(twtest::BinDir() + L"Demo32.exe").type, eftEXE);
+  for (const auto& c : cases)
+    EXPECT_EQ(Check(dir_.Write(c.name, c.bytes)), Answers(kTrue, c.type, c.kind, c.icon, c.unicode))
+        << c.name;
+  EXPECT_EQ(std::get<1>(Check(twtest::LibraryPath())), eftDLL);
+  EXPECT_EQ(std::get<1>(Check(twtest::BinDir() + L"Demo32.exe")), eftEXE);
 
-  // Nothing to read: a folder exists, the rest does not.
-  for (const std::wstring& path : {dir_.Path() + L"missing.dll", dir_.Path(), std::wstring()}) {
-    Answers a = Check(path.empty() ? nullptr : path.c_str());
-    EXPECT_EQ(a.exists, path == dir_.Path() ? kTrue : kFalse) << path.c_str();
-    EXPECT_EQ(a.type, eftUnknown);
-    EXPECT_EQ(a.kind, -2);
-    EXPECT_FALSE(a.icon);
-    EXPECT_EQ(a.unicode, kFalse);
-  }
-  // A file others hold open without sharing still exists but cannot be read.
+  // Nothing to read: a folder, and a file others hold open without sharing,
+  // exist; the rest does not.
   twutil::Handle lock = Lock(dir_.Write(L"locked.dll", {0xFF, 0xFE}));
-  Answers locked = Check(dir_.Path() + L"locked.dll");
-  EXPECT_EQ(locked.exists, kTrue);
-  EXPECT_EQ(locked.unicode, kFalse);
+  const std::pair<std::wstring, VARIANT_BOOL> unreadable[] = {
+      {dir_.Path() + L"missing.dll", kFalse},
+      {dir_.Path(), kTrue},
+      {L"", kFalse},
+      {dir_.Path() + L"locked.dll", kTrue}};
+  for (const auto& u : unreadable)
+    EXPECT_EQ(Check(u.first), Answers(u.second, eftUnknown, -2, false, kFalse)) << u.first.c_str();
   EXPECT_EQ(file_->FileType(nullptr, nullptr), E_POINTER);
   EXPECT_EQ(file_->FileExists(nullptr, nullptr), S_OK);
   EXPECT_EQ(file_->IsFileUnicode(nullptr, nullptr), S_OK);

@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "FileFixtures.h"
-#include "FileTestSupport.h"
 #include "support/TestSupport.h"
 
 using filefixtures::Bytes;
@@ -18,31 +17,21 @@ namespace {
 
 const std::wstring kNoBox = L"(no box)";
 
-// Whether this process can make windows at all (Wine needs a display driver).
-bool WindowsAvailable() {
-  HWND window =
-      CreateWindowW(L"STATIC", L"probe", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-  return window && DestroyWindow(window);
-}
-
 // Sets HKLM "Software\Tarnwick\Harbor\3.5" "Install Location" (or removes it
 // for null) and removes it again at the end.
 class InstallLocation {
  public:
   explicit InstallLocation(const std::wstring* folder) {
-    twutil::RegKey key;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
-                    nullptr);
-    RegDeleteValueW(key.Get(), L"Install Location");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue);
     if (folder)
-      RegSetValueExW(key.Get(), L"Install Location", 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(folder->c_str()),
-                     DWORD((folder->size() + 1) * sizeof(wchar_t)));
+      RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue, REG_SZ, folder->c_str(),
+                      DWORD((folder->size() + 1) * sizeof(wchar_t)));
   }
-  ~InstallLocation() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, L"Install Location"); }
+  ~InstallLocation() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue); }
 
  private:
   static constexpr const wchar_t* kKey = L"Software\\Tarnwick\\Harbor\\3.5";
+  static constexpr const wchar_t* kValue = L"Install Location";
 };
 
 // Watches, from a thread of its own, for a visible top-level window of the
@@ -83,10 +72,8 @@ class WindowWatcher {
       GetWindowThreadProcessId(found, &owner);
       if (!found || !IsWindowVisible(found) || (process && owner != process)) continue;
       EnumChildWindows(found, CollectStatic, reinterpret_cast<LPARAM>(this));
-      if (windowClass == L"#32770")
-        PostMessageW(found, WM_COMMAND, IDOK, 0);
-      else
-        PostMessageW(found, WM_CLOSE, 0, 0);
+      const bool dialog = windowClass == L"#32770";
+      PostMessageW(found, dialog ? WM_COMMAND : WM_CLOSE, dialog ? IDOK : 0, 0);
       seen = true;
       return;
     }
@@ -99,7 +86,10 @@ class ProductLog : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(file_);
-    ASSERT_TRUE(WindowsAvailable()) << "no display driver: the error box cannot be seen";
+    // Wine needs a display driver for the boxes and the demo to be seen.
+    HWND window = CreateWindowW(L"STATIC", L"probe", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_TRUE(window && DestroyWindow(window)) << "no display driver";
   }
   std::string Log(const std::wstring& folder) const {
     Bytes bytes = twtest::ReadBytes(folder + L"\\twide.log");
@@ -196,19 +186,17 @@ TEST_F(ProductLog, WithoutAWritableLogTheMessageIsShown) {
   EXPECT_EQ(LogError(L"locked", L"u", L"1"), L"locked");
 }
 
-TEST(ShowDemo, StartsTheDemoWithParametersAndFolder) {
-  ASSERT_TRUE(WindowsAvailable()) << "no display driver: the demo cannot be seen";
-  twutil::ComPtr<IFileSys> file = filefixtures::CreateFileObject();
-  twtest::TempDir dir;
-  std::wstring folder = dir.Path().substr(0, dir.Path().size() - 1);
+class ShowDemo : public ProductLog {};
+
+TEST_F(ShowDemo, StartsTheDemoWithParametersAndFolder) {
   WindowWatcher watcher(L"TarnwickHarborDemo32", L"Tarnwick Harbor Demo", 0);
   VARIANT_BOOL success = 7;
-  ASSERT_EQ(file->ShowDemo(Bstr(folder.c_str()).Get(), Bstr(L"/seconds:30 My Project.twp").Get(),
-                           &success),
+  ASSERT_EQ(file_->ShowDemo(Bstr(folder_.c_str()).Get(), Bstr(L"/seconds:30 My Project.twp").Get(),
+                            &success),
             S_OK);
   EXPECT_EQ(success, VARIANT_TRUE);
   ASSERT_TRUE(watcher.WaitSeen(15000));
-  EXPECT_EQ(watcher.text, L"Project: My Project.twp\r\nFolder: " + folder);
+  EXPECT_EQ(watcher.text, L"Project: My Project.twp\r\nFolder: " + folder_);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "CodePage.h"
 #include "FileFixtures.h"
-#include "FileTestSupport.h"
 #include "files/ShortName.h"
 #include "support/TestSupport.h"
 
@@ -30,14 +29,14 @@ class ShortName : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(file_); }
   void TearDown() override { twutil::SetConversionCodePage(0); }
-  LONG Call(const std::wstring& name, std::wstring* answer) {
+  // The result and the answer.
+  std::pair<LONG, std::wstring> Call(const std::wstring& name) {
     Bstr out;
     LONG result = 99;
     EXPECT_EQ(file_->GetShortLongFilename(name.empty() ? nullptr : Bstr(name.c_str()).Get(),
                                           Bstr(L"1033").Get(), out.Put(), &result),
               S_OK);
-    *answer = out.Text();
-    return result;
+    return {result, out.Text()};
   }
   twutil::ComPtr<IFileSys> file_ = filefixtures::CreateFileObject();
 };
@@ -46,9 +45,9 @@ TEST_F(ShortName, LongNamesGetTheirShortNameInFrontAndShortOnesComeBackAlone) {
   std::wstring made = L"Long Name With Blanks " + std::to_wstring(GetCurrentProcessId()) + L".text";
   std::wstring kept = L"Existing Long Name " + std::to_wstring(GetCurrentProcessId()) + L".txt";
   ASSERT_TRUE(twtest::WriteBytes(TempFolder() + kept, {'k'}));
-  std::wstring answer;
   for (const std::wstring& name : {made, kept}) {
-    ASSERT_EQ(Call(name, &answer), 0);
+    auto [result, answer] = Call(name);
+    ASSERT_EQ(result, 0);
     size_t bar = answer.find(L'|');
     ASSERT_NE(bar, std::wstring::npos) << answer.c_str();
     EXPECT_EQ(answer.substr(bar + 1), name);
@@ -61,19 +60,15 @@ TEST_F(ShortName, LongNamesGetTheirShortNameInFrontAndShortOnesComeBackAlone) {
   EXPECT_EQ(twtest::ReadBytes(TempFolder() + kept), filefixtures::Bytes{'k'});
   DeleteFileW((TempFolder() + kept).c_str());
 
-  for (const wchar_t* name : {L"README.TXT", L"readme.txt"}) {
-    EXPECT_EQ(Call(name, &answer), 0);
-    EXPECT_EQ(answer, name);
-  }
+  for (const wchar_t* name : {L"README.TXT", L"readme.txt"})
+    EXPECT_EQ(Call(name), std::make_pair(0L, std::wstring(name)));
 }
 
 TEST_F(ShortName, NoProbeFileMeansMinusOneAndTheNameUnchanged) {
-  std::wstring answer;
   for (const std::wstring& name :
-       {std::wstring(L"no such folder 7\\Long Name.txt"), std::wstring()}) {
-    EXPECT_EQ(Call(name, &answer), -1);
-    EXPECT_EQ(answer, name);
-  }
+       {std::wstring(L"no such folder 7\\Long Name.txt"), std::wstring()})
+    EXPECT_EQ(Call(name), std::make_pair(-1L, name));
+  std::wstring answer;
   twutil::WideFileFunctions noTemp;
   noTemp.getTempPath = FailingGetTempPath;
   twutil::SetConversionCodePage(1250);

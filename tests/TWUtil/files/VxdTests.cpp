@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "FileFixtures.h"
-#include "FileTestSupport.h"
 #include "files/VersionData16.h"
 #include "files/VxdVersionReader.h"
 #include "support/TestSupport.h"
@@ -26,10 +25,6 @@ constexpr size_t kResourceLength = 0x80 + 0xBC;
 
 class VxdReader : public ::testing::Test {
  protected:
-  std::wstring Write(const std::wstring& name, const Bytes& bytes) {
-    EXPECT_TRUE(twtest::WriteBytes(dir_.Path() + name, bytes));
-    return dir_.Path() + name;
-  }
   // The extractor without a buffer: the size (77 when untouched) and the error.
   std::pair<DWORD, DWORD> Probe(const std::wstring& path) {
     DWORD size = 77;
@@ -42,7 +37,7 @@ class VxdReader : public ::testing::Test {
 
 TEST_F(VxdReader, ExtractorCopiesZeroFillsOrReportsTheSize) {
   EXPECT_EQ(StandardVersionData().size(), kStandardSize);
-  std::wstring path = Write(L"std.vxd", StandardVxd());
+  std::wstring path = dir_.Write(L"std.vxd", StandardVxd());
   Bytes buffer(kStandardSize + 50, 0xCC), expected = StandardVersionData();
   DWORD size = DWORD(buffer.size());
   SetLastError(0xDEAD);
@@ -54,7 +49,7 @@ TEST_F(VxdReader, ExtractorCopiesZeroFillsOrReportsTheSize) {
 
   EXPECT_EQ(Probe(path), std::make_pair(kStandardSize, DWORD(ERROR_INSUFFICIENT_BUFFER)));
 
-  EXPECT_EQ(Probe(Write(L"nores.vxd", StandardVxd(kResourceLength, 0))),
+  EXPECT_EQ(Probe(dir_.Write(L"nores.vxd", StandardVxd(kResourceLength, 0))),
             std::make_pair(DWORD(0), DWORD(ERROR_RESOURCE_DATA_NOT_FOUND)));
 }
 
@@ -72,13 +67,14 @@ TEST_F(VxdReader, OtherFormatsAndOffsetsPastTheEndAreBadFormat) {
       StandardVxd(0x208, kStandardSize + 1), StandardVxd(0x208, 0xFFFFFFFE),
       Bytes(good.begin(), good.end() - 1)};
   for (size_t i = 0; i < files.size(); ++i)
-    EXPECT_EQ(Probe(Write(L"bad.vxd", files[i])), std::make_pair(77ul, DWORD(ERROR_BAD_FORMAT)))
+    EXPECT_EQ(Probe(dir_.Write(L"bad.vxd", files[i])),
+              std::make_pair(77ul, DWORD(ERROR_BAD_FORMAT)))
         << i;
 }
 
 TEST_F(VxdReader, UnreadableFilesKeepTheSystemsError) {
   EXPECT_EQ(Probe(dir_.Path() + L"missing.vxd"), std::make_pair(77ul, DWORD(ERROR_FILE_NOT_FOUND)));
-  std::wstring path = Write(L"std.vxd", StandardVxd());
+  std::wstring path = dir_.Write(L"std.vxd", StandardVxd());
   twutil::Handle lock = Lock(path);
   EXPECT_EQ(Probe(path), std::make_pair(77ul, DWORD(ERROR_SHARING_VIOLATION)));
 }
@@ -171,14 +167,14 @@ TEST_F(FileVxd, ReadsTheVersionTextAndTranslations) {
       {VersionData(0x00010002, 0x00030004, {StringFileInfo()}), L"0 10002.30004 1.2.3.4 old old"},
   };
   for (const auto& c : cases) {
-    std::wstring path = Write(L"v.vxd", Vxd(c.first));
+    std::wstring path = dir_.Write(L"v.vxd", Vxd(c.first));
     ASSERT_EQ(SizeOf(path), LONG(c.first.size()));
     EXPECT_EQ(Read(path, LONG(c.first.size())), c.second);
   }
 }
 
 TEST_F(FileVxd, NoUsableVersionDataOrBufferLeavesEverythingAlone) {
-  std::wstring path = Write(L"std.vxd", StandardVxd());
+  std::wstring path = dir_.Write(L"std.vxd", StandardVxd());
   for (LONG length : {LONG(kStandardSize) - 1, 0L, -1L, LONG(0x80000000)})
     EXPECT_EQ(Read(path, length), kUntouched) << length;
   EXPECT_EQ(Read(path, 1 << 20).substr(0, 3), L"-1 ");
@@ -186,12 +182,12 @@ TEST_F(FileVxd, NoUsableVersionDataOrBufferLeavesEverythingAlone) {
   // Data the extractor copies but the version query must not walk.
   Bytes corrupt = StandardVersionData();
   corrupt[0] = 0xF0;
-  std::wstring walked = Write(L"corrupt.vxd", Vxd(corrupt));
+  std::wstring walked = dir_.Write(L"corrupt.vxd", Vxd(corrupt));
   EXPECT_EQ(SizeOf(walked), LONG(kStandardSize));
   EXPECT_EQ(Read(walked, kStandardSize), kUntouched);
   for (const std::wstring& bad :
-       {Write(L"pe.dll", PEImage(0x2102)), Write(L"nores.vxd", StandardVxd(kResourceLength, 0)),
-        std::wstring()}) {
+       {dir_.Write(L"pe.dll", PEImage(0x2102)),
+        dir_.Write(L"nores.vxd", StandardVxd(kResourceLength, 0)), std::wstring()}) {
     EXPECT_EQ(SizeOf(bad), 0) << bad.c_str();
     EXPECT_EQ(Read(bad, 4096), kUntouched) << bad.c_str();
   }

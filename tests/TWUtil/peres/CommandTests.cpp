@@ -16,14 +16,10 @@ std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 TEST(Commands, StampAndCopyIconTellWhatTheyDidOrWhyNot) {
   twtest::TempDir dir;
-  const std::wstring file = dir.Path() + L"app.exe", text = dir.Path() + L"notes.txt",
-                     missing = dir.Path() + L"missing.exe", from = dir.Path() + L"source.dll";
-  WriteBytes(file, pefixture::PeWithVersion({{pefixture::StandardTable()}}));
-  WriteBytes(text, {'M', 'Z'});
-  pefixture::PePlan source;
-  source.resources = {GroupResource(3, {30}), ImageResource(30)};
-  WriteBytes(from, pefixture::BuildPe(source));
-
+  const std::wstring file = dir.Write(L"app.exe", PeWithVersion()),
+                     text = dir.Write(L"notes.txt", {'M', 'Z'}), missing = dir.Path() + L"m.exe";
+  const std::wstring from =
+      dir.Write(L"source.dll", BuildPe({false, {GroupResource(3, {30}), ImageResource(30)}}));
   twtest::ConsoleResult run =
       Twutil(L"stamp --company Tarnwick --version 2.5.0.12 --language 0x0407 " + Quoted(file));
   EXPECT_EQ(run.exitCode, 0u);

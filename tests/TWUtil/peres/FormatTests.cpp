@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "PeBuilder.h"
+#include "support/PeBuilder.h"
 #include "image/format/GroupIconDirectory.h"
 #include "image/format/ResourceTree.h"
 #include "image/format/VersionLocator.h"
@@ -26,8 +26,7 @@ VersionSearch Locate(const Bytes& image, uint64_t* root = nullptr) {
   return result;
 }
 
-VersionPlan OneTable() { return {{StandardTable()}}; }
-Resource Version() { return {16, 1, u"", 0x0409, VersionResource(OneTable())}; }
+Resource Version() { return {16, 1, u"", 0x0409, VersionResource({{StandardTable()}})}; }
 
 TEST(VersionLocator, FindsTheRootBlockOfWellFormedImages) {
   for (bool pe32Plus : {false, true}) {
@@ -44,18 +43,15 @@ TEST(VersionLocator, FindsTheRootBlockOfWellFormedImages) {
 }
 
 TEST(VersionLocator, EveryTruncationIsRefusedWithoutReadingPastTheEnd) {
-  Bytes image = PeWithVersion(OneTable());
+  Bytes image = PeWithVersion();
   uint64_t root = 0;
   ASSERT_EQ(Locate(image, &root), VersionSearch::kFound);
   const size_t end = root + GetU16(image, root);
   for (size_t size = 0; size < image.size(); ++size) {
     VersionSearch result = Locate(Bytes(image.begin(), image.begin() + size));
-    if (size < end) {
-      EXPECT_NE(result, VersionSearch::kFound) << size;
-    }
-    if (size >= kNtOffset + 4 && size < kNtOffset + 24 + 224 + 40 + 24) {
-      EXPECT_EQ(result, VersionSearch::kDamagedHeader) << size;
-    }
+    EXPECT_TRUE(size >= end || result != VersionSearch::kFound) << size;
+    const bool inHeaders = size >= kNtOffset + 4 && size < kNtOffset + 24 + 224 + 40 + 24;
+    EXPECT_TRUE(!inHeaders || result == VersionSearch::kDamagedHeader) << size;
   }
 }
 

@@ -45,26 +45,26 @@ std::wstring VersionString(const std::wstring& file, const std::wstring& subBloc
 
 DWORD Translation(const std::wstring& file) {
   Bytes value = VersionValue(file, L"\\VarFileInfo\\Translation", 4);
-  return value.empty() ? 0 : pefixture::GetU32(value, 0);
+  return value.empty() ? 0 : GetU32(value, 0);
 }
 
 std::pair<DWORD, DWORD> FileVersion(const std::wstring& file) {
   Bytes value = VersionValue(file, L"\\", sizeof(VS_FIXEDFILEINFO));
   if (value.empty()) return {0, 0};
-  return {pefixture::GetU32(value, 8), pefixture::GetU32(value, 12)};
+  return {GetU32(value, 8), GetU32(value, 12)};
 }
 
-pefixture::Resource GroupResource(uint16_t id, const std::vector<uint16_t>& imageIds,
-                                  const std::u16string& name) {
+Resource GroupResource(uint16_t id, const std::vector<uint16_t>& imageIds,
+                       const std::u16string& name) {
   Bytes group(6 + 14 * imageIds.size(), 0);
-  pefixture::PutU16(&group, 2, 1);
-  pefixture::PutU16(&group, 4, static_cast<uint16_t>(imageIds.size()));
+  PutU16(&group, 2, 1);
+  PutU16(&group, 4, static_cast<uint16_t>(imageIds.size()));
   for (size_t i = 0, entry = 6; i < imageIds.size(); ++i, entry += 14) {
     group[entry] = group[entry + 1] = static_cast<uint8_t>(16 * (i + 1));
-    pefixture::PutU16(&group, entry + 4, 1);
-    pefixture::PutU16(&group, entry + 6, 32);
-    pefixture::PutU32(&group, entry + 8, 8);
-    pefixture::PutU16(&group, entry + 12, imageIds[i]);
+    PutU16(&group, entry + 4, 1);
+    PutU16(&group, entry + 6, 32);
+    PutU32(&group, entry + 8, 8);
+    PutU16(&group, entry + 12, imageIds[i]);
   }
   return {14, id, name, 0, group};
 }
@@ -75,7 +75,7 @@ Bytes ImageBytes(uint16_t id) {
   return bytes;
 }
 
-pefixture::Resource ImageResource(uint16_t id) { return {3, id, u"", 0, ImageBytes(id)}; }
+Resource ImageResource(uint16_t id) { return {3, id, u"", 0, ImageBytes(id)}; }
 
 Bytes ReadResource(const std::wstring& file, const wchar_t* type, const wchar_t* name) {
   twutil::ModuleHandle module;

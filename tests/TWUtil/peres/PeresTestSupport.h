@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "PeBuilder.h"
+#include "support/PeBuilder.h"
 #include "TWUtil.h"
 #include "com/Owners.h"
 #include "peres/StampDiagnostics.h"
@@ -16,8 +16,7 @@
 
 namespace perestest {
 
-using pefixture::Bytes;
-
+using namespace pefixture;
 using twtest::ReadBytes;
 using twtest::WriteBytes;
 // UTF-16 to the system ANSI code page, as stamping names files.
@@ -40,10 +39,10 @@ DWORD Translation(const std::wstring& file);
 std::pair<DWORD, DWORD> FileVersion(const std::wstring& file);
 
 // A group directory, each entry claiming 8 bytes.
-pefixture::Resource GroupResource(uint16_t id, const std::vector<uint16_t>& imageIds,
-                                  const std::u16string& name = u"");
+Resource GroupResource(uint16_t id, const std::vector<uint16_t>& imageIds,
+                       const std::u16string& name = u"");
 // An image of 8 bytes that tell it apart.
-pefixture::Resource ImageResource(uint16_t id);
+Resource ImageResource(uint16_t id);
 Bytes ImageBytes(uint16_t id);
 
 // A resource of a file (of the running executable for an empty name) read

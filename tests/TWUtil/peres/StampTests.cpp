@@ -1,15 +1,17 @@
-// Stamping crafted files, directly and through the StampVersion class: the
-// checks and their messages, the rewritten strings and language read back
-// through the version API, and files left byte for byte as they were.
+// Stamping crafted files and copies of Wine's own programs, directly and
+// through the StampVersion class: the checks and their messages, the
+// rewritten strings and language read back through the version API, and
+// files left byte for byte as they were.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "PeBuilder.h"
+#include "support/PeBuilder.h"
 #include "PeresTestSupport.h"
+#include "image/format/VersionLocator.h"
 #include "peres/VersionStamper.h"
 #include "support/TestSupport.h"
 
@@ -24,9 +26,6 @@ const std::string kFound =
 
 class StampFile : public ::testing::Test {
  protected:
-  std::wstring Standard(const wchar_t* name) {
-    return dir_.Write(name, pefixture::PeWithVersion({{pefixture::StandardTable()}}));
-  }
   // Runs a stamp (of everything when no request is given) and returns the
   // error and warning lines.
   std::string Stamp(const std::wstring& path, const twutil::StampRequest* request = nullptr) {
@@ -60,7 +59,7 @@ class StampFile : public ::testing::Test {
 TEST_F(StampFile, FilesThatCannotBeOpenedAreNamedWithTheSystemsReason) {
   std::wstring missing = dir_.Path() + L"missing.exe";
   EXPECT_EQ(Stamp(missing), CannotOpen(missing, ERROR_FILE_NOT_FOUND) + "\n");
-  std::wstring locked = Standard(L"locked.exe");
+  std::wstring locked = dir_.Write(L"locked.exe", PeWithVersion());
   {
     twutil::Handle holder(CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
@@ -73,18 +72,18 @@ TEST_F(StampFile, FilesThatCannotBeOpenedAreNamedWithTheSystemsReason) {
 }
 
 TEST_F(StampFile, ForeignMalformedOrVersionlessFilesAreRefusedUnchanged) {
-  const Bytes good = pefixture::PeWithVersion({{pefixture::StandardTable()}});
-  const size_t rsrcHeader = pefixture::kNtOffset + 24 + 224 + 40, types = pefixture::kRsrcOffset;
-  const size_t resourceEntry = pefixture::kNtOffset + 24 + 96 + 16;  // of the data directory
-  const size_t names = types + (pefixture::GetU32(good, types + 20) & 0x7FFFFFFF);
+  const Bytes good = PeWithVersion();
+  const size_t rsrcHeader = kNtOffset + 24 + 224 + 40, types = kRsrcOffset;
+  const size_t resourceEntry = kNtOffset + 24 + 96 + 16;  // of the data directory
+  const size_t names = types + (GetU32(good, types + 20) & 0x7FFFFFFF);
   const size_t dataEntry = types + 16 + 8 + 16 + 8 + 16 + 8;
-  ASSERT_EQ(pefixture::GetU32(good, dataEntry), pefixture::kRsrcRva + dataEntry - types + 16);
-  // good with values (of 2 or 4 bytes) written over it, cut to size when given.
-  auto damaged = [&](std::vector<std::tuple<size_t, uint32_t, int>> changes, size_t size = 0) {
+  ASSERT_EQ(GetU32(good, dataEntry), kRsrcRva + dataEntry - types + 16);
+  // good with values written over it (16 bits wide when they fit), cut to size when given.
+  auto damaged = [&](std::vector<std::pair<size_t, uint32_t>> changes, size_t size = 0) {
     Bytes image = good;
     for (const auto& c : changes)
-      std::get<2>(c) == 2 ? pefixture::PutU16(&image, std::get<0>(c), uint16_t(std::get<1>(c)))
-                          : pefixture::PutU32(&image, std::get<0>(c), std::get<1>(c));
+      c.second > 0xFFFF ? PutU32(&image, c.first, c.second)
+                        : PutU16(&image, c.first, uint16_t(c.second));
     if (size) image.resize(size);
     return image;
   };
@@ -94,36 +93,33 @@ TEST_F(StampFile, ForeignMalformedOrVersionlessFilesAreRefusedUnchanged) {
                     directory = " has a damaged resource directory.",
                     data = " has a damaged version resource.";
   const std::pair<Bytes, std::string> cases[] = {
-      {damaged({{0x3C, 0x40, 4}}), notWin32},  // no signature at all
-      {damaged({{pefixture::kNtOffset, 'N' | 'E' << 8, 4}}), notWin32},
-      {damaged({{pefixture::kNtOffset, 'L' | 'E' << 8, 4}}), notWin32},
+      {damaged({{0x3C, 0x40}}), notWin32},  // no signature at all
+      {damaged({{kNtOffset, 'N' | 'E' << 8}}), notWin32},
+      {damaged({{kNtOffset, 'L' | 'E' << 8}}), notWin32},
       {Bytes{'M', 'Z'}, notWin32},
       {Bytes{'P', 'E', 0, 0}, notWin32},
-      {damaged({{0x3C, 0xFFFFFFF0, 4}}), notWin32},
-      {Bytes(good.begin(), good.begin() + pefixture::kNtOffset + 100), header},
+      {damaged({{0x3C, 0xFFFFFFF0}}), notWin32},
+      {damaged({}, kNtOffset + 100), header},
       // A third section header, cut off, that must be read since the
       // resources lie in neither of the two before it.
-      {damaged({{pefixture::kNtOffset + 6, 3, 2}, {resourceEntry, 0xF00000, 4}}, rsrcHeader + 50),
-       header},
-      {damaged({{pefixture::kNtOffset + 6, 1, 2}, {resourceEntry, 0, 4}}), noResources},
-      {damaged({{resourceEntry, 0x00F00000, 4}}), noResources},  // in no section
+      {damaged({{kNtOffset + 6, 3}, {resourceEntry, 0xF00000}}, rsrcHeader + 50), header},
+      {damaged({{kNtOffset + 6, 1}, {resourceEntry, 0}}), noResources},
+      {damaged({{resourceEntry, 0x00F00000}}), noResources},  // in no section
       // The resource entry is not among the directory's entries.
-      {damaged({{resourceEntry - 20, 2, 4}}), noResources},
-      {damaged({{types + 16, 3, 4}}), " does not contain a version resource."},  // typed as icons
-      {damaged({{pefixture::FindText(good, u"VS_VERSION_INFO") + 34, 0xFEEF04BE, 4}}), ""},
-      {damaged({{types + 20, 0x80000000u, 4}}), directory},  // a loop back to the root
-      {damaged({{names + 20, 0x80000000u, 4}}), directory},  // one of two steps
-      {damaged({{types + 20, 0x80000000u | 0x7FFFFFF0u, 4}}), directory},
-      {damaged({{types + 14, 0xFFFF, 2}}), directory},  // more entries than there are
-      {damaged({{names + 14, 0, 2}}), directory},       // none at all
-      {damaged({{dataEntry, 0x7FFFFFF0, 4}}), data},
+      {damaged({{resourceEntry - 20, 2}}), noResources},
+      {damaged({{types + 16, 3}}), " does not contain a version resource."},  // typed as icons
+      {damaged({{FindText(good, u"VS_VERSION_INFO") + 34, 0xFEEF04BE}}), ""},
+      {damaged({{types + 20, 0x80000000u}}), directory},  // a loop back to the root
+      {damaged({{names + 20, 0x80000000u}}), directory},  // one of two steps
+      {damaged({{types + 20, 0x80000000u | 0x7FFFFFF0u}}), directory},
+      {damaged({{types + 14, 0xFFFF}}), directory},  // more entries than there are
+      {damaged({{names + 14, 0}}), directory},       // none at all
+      {damaged({{dataEntry, 0x7FFFFFF0}}), data},
       // Inside the section as its header claims, but past the file.
-      {damaged(
-           {{rsrcHeader + 16, 0x10000000, 4}, {dataEntry, pefixture::kRsrcRva + 0x0FFFFFF0, 4}}),
-       data},
-      {Bytes(good.begin(), good.begin() + pefixture::kRsrcOffset + 80), data},
+      {damaged({{rsrcHeader + 16, 0x10000000}, {dataEntry, kRsrcRva + 0x0FFFFFF0}}), data},
+      {damaged({}, kRsrcOffset + 80), data},
       // The fixed part is there, the strings that would be stamped are cut off.
-      {Bytes(good.begin(), good.begin() + pefixture::FindText(good, u"StringFileInfo") + 40), data},
+      {damaged({}, FindText(good, u"StringFileInfo") + 40), data},
   };
   for (const auto& c : cases) {
     std::wstring path = dir_.Write(L"file.exe", c.first);
@@ -134,9 +130,8 @@ TEST_F(StampFile, ForeignMalformedOrVersionlessFilesAreRefusedUnchanged) {
 
 TEST_F(StampFile, EveryStringTableIsStampedAndOldValuesAreTraced) {
   std::wstring path = dir_.Write(
-      L"two.exe", pefixture::PeWithVersion(
-                      {{pefixture::StandardTable(u"040904b0", u" and a long tail to make room"),
-                        pefixture::StandardTable(u"040704b0", u" und ein langer Rest")}}));
+      L"two.exe", PeWithVersion({{StandardTable(u"040904b0", u" and a long tail to make room"),
+                                  StandardTable(u"040704b0", u" und ein langer Rest")}}));
   twutil::StampRequest request;
   request.companyName = L"Tarnwick";
   request.productAndFileVersion = L"2.5.0.12";
@@ -152,7 +147,7 @@ TEST_F(StampFile, EveryStringTableIsStampedAndOldValuesAreTraced) {
   }
   EXPECT_EQ(FileVersion(path), std::make_pair(DWORD(0x00010002), DWORD(0x00030004)));
 
-  path = Standard(L"msg.exe");
+  path = dir_.Write(L"msg.exe", PeWithVersion());
   Bytes before = ReadBytes(path);
   twutil::StampRequest nothing;
   EXPECT_EQ(Stamp(path, &nothing), "");
@@ -169,13 +164,12 @@ TEST_F(StampFile, EveryStringTableIsStampedAndOldValuesAreTraced) {
 }
 
 TEST_F(StampFile, ValuesKeepTheirLengthAndLongerTextsAreCutToTheRoom) {
-  pefixture::StringTable table = {
+  StringTable table = {
       u"040904b0",
-      {pefixture::StringNode(u"FileVersion", std::u16string(61, u'1')),
-       pefixture::StringNode(u"LegalCopyright", std::u16string(70, u'c')),
-       pefixture::StringNode(u"ProductName", u"Wine"),
-       pefixture::StringNode(u"CompanyName", u"Roomy", 60)}};
-  std::wstring path = dir_.Write(L"len.exe", pefixture::PeWithVersion({{table}}));
+      {StringNode(u"FileVersion", std::u16string(61, u'1')),
+       StringNode(u"LegalCopyright", std::u16string(70, u'c')), StringNode(u"ProductName", u"Wine"),
+       StringNode(u"CompanyName", u"Roomy", 60)}};
+  std::wstring path = dir_.Write(L"len.exe", PeWithVersion({{table}}));
   twutil::StampRequest request;
   request.productAndFileVersion = L"2.5.0.12";
   request.copyright = std::wstring(20, L'n');
@@ -192,9 +186,9 @@ TEST_F(StampFile, ValuesKeepTheirLengthAndLongerTextsAreCutToTheRoom) {
 }
 
 TEST_F(StampFile, OnlyTheLanguageWordOfTheFirstTranslationChanges) {
-  pefixture::VersionPlan plan = {{pefixture::StandardTable()}};
+  VersionPlan plan = {{StandardTable()}};
   plan.translations = {0x04B00409, 0x04E40409};
-  std::wstring path = dir_.Write(L"lang.exe", pefixture::PeWithVersion(plan));
+  std::wstring path = dir_.Write(L"lang.exe", PeWithVersion(plan));
   Bytes before = ReadBytes(path);
   twutil::StampRequest request;
   request.language = 0x00010407;  // only the low word is written
@@ -218,7 +212,7 @@ TEST_F(StampFile, TheClassStampsAndAlwaysSucceeds) {
   twutil::ComPtr<IErrorInfo> info;
   EXPECT_EQ(GetErrorInfo(0, info.Put()), S_FALSE);
 
-  std::wstring path = Standard(L"ok.exe");
+  std::wstring path = dir_.Write(L"ok.exe", PeWithVersion());
   // The second character is in no Western code page.
   twutil::Bstr file(path.c_str()), company(L"Caf\x00E9 \x4E2D\0ignored after the NUL", 28),
       empty(L"");
@@ -228,6 +222,81 @@ TEST_F(StampFile, TheClassStampsAndAlwaysSucceeds) {
   EXPECT_EQ(VersionString(path, kTable + L"FileVersion"), L"1.2.3.4");
   EXPECT_EQ(Translation(path), 0x04B00407u);
 }
+
+// A copy of a program of the system folder, named "copy_" + name: under its
+// own name Wine would load its built-in program instead.
+std::wstring CopyOfSystemFile(const std::wstring& folder, const wchar_t* name) {
+  wchar_t system[MAX_PATH];
+  std::wstring from = std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\" + name;
+  // A 64-bit prefix keeps some programs (regedit) only in the Windows folder.
+  if (GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES)
+    from = std::wstring(system, GetWindowsDirectoryW(system, MAX_PATH)) + L"\\" + name;
+  std::wstring copy = folder + L"copy_" + name;
+  return CopyFileW(from.c_str(), copy.c_str(), FALSE) ? copy : L"(not copied)";
+}
+
+std::wstring Table(DWORD translation) {
+  wchar_t key[40];
+  swprintf(key, 40, L"\\StringFileInfo\\%04x%04x\\", translation & 0xFFFF, translation >> 16);
+  return key;
+}
+
+class WineExecutables : public ::testing::TestWithParam<const wchar_t*> {
+ protected:
+  twtest::TempDir dir_;
+};
+
+TEST_P(WineExecutables, StampedStringsAndLanguageReadBack) {
+  const std::wstring copy = CopyOfSystemFile(dir_.Path(), GetParam());
+  const DWORD translation = Translation(copy);
+  ASSERT_NE(translation, 0u);
+  const std::pair<const wchar_t*, const wchar_t*> fields[] = {
+      {L"CompanyName", L"Tarnwick"},         {L"ProductName", L"Harbor Suite"},
+      {L"FileVersion", L"2.5.0.12"},         {L"ProductVersion", L"2.5.0.12"},
+      {L"FileDescription", L"Stamped here"}, {L"LegalCopyright", L"(c) Tarnwick"}};
+  std::wstring old[6];
+  for (int i = 0; i < 6; ++i) {
+    old[i] = VersionString(copy, Table(translation) + fields[i].first);
+    ASSERT_NE(old[i], L"(absent)") << fields[i].first;
+  }
+  const auto version = FileVersion(copy);
+  const Bytes before = ReadBytes(copy);
+
+  twutil::StampRequest request;
+  request.companyName = fields[0].second;
+  request.productName = fields[1].second;
+  request.productAndFileVersion = fields[2].second;
+  request.description = fields[4].second;
+  request.copyright = fields[5].second;
+  request.language = 0x0407;
+  RecordingSink sink;
+  twutil::StampFile(Ansi(copy).c_str(), request, sink);
+  EXPECT_EQ(sink.Lines(twutil::kStampError), "");
+
+  // The table keeps its key; values keep their length or are cut to the room.
+  for (int i = 0; i < 6; ++i) {
+    std::wstring value = VersionString(copy, Table(translation) + fields[i].first);
+    std::wstring text = fields[i].second;
+    if (old[i].size() >= text.size())
+      EXPECT_EQ(value, text + std::wstring(old[i].size() - text.size(), L' ')) << fields[i].first;
+    else
+      EXPECT_TRUE(text.rfind(value, 0) == 0 && value.size() >= old[i].size()) << fields[i].first;
+  }
+  EXPECT_EQ(Translation(copy), (translation & 0xFFFF0000u) | 0x0407u);
+  EXPECT_EQ(FileVersion(copy), version);
+
+  // Every changed byte lies inside the version resource.
+  const Bytes after = ReadBytes(copy);
+  uint64_t root = 0;
+  ASSERT_EQ(
+      twutil::peformat::LocateVersionInfo(twutil::ByteSpan(before.data(), before.size()), &root),
+      twutil::peformat::VersionSearch::kFound);
+  for (size_t i = 0; i < before.size(); ++i)
+    ASSERT_TRUE(before[i] == after.at(i) || (i >= root && i < root + GetU16(before, root))) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, WineExecutables,
+                         ::testing::Values(L"regedit.exe", L"taskmgr.exe"));
 
 }  // namespace
 }  // namespace perestest

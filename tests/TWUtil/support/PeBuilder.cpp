@@ -1,4 +1,4 @@
-#include "PeBuilder.h"
+#include "support/PeBuilder.h"
 
 #include <algorithm>
 #include <map>
@@ -11,28 +11,30 @@ void Align(Bytes* bytes, size_t alignment) {
   while (bytes->size() % alignment) bytes->push_back(0);
 }
 
-void AppendText(Bytes* bytes, const std::u16string& text) {
+// UTF-16 text and its terminator; narrow, the low byte of each unit.
+void AppendText(Bytes* bytes, const std::u16string& text, bool narrow = false) {
   for (char16_t c : text) {
     bytes->push_back(static_cast<uint8_t>(c & 0xFF));
-    bytes->push_back(static_cast<uint8_t>(c >> 8));
+    if (!narrow) bytes->push_back(static_cast<uint8_t>(c >> 8));
   }
-  bytes->insert(bytes->end(), 2, 0);
+  bytes->insert(bytes->end(), narrow ? 1 : 2, 0);
 }
 
-Bytes Serialize(const VersionNode& node) {
-  Bytes block(6, 0);
-  AppendText(&block, node.key);
+// The narrow form has no type word and counts its value in bytes.
+Bytes Serialize(const VersionNode& node, bool narrow) {
+  Bytes block(narrow ? 4 : 6, 0);
+  AppendText(&block, node.key, narrow);
+  if (!narrow) PutU16(&block, 4, node.type);
   Align(&block, 4);
   block.insert(block.end(), node.value.begin(), node.value.end());
   block.insert(block.end(), node.roomBytes, 0);
   for (const VersionNode& child : node.children) {
     Align(&block, 4);
-    Bytes bytes = Serialize(child);
+    Bytes bytes = Serialize(child, narrow);
     block.insert(block.end(), bytes.begin(), bytes.end());
   }
   PutU16(&block, 0, static_cast<uint16_t>(block.size()));
-  PutU16(&block, 2, static_cast<uint16_t>(node.value.size() / (node.type ? 2 : 1)));
-  PutU16(&block, 4, node.type);
+  PutU16(&block, 2, static_cast<uint16_t>(node.value.size() / (node.type && !narrow ? 2 : 1)));
   return block;
 }
 
@@ -125,8 +127,10 @@ Bytes VersionResource(const VersionPlan& plan) {
   for (uint32_t t : plan.translations) PutU32(&translation, translation.size(), t);
   root.children = plan.varFileInfoFirst ? std::vector<VersionNode>{vars, strings}
                                         : std::vector<VersionNode>{strings, vars};
-  return Serialize(root);
+  return Serialize(root, false);
 }
+
+Bytes NarrowBlock(const VersionNode& node) { return Serialize(node, true); }
 
 StringTable StandardTable(const std::u16string& key, const std::u16string& suffix) {
   return {key,

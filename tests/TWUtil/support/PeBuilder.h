@@ -43,6 +43,10 @@ struct VersionPlan {
 // File version 1.2.3.4.
 Bytes VersionResource(const VersionPlan& plan);
 
+// The 16-bit form of a block (of a VxD, say): 8-bit key, no type, value
+// lengths in bytes.
+Bytes NarrowBlock(const VersionNode& node);
+
 // A table with the seven usual strings ("Old Company" and so on), each value
 // followed by suffix.
 StringTable StandardTable(const std::u16string& key = u"040904b0",
@@ -67,8 +71,9 @@ constexpr uint32_t kRsrcOffset = 0x400, kRsrcRva = 0x2000;
 
 Bytes BuildPe(const PePlan& plan);
 
-// A PE32 program whose only resource is this version resource.
-Bytes PeWithVersion(const VersionPlan& plan);
+// A PE32 program whose only resource is this version resource (by default,
+// of the standard table).
+Bytes PeWithVersion(const VersionPlan& plan = {{StandardTable()}});
 
 // The offset of the first occurrence of needle (UTF-16) in bytes, or npos.
 size_t FindText(const Bytes& bytes, const std::u16string& needle);

@@ -15,7 +15,7 @@
 namespace twtest {
 namespace {
 
-const COLORREF kOutside = RGB(10, 200, 30), kRed = RGB(255, 0, 0);
+const COLORREF kOutside = RGB(10, 200, 30), kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255);
 const RECT kWhole = {0, 0, 372, 36};
 const RECT kBounds = {6, 4, 366, 31};  // an odd sum for the baseline to halve
 
@@ -48,15 +48,11 @@ Png PngOf(const Canvas& canvas, int width, int height) {
       raw.insert(raw.end(), {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)});
     }
   }
-  // zlib of stored deflate blocks, then Adler-32.
-  Png zlib = {0x78, 0x01};
-  for (size_t at = 0; at < raw.size();) {
-    size_t length = std::min<size_t>(raw.size() - at, 65535);
-    zlib.insert(zlib.end(), {at + length == raw.size(), uint8_t(length), uint8_t(length >> 8),
-                             uint8_t(~length), uint8_t(~length >> 8)});
-    zlib.insert(zlib.end(), raw.begin() + at, raw.begin() + at + length);
-    at += length;
-  }
+  // zlib of one stored deflate block (the picture is below 64 KiB), then Adler-32.
+  Png zlib = {0x78, 0x01, 1};
+  for (uint16_t half : {uint16_t(raw.size()), uint16_t(~raw.size())})
+    zlib.insert(zlib.end(), {uint8_t(half), uint8_t(half >> 8)});
+  zlib.insert(zlib.end(), raw.begin(), raw.end());
   uint32_t a = 1, b = 0;
   for (uint8_t byte : raw) {
     a = (a + byte) % 65521;
@@ -69,76 +65,82 @@ Png PngOf(const Canvas& canvas, int width, int height) {
   return png;
 }
 
-// A font as the control makes its own: this system's face, 10 points.
-twutil::GdiObject HeaderLikeFont(HDC dc, LONG weight) {
+// A text drawn as the control would, at x = 50 with a font of this system's
+// face at 10 points: its ink and its advance.
+struct Drawn {
+  RECT ink;
+  int width;
+};
+Drawn DrawnText(const wchar_t* text, LONG weight) {
+  Canvas canvas(kWhole.right, kWhole.bottom, Band());
   twutil::HeaderFace face = twutil::SystemHeaderFace();
   LOGFONTW font = {};
-  font.lfHeight = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  font.lfHeight = -MulDiv(10, GetDeviceCaps(canvas.Dc(), LOGPIXELSY), 72);
   font.lfWeight = weight;
   font.lfCharSet = face.charset;
   wcscpy(font.lfFaceName, face.name[0] ? face.name : L"Verdana");
-  return twutil::GdiObject(CreateFontIndirectW(&font));
-}
-
-int TextWidth(const wchar_t* text, LONG weight) {
-  Canvas canvas(1, 1, 0);
-  twutil::GdiObject font = HeaderLikeFont(canvas.Dc(), weight);
-  SelectObject(canvas.Dc(), font.Get());
-  SIZE size = {};
-  GetTextExtentPoint32W(canvas.Dc(), text, static_cast<int>(wcslen(text)), &size);
-  SelectObject(canvas.Dc(), GetStockObject(SYSTEM_FONT));
-  return size.cx;
-}
-
-// The ink of a text drawn as the control would, at x = 50.
-RECT PlainInk(const wchar_t* text, LONG weight) {
-  Canvas canvas(kWhole.right, kWhole.bottom, Band());
-  twutil::GdiObject font = HeaderLikeFont(canvas.Dc(), weight);
-  SelectObject(canvas.Dc(), font.Get());
+  twutil::GdiObject made(CreateFontIndirectW(&font));
+  SelectObject(canvas.Dc(), made.Get());
   SetBkMode(canvas.Dc(), TRANSPARENT);
   SetTextColor(canvas.Dc(), GetSysColor(COLOR_HIGHLIGHTTEXT));
   SetTextAlign(canvas.Dc(), TA_BASELINE | TA_LEFT);
   TextOutW(canvas.Dc(), 50, 20, text, static_cast<int>(wcslen(text)));
+  SIZE size = {};
+  GetTextExtentPoint32W(canvas.Dc(), text, static_cast<int>(wcslen(text)), &size);
   SelectObject(canvas.Dc(), GetStockObject(SYSTEM_FONT));
-  return canvas.Unlike(Band(), kWhole);
+  return {canvas.Unlike(Band(), kWhole), static_cast<int>(size.cx)};
 }
+int TextWidth(const wchar_t* text, LONG weight) { return DrawnText(text, weight).width; }
 
 class HeaderPaint : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(header_ = NewHeader()); }
-  // A transparent text background, as containers usually set; the red
-  // background colour must then show nowhere.
-  std::unique_ptr<Canvas> Render(const wchar_t* name, const wchar_t* kind) {
+  void SetUp() override {
+    ASSERT_TRUE(header_ = NewHeader());
+    ASSERT_EQ(header_.As(&view_), S_OK);
+  }
+  // Drawn into kBounds over a DC in a container's state, which the control
+  // must leave as it found it. With a transparent text background, as
+  // containers usually set, the red background colour must show nowhere.
+  std::unique_ptr<Canvas> Render(const wchar_t* name, const wchar_t* kind, int mode = TRANSPARENT) {
     auto canvas = std::make_unique<Canvas>(kWhole.right, kWhole.bottom, kOutside);
-    SetBkMode(canvas->Dc(), TRANSPARENT);
-    SetBkColor(canvas->Dc(), kRed);
+    HDC dc = canvas->Dc();
+    SetBkMode(dc, mode);
+    SetBkColor(dc, kRed);
+    SetTextColor(dc, kBlue);
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
     SetTexts(header_.Get(), name, kind);
-    EXPECT_EQ(Draw(*canvas), S_OK);
-    EXPECT_FALSE(canvas->Contains(kRed, kWhole));
+    RECTL area = {kBounds.left, kBounds.top, kBounds.right, kBounds.bottom};
+    EXPECT_EQ(view_->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &area, nullptr,
+                          nullptr, 0),
+              S_OK);
+    if (mode == TRANSPARENT) {
+      EXPECT_FALSE(canvas->Contains(kRed, kWhole));
+    }
+    EXPECT_EQ(GetTextColor(dc), kBlue);
+    EXPECT_EQ(GetTextAlign(dc), UINT(TA_LEFT | TA_TOP));
+    EXPECT_EQ(GetBkMode(dc), mode);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
     return canvas;
   }
   RECT Ink(const Canvas& canvas) { return canvas.Unlike(Band(), kBounds); }
-  // IViewObject::Draw of the whole control into kBounds.
-  HRESULT Draw(const Canvas& canvas) {
-    twutil::ComPtr<IViewObject> view;
-    RECTL area = {kBounds.left, kBounds.top, kBounds.right, kBounds.bottom};
-    HRESULT hr = header_.As(&view);
-    return FAILED(hr) ? hr
-                      : view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.Dc(),
-                                   &area, nullptr, nullptr, 0);
-  }
   twutil::ComPtr<IPropertyHeader> header_;
+  twutil::ComPtr<IViewObject> view_;
 };
 
-TEST_F(HeaderPaint, NameIsBoldInTheHighlightTextColourAfterTwoBlanks) {
+TEST_F(HeaderPaint, NameIsBoldInTheHighlightTextColourAfterTwoBlanksOnALowBaseline) {
   auto canvas = Render(L"Wide Header", nullptr);
-  RECT ink = Ink(*canvas), bold = PlainInk(L"Wide Header", FW_BOLD),
-       normal = PlainInk(L"Wide Header", FW_NORMAL);
+  RECT ink = Ink(*canvas), bold = DrawnText(L"Wide Header", FW_BOLD).ink,
+       normal = DrawnText(L"Wide Header", FW_NORMAL).ink;
   ASSERT_FALSE(IsRectEmpty(&ink));
   EXPECT_TRUE(canvas->Contains(GetSysColor(COLOR_HIGHLIGHTTEXT), ink));
   EXPECT_EQ(ink.left, kBounds.left + 2 + TextWidth(L"  ", FW_BOLD) + bold.left - 50);
   EXPECT_EQ(ink.right - ink.left, bold.right - bold.left);
   EXPECT_GT(ink.right - ink.left, normal.right - normal.left + 2);
+  // The baseline sits a little below the middle, even above the origin; the
+  // name has no descenders, so its ink ends on the row above.
+  int height = -MulDiv(10, GetDeviceCaps(canvas->Dc(), LOGPIXELSY), 72);
+  EXPECT_EQ(ink.bottom, (kBounds.top + kBounds.bottom - height - 3) / 2);
 }
 
 TEST_F(HeaderPaint, ClassFollowsThreeNormalBlanksAndNullTextsPaintTheBandOnly) {
@@ -148,8 +150,8 @@ TEST_F(HeaderPaint, ClassFollowsThreeNormalBlanksAndNullTextsPaintTheBandOnly) {
   EXPECT_TRUE(EqualRect(&painted, &kBounds));
 
   RECT alone = Ink(*Render(nullptr, L"Hdr Class"));
-  EXPECT_EQ(alone.left,
-            kBounds.left + 2 + TextWidth(L"   ", FW_NORMAL) + PlainInk(L"H", FW_NORMAL).left - 50);
+  EXPECT_EQ(alone.left, kBounds.left + 2 + TextWidth(L"   ", FW_NORMAL) +
+                            DrawnText(L"H", FW_NORMAL).ink.left - 50);
   auto nameOnly = Render(L"Form1", nullptr);
   RECT classInk = Render(L"Form1", L"Hdr Class")->Unlike(0, kWhole, nameOnly.get());
   EXPECT_EQ(classInk.left - alone.left, TextWidth(L"  ", FW_BOLD) + TextWidth(L"Form1", FW_BOLD));
@@ -158,28 +160,8 @@ TEST_F(HeaderPaint, ClassFollowsThreeNormalBlanksAndNullTextsPaintTheBandOnly) {
   EXPECT_EQ(Ink(*Render(L"", L"Hdr Class")).left - alone.left, TextWidth(L"  ", FW_BOLD));
 }
 
-TEST_F(HeaderPaint, BaselineSitsALittleBelowTheMiddleEvenAboveTheOrigin) {
-  auto canvas = Render(L"HH", nullptr);
-  int height = -MulDiv(10, GetDeviceCaps(canvas->Dc(), LOGPIXELSY), 72);
-  // An H stands on the baseline: its last row is the one above.
-  EXPECT_EQ(Ink(*canvas).bottom, (kBounds.top + kBounds.bottom - height - 3) / 2);
-}
-
 TEST_F(HeaderPaint, TheContainersTextBackgroundAndDcStateAreKept) {
-  Canvas canvas(kWhole.right, kWhole.bottom, kOutside);
-  HDC dc = canvas.Dc();
-  SetBkMode(dc, OPAQUE);
-  SetBkColor(dc, kRed);
-  SetTextColor(dc, RGB(0, 0, 255));
-  SetTextAlign(dc, TA_LEFT | TA_TOP);
-  HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
-  SetTexts(header_.Get(), L"Name", L"Class");
-  ASSERT_EQ(Draw(canvas), S_OK);
-  EXPECT_TRUE(canvas.Contains(kRed, kBounds));
-  EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
-  EXPECT_EQ(GetTextAlign(dc), UINT(TA_LEFT | TA_TOP));
-  EXPECT_EQ(GetBkMode(dc), OPAQUE);
-  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+  EXPECT_TRUE(Render(L"Name", L"Class", OPAQUE)->Contains(kRed, kBounds));
 }
 
 // The picture lands in the build folder as property_header.png.

@@ -7,7 +7,6 @@
 #include <olectl.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,16 +28,10 @@ class TestContainer : public IOleClientSite,
                       public IOleInPlaceFrame,
                       public IAdviseSink {
  public:
-  enum class Site { kWindowed, kWindowless };
-
-  explicit TestContainer(Site site) : site_(site) {
-    WNDCLASSW host = {};
-    host.lpfnWndProc = DefWindowProcW;
-    host.hInstance = GetModuleHandleW(nullptr);
-    host.lpszClassName = L"TWUtilTestHost";
-    RegisterClassW(&host);  // fails harmlessly when already there
-    window_ = CreateWindowW(L"TWUtilTestHost", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
-                            640, 480, nullptr, nullptr, host.hInstance, nullptr);
+  // Any window class will do: only its children are looked at.
+  TestContainer() {
+    window_ = CreateWindowW(L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 640,
+                            480, nullptr, nullptr, nullptr, nullptr);
     ShowWindow(window_, SW_SHOWNA);
   }
   ~TestContainer() { DestroyWindow(window_); }
@@ -55,7 +48,7 @@ class TestContainer : public IOleClientSite,
   bool Called(const std::string& name) const { return Count(name) > 0; }
   RECT lastInvalidated = {};
   IOleInPlaceActiveObject* activeObject = nullptr;  // as the frame was last told
-  bool allowInPlace = true;
+  bool allowInPlace = true, windowless = false;
 
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
@@ -87,10 +80,7 @@ class TestContainer : public IOleClientSite,
   }
   STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
   // IOleInPlaceSite
-  STDMETHODIMP CanInPlaceActivate() override {
-    Note("CanInPlaceActivate");
-    return allowInPlace ? S_OK : S_FALSE;
-  }
+  STDMETHODIMP CanInPlaceActivate() override { return allowInPlace ? S_OK : S_FALSE; }
   STDMETHODIMP OnInPlaceActivate() override { return Note("OnInPlaceActivate"); }
   STDMETHODIMP OnUIActivate() override { return Note("OnUIActivate"); }
   STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
@@ -116,9 +106,7 @@ class TestContainer : public IOleClientSite,
   STDMETHODIMP OnInPlaceDeactivateEx(BOOL) override { return Note("OnInPlaceDeactivateEx"); }
   STDMETHODIMP RequestUIActivate() override { return S_OK; }
   // IOleInPlaceSiteWindowless
-  STDMETHODIMP CanWindowlessActivate() override {
-    return site_ == Site::kWindowless ? S_OK : S_FALSE;
-  }
+  STDMETHODIMP CanWindowlessActivate() override { return windowless ? S_OK : S_FALSE; }
   STDMETHODIMP GetCapture() override { return S_FALSE; }
   STDMETHODIMP SetCapture(BOOL) override { return S_OK; }
   STDMETHODIMP GetFocus() override { return S_FALSE; }
@@ -160,7 +148,6 @@ class TestContainer : public IOleClientSite,
     return S_OK;
   }
 
-  Site site_;
   HWND window_ = nullptr;
   volatile LONG references_ = 1;
 };
@@ -174,13 +161,12 @@ RECT PlaceInHost(HWND window) {
 
 class Hosting : public ::testing::Test {
  protected:
-  void Host(TestContainer::Site site) {
-    container_ = std::make_unique<TestContainer>(site);
+  void SetUp() override {
     ASSERT_TRUE(header_ = NewHeader());
     ASSERT_EQ(header_.As(&object_), S_OK);
     ASSERT_EQ(header_.As(&inPlace_), S_OK);
     ASSERT_EQ(header_.As(&view_), S_OK);
-    ASSERT_EQ(object_->SetClientSite(container_.get()), S_OK);
+    ASSERT_EQ(object_->SetClientSite(&container_), S_OK);
   }
   void TearDown() override {
     if (object_) {
@@ -192,19 +178,17 @@ class Hosting : public ::testing::Test {
     object_.Reset();
     header_.Reset();
     // The control gave back every reference it took on the container.
-    if (container_) {
-      EXPECT_EQ(container_->References(), 1);
-    }
+    EXPECT_EQ(container_.References(), 1);
   }
   HRESULT Activate(LONG verb) {
-    return object_->DoVerb(verb, nullptr, container_.get(), 0, container_->Window(), &kPlace);
+    return object_->DoVerb(verb, nullptr, &container_, 0, container_.Window(), &kPlace);
   }
   HWND Window() {
     HWND window = nullptr;
     return inPlace_->GetWindow(&window) == S_OK ? window : nullptr;
   }
 
-  std::unique_ptr<TestContainer> container_;
+  TestContainer container_;
   ComPtr<IPropertyHeader> header_;
   ComPtr<IOleObject> object_;
   ComPtr<IOleInPlaceObjectWindowless> inPlace_;
@@ -212,17 +196,16 @@ class Hosting : public ::testing::Test {
 };
 
 TEST_F(Hosting, WindowedControlInvalidatesAndPaintsItsOwnWindow) {
-  Host(TestContainer::Site::kWindowed);
-  ASSERT_EQ(view_->SetAdvise(DVASPECT_CONTENT, 0, container_.get()), S_OK);
+  ASSERT_EQ(view_->SetAdvise(DVASPECT_CONTENT, 0, &container_), S_OK);
   ASSERT_EQ(header_->put_PropertyClass(nullptr), S_OK);  // inactive: the view sink hears of it
-  EXPECT_EQ(container_->Count("OnViewChange"), 1u);
-  container_->calls.clear();
-  LONG inactiveReferences = container_->References();
+  EXPECT_EQ(container_.Count("OnViewChange"), 1u);
+  container_.calls.clear();
+  LONG inactiveReferences = container_.References();
   ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
-  EXPECT_TRUE(container_->Called("OnInPlaceActivateEx") && container_->Called("ShowObject"));
+  EXPECT_TRUE(container_.Called("OnInPlaceActivateEx") && container_.Called("ShowObject"));
   HWND window = Window();
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(GetParent(window), container_->Window());
+  EXPECT_EQ(GetParent(window), container_.Window());
   EXPECT_TRUE(IsWindowVisible(window));
   RECT place = PlaceInHost(window), dirty, client;
   EXPECT_TRUE(EqualRect(&place, &kPlace));
@@ -233,7 +216,7 @@ TEST_F(Hosting, WindowedControlInvalidatesAndPaintsItsOwnWindow) {
   ASSERT_TRUE(GetUpdateRect(window, &dirty, FALSE));
   GetClientRect(window, &client);
   EXPECT_TRUE(EqualRect(&dirty, &client));
-  EXPECT_FALSE(container_->Called("OnViewChange") || container_->Called("InvalidateRect"));
+  EXPECT_FALSE(container_.Called("OnViewChange") || container_.Called("InvalidateRect"));
   UpdateWindow(window);  // the control's paint validates the window
   EXPECT_FALSE(GetUpdateRect(window, &dirty, FALSE));
   RECT moved = {40, 50, 200, 70};
@@ -242,25 +225,25 @@ TEST_F(Hosting, WindowedControlInvalidatesAndPaintsItsOwnWindow) {
   EXPECT_TRUE(EqualRect(&place, &moved));
   ASSERT_EQ(inPlace_->InPlaceDeactivate(), S_OK);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_TRUE(container_->Called("OnInPlaceDeactivateEx"));
+  EXPECT_TRUE(container_.Called("OnInPlaceDeactivateEx"));
   EXPECT_EQ(Window(), nullptr);
-  EXPECT_EQ(container_->References(), inactiveReferences);
+  EXPECT_EQ(container_.References(), inactiveReferences);
 }
 
 TEST_F(Hosting, WindowlessControlAsksTheSiteToInvalidateItsArea) {
-  Host(TestContainer::Site::kWindowless);
+  container_.windowless = true;
   ASSERT_EQ(Activate(OLEIVERB_UIACTIVATE), S_OK);
-  EXPECT_TRUE(container_->Called("OnInPlaceActivateEx windowless"));
+  EXPECT_TRUE(container_.Called("OnInPlaceActivateEx windowless"));
   EXPECT_EQ(Window(), nullptr);
   ComPtr<IOleInPlaceActiveObject> active;
   ASSERT_EQ(header_.As(&active), S_OK);
-  EXPECT_TRUE(container_->Called("OnUIActivate"));
-  EXPECT_EQ(container_->activeObject, active.Get());
+  EXPECT_TRUE(container_.Called("OnUIActivate"));
+  EXPECT_EQ(container_.activeObject, active.Get());
 
   ASSERT_EQ(PutLateBound(header_.Get(), 1, L"Form1"), S_OK);
   ASSERT_EQ(PutLateBound(header_.Get(), 2, L"Form"), S_OK);
-  EXPECT_EQ(container_->Count("InvalidateRect"), 2u);
-  EXPECT_TRUE(EqualRect(&container_->lastInvalidated, &kPlace));
+  EXPECT_EQ(container_.Count("InvalidateRect"), 2u);
+  EXPECT_TRUE(EqualRect(&container_.lastInvalidated, &kPlace));
   // Without bounds it draws where it sits.
   Canvas canvas(340, 40, kOutside);
   ASSERT_EQ(view_->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.Dc(), nullptr,
@@ -271,8 +254,8 @@ TEST_F(Hosting, WindowlessControlAsksTheSiteToInvalidateItsArea) {
 
   // Deactivating in place leaves the UI state first.
   ASSERT_EQ(inPlace_->InPlaceDeactivate(), S_OK);
-  EXPECT_EQ(container_->activeObject, nullptr);
-  EXPECT_TRUE(container_->Called("OnUIDeactivate") && container_->Called("OnInPlaceDeactivateEx"));
+  EXPECT_EQ(container_.activeObject, nullptr);
+  EXPECT_TRUE(container_.Called("OnUIDeactivate") && container_.Called("OnInPlaceDeactivateEx"));
 }
 
 TEST_F(Hosting, CloseSavesWhenDirtyAndVerbsWithoutAPlaceFail) {
@@ -280,27 +263,26 @@ TEST_F(Hosting, CloseSavesWhenDirtyAndVerbsWithoutAPlaceFail) {
   ASSERT_EQ(NewHeader().As(&lone), S_OK);
   EXPECT_EQ(lone->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &kPlace),
             E_UNEXPECTED);
-  Host(TestContainer::Site::kWindowed);
-  container_->allowInPlace = false;
+  container_.allowInPlace = false;
   EXPECT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), E_FAIL);
-  EXPECT_FALSE(container_->Called("OnInPlaceActivateEx"));
+  EXPECT_FALSE(container_.Called("OnInPlaceActivateEx"));
   EXPECT_EQ(Window(), nullptr);
-  container_->allowInPlace = true;
+  container_.allowInPlace = true;
   EXPECT_EQ(Activate(7), OLEOBJ_S_INVALIDVERB);  // runs the primary verb instead
   EXPECT_NE(Window(), nullptr);
 
   DWORD cookie = 0;
-  ASSERT_EQ(object_->Advise(container_.get(), &cookie), S_OK);
+  ASSERT_EQ(object_->Advise(&container_, &cookie), S_OK);
   ASSERT_EQ(object_->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
-  EXPECT_TRUE(container_->Called("OnInPlaceDeactivateEx"));
-  EXPECT_FALSE(container_->Called("SaveObject"));  // nothing changed yet
-  EXPECT_EQ(container_->Count("OnClose"), 1u);
+  EXPECT_TRUE(container_.Called("OnInPlaceDeactivateEx"));
+  EXPECT_FALSE(container_.Called("SaveObject"));  // nothing changed yet
+  EXPECT_EQ(container_.Count("OnClose"), 1u);
   SIZEL size = {1000, 500};
   ASSERT_EQ(object_->SetExtent(DVASPECT_CONTENT, &size), S_OK);
   ASSERT_EQ(object_->Close(OLECLOSE_NOSAVE), S_OK);
-  EXPECT_FALSE(container_->Called("SaveObject"));
+  EXPECT_FALSE(container_.Called("SaveObject"));
   ASSERT_EQ(object_->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
-  EXPECT_TRUE(container_->Called("SaveObject") && container_->Called("OnSave"));
+  EXPECT_TRUE(container_.Called("SaveObject") && container_.Called("OnSave"));
   EXPECT_EQ(object_->Unadvise(cookie), S_OK);
 }
 

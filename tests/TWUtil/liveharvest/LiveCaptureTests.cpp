@@ -1,25 +1,19 @@
 // The live capture in a registry of the tests' own: classes, AppIDs, icons,
 // interfaces and type libraries; ProgIDs, verbs, extensions and MIME types;
 // and the capture as a whole: progress, repackaging, and a failing model.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
+#include "Errors.h"
 #include "LiveTestSupport.h"
 #include "com/TypeLibPlatform.h"
-#include "model/Component.h"
-#include "support/TestSupport.h"
 
-using twtest::Contains;
-using twtest::ModelValue;
-using twutil::ComPtr;
-
+namespace twtest {
 namespace {
+
+using twutil::ComPtr;
 
 const wchar_t kDll[] = L"C:\\Program Files\\Tarnwick\\Sample.dll";
 const wchar_t kExe[] = L"C:\\Program Files\\Tarnwick\\Tool.exe";
 
-void FillRegistry(twtest::MemoryRegistry* registry) {
+void FillRegistry(MemoryRegistry* registry) {
   registry->Set(L"CLSID\\{A1}\\InprocServer32", nullptr, kDll);
   registry->Set(L"CLSID\\{A1}\\Implemented Categories", nullptr, L"");
   registry->Set(L"CLSID\\{A1}\\InProcHandler32", nullptr, L"ole32.dll");
@@ -37,21 +31,14 @@ class RefusingComponent : public twutil::model::Component {
     SetDestination(L"[INSTALLDIR]");
   }
   STDMETHODIMP AddMiscRegistryInfo(ERegistryHives, BSTR, BSTR, VARIANT_BOOL, LONG*) override {
-    ComPtr<ICreateErrorInfo> create;
-    CreateErrorInfo(create.Put());
-    create->SetDescription(const_cast<LPOLESTR>(L"The model refused"));
-    ComPtr<IErrorInfo> info;
-    create.As(&info);
-    SetErrorInfo(0, info.Get());
-    return E_ACCESSDENIED;
+    return twutil::SetComErrorInfo(CLSID_NULL, L"The model refused", 0, nullptr, IID_NULL,
+                                   E_ACCESSDENIED);
   }
 };
 
 class LiveCapture : public testing::Test {
  protected:
-  twtest::LiveRun Capture(twtest::LiveOptions options = {}) {
-    return twtest::CaptureLive(&registry, {dll, exe}, options);
-  }
+  LiveRun Capture() { return CaptureLive(&registry, {dll, exe}); }
   std::wstring Class(IExtractComponent* c, const wchar_t* clsid, const wchar_t* property) {
     return ModelValue(c, {L"ComClassCollection", clsid, property});
   }
@@ -67,9 +54,8 @@ class LiveCapture : public testing::Test {
     return ModelValue(c, {L"ProgIDCollection", progId, L"VerbCollection", verb, property});
   }
 
-  twtest::MemoryRegistry registry;
-  ComPtr<IExtractComponent> dll = twtest::NewComponent(kDll);
-  ComPtr<IExtractComponent> exe = twtest::NewComponent(kExe, L"C:\\Out");
+  MemoryRegistry registry;
+  ComPtr<IExtractComponent> dll = NewComponent(kDll), exe = NewComponent(kExe, L"C:\\Out");
 };
 
 TEST_F(LiveCapture, ServersNamingAComponentFileInAnySpellingBringTheirClassIn) {
@@ -95,7 +81,7 @@ TEST_F(LiveCapture, ServersNamingAComponentFileInAnySpellingBringTheirClassIn) {
   registry.Set(L"CLSID\\{X2}\\InprocServer32", nullptr, L"c:\\windows\\other.dll");
   registry.logReads = true;
 
-  twtest::LiveRun run = Capture();
+  LiveRun run = Capture();
   ASSERT_EQ(S_OK, run.hr);
   EXPECT_EQ(0, run.result);
 
@@ -114,7 +100,7 @@ TEST_F(LiveCapture, ServersNamingAComponentFileInAnySpellingBringTheirClassIn) {
   EXPECT_EQ(L"-3", Class(exe.Get(), L"{B1}", L"IconIndex"));
   EXPECT_EQ(L"", Class(exe.Get(), L"{B2}", L"DefaultIcon"));
   EXPECT_EQ(L"<none>", Class(exe.Get(), L"{X1}", L"Guid"));
-  EXPECT_EQ(1, twtest::ItemCount(dll.Get(), {L"ComClassCollection"}));
+  EXPECT_EQ(L"1", ModelValue(dll.Get(), {L"ComClassCollection", L"Count"}));
 
   // Read first, then reported consumed; the server entry last of all.
   std::vector<std::wstring> log = registry.log;
@@ -128,8 +114,8 @@ TEST_F(LiveCapture, ServersNamingAComponentFileInAnySpellingBringTheirClassIn) {
   EXPECT_FALSE(Contains(log, L"soft CLSID\\{X2}\\InprocServer32||0"));
   EXPECT_EQ(std::vector<std::wstring>({L"CLSID\\{A1}\\InprocServer32|ThreadingModel|0",
                                        L"CLSID\\{A1}\\Implemented Categories||1"}),
-            twtest::MiscLines(dll.Get()));
-  EXPECT_TRUE(Contains(twtest::MiscLines(exe.Get()), L"CLSID\\{B2}\\InProcHandler||1"));
+            MiscLines(dll.Get()));
+  EXPECT_TRUE(Contains(MiscLines(exe.Get()), L"CLSID\\{B2}\\InProcHandler||1"));
 }
 
 TEST_F(LiveCapture, AppIDsTakeTheirSettingsAndExecutableEntriesGoToTheirOwner) {
@@ -165,11 +151,11 @@ TEST_F(LiveCapture, AppIDsTakeTheirSettingsAndExecutableEntriesGoToTheirOwner) {
   EXPECT_EQ(L"0", app(exe.Get(), L"{AP2}", L"RunAsInteractiveUser"));
   EXPECT_EQ(2u, registry.Lines(L"read AppID\\{AP1}|RunAs").size());  // once per class
 
-  std::vector<std::wstring> misc = twtest::MiscLines(dll.Get());
+  std::vector<std::wstring> misc = MiscLines(dll.Get());
   EXPECT_TRUE(Contains(misc, L"AppID\\{AP1}|Custom|0"));
   EXPECT_TRUE(Contains(misc, L"AppID\\{AP1}||0"));
   EXPECT_TRUE(Contains(misc, L"AppID\\Tool.exe|AppID|1"));
-  EXPECT_FALSE(Contains(twtest::MiscLines(exe.Get()), L"AppID\\Other.exe|AppID|1"));
+  EXPECT_FALSE(Contains(MiscLines(exe.Get()), L"AppID\\Other.exe|AppID|1"));
   EXPECT_TRUE(Contains(registry.log, L"soft AppID\\{AP1}|RunAs|0"));
   EXPECT_FALSE(Contains(registry.log, L"soft AppID\\Tool.exe|AppID|0"));
 }
@@ -177,9 +163,10 @@ TEST_F(LiveCapture, AppIDsTakeTheirSettingsAndExecutableEntriesGoToTheirOwner) {
 TEST_F(LiveCapture, InterfacesFollowTheirProxyClassAndTypeLibrariesTheFileTheyAreIn) {
   // The sample holds one LIBID in versions 1.0 and 2.1 (the second as
   // resource 2); other registrations of it, and a stale one, point there too.
-  std::wstring sample = twtest::BinDir() + L"samples\\SampleServer.dll";
-  auto server = twtest::NewComponent(sample);
-  const std::wstring lib = L"TypeLib\\{EF3EBC60-B2C1-4365-905C-9B00D55E3863}";
+  std::wstring sample = BinDir() + L"samples\\SampleServer.dll";
+  auto server = NewComponent(sample);
+  const wchar_t* libId = L"{EF3EBC60-B2C1-4365-905C-9B00D55E3863}";
+  const std::wstring id = L"\\" + std::wstring(libId), lib = L"TypeLib" + id;
   const std::wstring platform = twutil::kTypeLibPlatform;
   registry.Set(lib + L"\\1.0", nullptr, L"Old Library");
   registry.Set(lib + L"\\1.0\\0\\" + platform, nullptr, sample);
@@ -195,24 +182,18 @@ TEST_F(LiveCapture, InterfacesFollowTheirProxyClassAndTypeLibrariesTheFileTheyAr
   registry.Set(L"Interface\\{I2}\\ProxyStubClsid32", nullptr, L"{OTHER}");
   registry.Set(L"Interface\\{I3}\\TypeLib", nullptr, L"{ef3ebc60-b2c1-4365-905c-9b00d55e3863}");
 
-  ASSERT_EQ(S_OK, twtest::CaptureLive(&registry, {server}).hr);
-  auto soft = registry.Lines(L"soft TypeLib");
+  ASSERT_EQ(S_OK, CaptureLive(&registry, {server}).hr);
   EXPECT_EQ(std::vector<std::wstring>(
-                {lib + L"\\1.a\\HELPDIR||0", lib + L"\\1.a\\0\\" + platform + L"||0",
-                 lib + L"\\1.a\\FLAGS||0", lib + L"\\1.a\\HELPDIR||0",
-                 lib + L"\\1.a\\9\\" + platform + L"||0", lib + L"\\1.a\\FLAGS||0",
-                 lib + L"\\2.1\\409\\" + platform + L"||0", lib + L"\\2.1\\FLAGS||0"}),
-            [&] {
-              std::vector<std::wstring> keys;
-              for (const auto& line : soft) keys.push_back(line.substr(5));
-              return keys;
-            }())
+                {id + L"\\1.a\\HELPDIR||0", id + L"\\1.a\\0\\" + platform + L"||0",
+                 id + L"\\1.a\\FLAGS||0", id + L"\\1.a\\HELPDIR||0",
+                 id + L"\\1.a\\9\\" + platform + L"||0", id + L"\\1.a\\FLAGS||0",
+                 id + L"\\2.1\\409\\" + platform + L"||0", id + L"\\2.1\\FLAGS||0"}),
+            registry.Lines(L"soft TypeLib"))
       << "only the highest version per locale, nothing of the stale LIBID";
-  const wchar_t* libId = L"{EF3EBC60-B2C1-4365-905C-9B00D55E3863}";
   EXPECT_EQ(L"c:\\help", ModelValue(server.Get(), {L"TypeLibCollection", libId, L"HelpDir"}));
-  EXPECT_EQ(1, twtest::ItemCount(server.Get(), {L"TypeLibCollection"}));
+  EXPECT_EQ(L"1", ModelValue(server.Get(), {L"TypeLibCollection", L"Count"}));
 
-  EXPECT_TRUE(Contains(twtest::MiscLines(server.Get()), L"Interface\\{I1}||1"));
+  EXPECT_TRUE(Contains(MiscLines(server.Get()), L"Interface\\{I1}||1"));
   EXPECT_TRUE(Contains(registry.log, L"soft Interface\\{I1}||1"));
   EXPECT_TRUE(Contains(registry.log, L"soft Interface\\{I2}\\ProxyStubClsid32||1"));
   // Interfaces of a recorded library are only reported when repackaging.
@@ -255,7 +236,7 @@ TEST_F(LiveCapture, AClassProgIDTakesItsValuesVerbsAndVersionIndependentName) {
   EXPECT_EQ(L"Sample.Greeter.1", ProgID(c, L"Sample.Greeter", L"Parent"));
   EXPECT_EQ(L"Greeter", ProgID(c, L"Sample.Greeter", L"Description"));
   EXPECT_EQ(L"Sample.Plain", ProgID(c, L"Sample.Plain", L"ProgID"));
-  EXPECT_EQ(3, twtest::ItemCount(c, {L"ProgIDCollection"}));
+  EXPECT_EQ(L"3", ModelValue(c, {L"ProgIDCollection", L"Count"}));
 
   // The default verb is 1, the others count from 2; the edit verb runs no
   // component file. The command line is kept lowered whole.
@@ -269,7 +250,7 @@ TEST_F(LiveCapture, AClassProgIDTakesItsValuesVerbsAndVersionIndependentName) {
   EXPECT_EQ(L"1", Verb(c, L"Sample.Greeter.1", L"print", L"Sequence"));
   EXPECT_EQ(L"<none>", Verb(c, L"Sample.Greeter.1", L"edit", L"Verb"));
 
-  std::vector<std::wstring> misc = twtest::MiscLines(c);
+  std::vector<std::wstring> misc = MiscLines(c);
   for (const wchar_t* line : {L"Sample.Greeter.1|EditFlags|0", L"Sample.Greeter.1\\Insertable||1",
                               L"Sample.Greeter.1\\Shell\\open\\command|extra|0",
                               L"Sample.Greeter.1\\Shell\\open\\ddeexec||1"})
@@ -315,9 +296,9 @@ TEST_F(LiveCapture, VerbsExtensionsAndContentTypesReachTheComponentTheyRun) {
   EXPECT_EQ(L"{C1}", ModelValue(c, {L"MIMECol", L"application/x-tdoc", L"CLSID"}));
   EXPECT_EQ(L"TDOC", ModelValue(c, {L"MIMECol", L"application/x-tdoc", L"Extension"}));
   EXPECT_EQ(L"", ModelValue(c, {L"MIMECol", L"text/x-tdoc", L"CLSID"}));
-  EXPECT_EQ(2, twtest::ItemCount(c, {L"MIMECol"}));
-  EXPECT_EQ(0, twtest::ItemCount(dll.Get(), {L"MIMECol"}));
-  std::vector<std::wstring> misc = twtest::MiscLines(c);
+  EXPECT_EQ(L"2", ModelValue(c, {L"MIMECol", L"Count"}));
+  EXPECT_EQ(L"0", ModelValue(dll.Get(), {L"MIMECol", L"Count"}));
+  std::vector<std::wstring> misc = MiscLines(c);
   EXPECT_TRUE(Contains(misc, types + L"application/x-tdoc|Encoding|0"));
   EXPECT_FALSE(Contains(misc, types + L"text/x-tdoc|Charset|0"));
 }
@@ -326,36 +307,36 @@ TEST_F(LiveCapture, ProgressRunsInStepsAndRepackagingHandsEntriesToTheRegistryOb
   FillRegistry(&registry);
   // Repackaging: the file is known by where it will be installed.
   registry.Set(L"CLSID\\{B1}\\InprocServer32", nullptr, L"C:\\Out\\Sample.dll");
-  auto component = twtest::NewComponent(kDll, L"C:\\Out");
-  twtest::LiveRun run = twtest::CaptureLive(&registry, {component}, {true, true, true});
+  auto component = NewComponent(kDll, L"C:\\Out");
+  LiveRun run = CaptureLive(&registry, {component}, kRepackaging | kRegister | kUnregister);
   ASSERT_EQ(S_OK, run.hr);
   EXPECT_EQ(0, run.result);
   EXPECT_EQ(std::vector<LONG>({0, 10, 20, 40, 50, 60, 70, 80, 90, 100}), run.progress);
   EXPECT_EQ(L"<none>", ModelValue(component.Get(), {L"ComClassCollection", L"{A1}", L"Guid"}));
   EXPECT_EQ(L"{B1}", ModelValue(component.Get(), {L"ComClassCollection", L"{B1}", L"Guid"}));
-  EXPECT_TRUE(twtest::MiscLines(component.Get()).empty());
+  EXPECT_TRUE(MiscLines(component.Get()).empty());
 
   registry.log.clear();
   FillRegistry(&registry);
   registry.Set(L"CLSID\\{A1}\\InprocServer32", nullptr, L"C:\\Out\\Sample.dll");
-  ASSERT_EQ(S_OK, twtest::CaptureLive(&registry, {component}, {true}).hr);
-  EXPECT_EQ(std::vector<std::wstring>({L"give CLSID\\{A1}\\Implemented Categories||1",
-                                       L"give CLSID\\{A1}\\InProcHandler32||1",
-                                       L"give Sample.Greeter.1\\Insertable||1"}),
+  ASSERT_EQ(S_OK, CaptureLive(&registry, {component}, kRepackaging).hr);
+  EXPECT_EQ(std::vector<std::wstring>({L"CLSID\\{A1}\\Implemented Categories||1",
+                                       L"CLSID\\{A1}\\InProcHandler32||1",
+                                       L"Sample.Greeter.1\\Insertable||1"}),
             registry.Lines(L"give "));
   EXPECT_TRUE(Contains(registry.log, L"soft CLSID\\{A1}\\InProcHandler32||0"));
   // Named values of a class's ProgID always go to the component.
   EXPECT_EQ(std::vector<std::wstring>({L"Sample.Greeter.1|EditFlags|0"}),
-            twtest::MiscLines(component.Get()));
+            MiscLines(component.Get()));
 }
 
 TEST_F(LiveCapture, AFailingModelEndsTheCaptureWithTheStepsMessageAndTheNextStartsClean) {
   FillRegistry(&registry);
   ComPtr<IServerInfo> serverInfo;
-  ASSERT_EQ(S_OK, twtest::Create(CLSID_ServerInfo, &serverInfo));
+  ASSERT_EQ(S_OK, Create(CLSID_ServerInfo, &serverInfo));
   ComPtr<IExtractComponent> failing(static_cast<IExtractComponent*>(new RefusingComponent));
 
-  twtest::LiveRun run = twtest::CaptureLive(&registry, {failing}, {}, serverInfo.Get());
+  LiveRun run = CaptureLive(&registry, {failing}, 0, serverInfo.Get());
   EXPECT_EQ(E_FAIL, run.hr);
   EXPECT_EQ(-1, run.result);
   EXPECT_EQ(L"The model refused in FindCOMInfo Function", run.error);
@@ -364,19 +345,20 @@ TEST_F(LiveCapture, AFailingModelEndsTheCaptureWithTheStepsMessageAndTheNextStar
 
   // Same object, another file: nothing of the first capture's classes is left
   // to claim the ProgID for it.
-  auto other = twtest::NewComponent(L"C:\\Other\\Other.dll");
-  run = twtest::CaptureLive(&registry, {other}, {}, serverInfo.Get());
+  auto other = NewComponent(L"C:\\Other\\Other.dll");
+  run = CaptureLive(&registry, {other}, 0, serverInfo.Get());
   EXPECT_EQ(S_OK, run.hr);
   EXPECT_EQ(0, run.result);
-  EXPECT_EQ(0, twtest::ItemCount(other.Get(), {L"ProgIDCollection"}));
+  EXPECT_EQ(L"0", ModelValue(other.Get(), {L"ProgIDCollection", L"Count"}));
 
   // A failure in a later step names that step.
-  twtest::MemoryRegistry classless;
+  MemoryRegistry classless;
   classless.Set(L"CLSID\\{A1}\\InprocServer32", nullptr, kDll);
   classless.Set(L"AppID\\Sample.exe", L"AppID", L"{AP}");
   classless.Set(L"CLSID\\{A1}", L"AppID", L"{AP}");
-  run = twtest::CaptureLive(&classless, {failing}, {}, serverInfo.Get());
+  run = CaptureLive(&classless, {failing}, 0, serverInfo.Get());
   EXPECT_EQ(L"The model refused in AddAdditionalAppInfo function", run.error);
 }
 
 }  // namespace
+}  // namespace twtest

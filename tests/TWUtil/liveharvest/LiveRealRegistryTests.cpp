@@ -1,16 +1,14 @@
 // The live capture against Wine's real registry, through the library's own
 // Registry class, after a real registration of the sample server; and the
 // same file captured through the spy, for comparison.
-#include <gtest/gtest.h>
-
 #include <set>
 
 #include "LiveTestSupport.h"
-#include "support/TestSupport.h"
+
+namespace twtest {
+namespace {
 
 using twutil::ComPtr;
-
-namespace {
 
 // What a capture found, one line per item; verbs in a set of their own.
 struct ModelLines {
@@ -20,10 +18,10 @@ struct ModelLines {
 // Each item of owner's collection as a line: prefix, then its properties.
 void Describe(IUnknown* owner, const wchar_t* collection, const std::wstring& prefix,
               std::initializer_list<const wchar_t*> properties, std::set<std::wstring>* lines) {
-  for (auto& item : twtest::Items(owner, collection)) {
+  for (auto& item : Items(owner, collection)) {
     std::wstring line = prefix;
     for (const wchar_t* property : properties)
-      line += std::wstring(property) + L"=" + twtest::ModelValue(item.Get(), {property}) + L" ";
+      line += std::wstring(property) + L"=" + ModelValue(item.Get(), {property}) + L" ";
     lines->insert(line);
   }
 }
@@ -35,9 +33,8 @@ ModelLines LinesOf(IExtractComponent* component) {
   Describe(component, L"ComClassCollection", L"class ",
            {L"Guid", L"Description", L"ProgID", L"AppID", L"DefaultIcon", L"IconIndex"},
            &lines.items);
-  for (auto& item : twtest::Items(component, L"ComClassCollection"))
-    Describe(item.Get(), L"ContextCol",
-             L"context " + twtest::ModelValue(item.Get(), {L"Guid"}) + L" ",
+  for (auto& item : Items(component, L"ComClassCollection"))
+    Describe(item.Get(), L"ContextCol", L"context " + ModelValue(item.Get(), {L"Guid"}) + L" ",
              {L"Name", L"DefInprocHandler", L"Argument"}, &lines.items);
   Describe(component, L"AppInfoCollection", L"appid ",
            {L"Guid", L"Description", L"LocalService", L"ServiceParameters", L"RemoteServerName",
@@ -46,8 +43,8 @@ ModelLines LinesOf(IExtractComponent* component) {
   Describe(component, L"ProgIDCollection", L"progid ",
            {L"ProgID", L"ClassID", L"Description", L"Parent", L"DefaultIcon", L"IconIndex"},
            &lines.items);
-  for (auto& item : twtest::Items(component, L"ProgIDCollection"))
-    Describe(item.Get(), L"VerbCollection", twtest::ModelValue(item.Get(), {L"ProgID"}) + L" ",
+  for (auto& item : Items(component, L"ProgIDCollection"))
+    Describe(item.Get(), L"VerbCollection", ModelValue(item.Get(), {L"ProgID"}) + L" ",
              {L"Verb", L"Command", L"Argument", L"Sequence", L"PEFile", L"Extension"},
              &lines.verbs);
   Describe(component, L"ExtensionCol", L"extension ", {L"Extension", L"ProgID", L"MIME"},
@@ -57,30 +54,29 @@ ModelLines LinesOf(IExtractComponent* component) {
 }
 
 TEST(LiveRealRegistry, TheSampleFoundInTheLiveRegistryAgreesWithItsSpyCapture) {
-  twtest::TempDir folder;
+  TempDir folder;
   std::wstring sample = folder.Path() + L"Sample.dll";
-  ASSERT_TRUE(
-      CopyFileW((twtest::BinDir() + L"samples\\SampleServer.dll").c_str(), sample.c_str(), FALSE));
-  HMODULE spy = LoadLibraryW((twtest::BinDir() + L"TWRegSpy.dll").c_str());
+  ASSERT_TRUE(CopyFileW((BinDir() + L"samples\\SampleServer.dll").c_str(), sample.c_str(), FALSE));
+  HMODULE spy = LoadLibraryW((BinDir() + L"TWRegSpy.dll").c_str());
   ASSERT_NE(spy, nullptr);
   auto registerSpy = reinterpret_cast<HRESULT(WINAPI*)()>(
       reinterpret_cast<void*>(GetProcAddress(spy, "DllRegisterServer")));
   ASSERT_TRUE(registerSpy && SUCCEEDED(registerSpy()));
   ComPtr<IRegistry> registry;
-  ASSERT_EQ(S_OK, twtest::Create(CLSID_Registry, &registry));
+  ASSERT_EQ(S_OK, Create(CLSID_Registry, &registry));
 
-  auto spyCaptured = twtest::NewComponent(sample);
+  auto spyCaptured = NewComponent(sample);
   ComPtr<IServerInfo> serverInfo;
-  ASSERT_EQ(S_OK, twtest::Create(CLSID_ServerInfo, &serverInfo));
+  ASSERT_EQ(S_OK, Create(CLSID_ServerInfo, &serverInfo));
   IDispatch* handed[] = {spyCaptured.Get()};
   ASSERT_EQ(S_OK, serverInfo->SetServer(1, handed, registry.Get(), 0, 0, 0, nullptr, nullptr));
 
   const std::wstring greeter = L"CLSID\\{65BDD42C-3395-4F97-9964-CF5E1F5FB177}";
-  ASSERT_FALSE(twtest::KeyExists(HKEY_CLASSES_ROOT, greeter));
-  auto liveCaptured = twtest::NewComponent(sample);
-  twtest::LiveRun run = twtest::CaptureLive(registry.Get(), {liveCaptured}, {false, true, true});
+  ASSERT_FALSE(KeyExists(HKEY_CLASSES_ROOT, greeter));
+  auto liveCaptured = NewComponent(sample);
+  LiveRun run = CaptureLive(registry.Get(), {liveCaptured}, kRegister | kUnregister);
   ASSERT_EQ(S_OK, run.hr) << testing::PrintToString(run.error);
-  EXPECT_FALSE(twtest::KeyExists(HKEY_CLASSES_ROOT, greeter)) << "unregistered afterwards";
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, greeter)) << "unregistered afterwards";
 
   ModelLines spied = LinesOf(spyCaptured.Get()), live = LinesOf(liveCaptured.Get());
   EXPECT_GE(spied.items.size(), 12u);
@@ -107,3 +103,4 @@ TEST(LiveRealRegistry, TheSampleFoundInTheLiveRegistryAgreesWithItsSpyCapture) {
 }
 
 }  // namespace
+}  // namespace twtest

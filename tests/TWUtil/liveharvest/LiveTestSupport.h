@@ -2,8 +2,10 @@
 // their own, and reading the model it filled by property path.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -11,10 +13,19 @@
 #include <vector>
 
 #include "TWUtil.h"
+#include "com/ComObject.h"
 #include "com/Owners.h"
+#include "model/Component.h"
 #include "support/TestDoubles.h"
+#include "support/TestSupport.h"
 
 namespace twtest {
+
+inline std::wstring Text(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : L""; }
+
+inline bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
 
 // An in-memory classes root that answers reads and listings as the library's
 // Registry does, and writes down every soft deletion and hand-over (and, on
@@ -23,14 +34,29 @@ class MemoryRegistry : public EarlyBoundOnly<IRegistry> {
  public:
   // Sets a value (name null or empty: the default value), making the key and
   // its parents; keys and values list in the order they were first set.
-  void Set(const std::wstring& key, const wchar_t* name, const std::wstring& value);
+  void Set(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    auto& values = Make(key).values;
+    std::wstring valueName = name ? name : L"";
+    auto found = std::find_if(values.begin(), values.end(),
+                              [&](const auto& entry) { return Same(entry.first, valueName); });
+    if (found == values.end())
+      values.emplace_back(valueName, value);
+    else
+      found->second = value;
+  }
   void AddKey(const std::wstring& key) { Make(key); }
 
   // "soft KEY|NAME|all" and "give KEY|NAME|all" lines (all is 0 or 1), with
-  // "read KEY|NAME" and "list KEY" lines too when logReads is set.
+  // "read KEY|NAME" lines too when logReads is set.
   std::vector<std::wstring> log;
   bool logReads = false;
-  std::vector<std::wstring> Lines(const std::wstring& prefix) const;
+  // The log lines that start with prefix, without it.
+  std::vector<std::wstring> Lines(const std::wstring& prefix) const {
+    std::vector<std::wstring> lines;
+    for (const std::wstring& line : log)
+      if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line.substr(prefix.size()));
+    return lines;
+  }
 
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     return Answer<MemoryRegistry, IDispatch, IRegistry>(this, iid, out);
@@ -41,10 +67,41 @@ class MemoryRegistry : public EarlyBoundOnly<IRegistry> {
                            LONG*) override {
     return E_NOTIMPL;
   }
-  STDMETHODIMP RegReadValue(ERegistryHives root, BSTR key, BSTR name, ERegistryDataTypes type,
-                            VARIANT* value, LONG* result) override;
+  // As the library's Registry: a missing value still leaves an empty text.
+  STDMETHODIMP RegReadValue(ERegistryHives root, BSTR key, BSTR name, ERegistryDataTypes,
+                            VARIANT* value, LONG* result) override {
+    if (logReads) log.push_back(L"read " + Text(key) + L"|" + Text(name));
+    const std::wstring* found = nullptr;
+    if (Key* target = root == HKCR ? Find(key) : nullptr)
+      for (const auto& entry : target->values)
+        if (Same(entry.first, Text(name))) found = &entry.second;
+    VariantClear(value);
+    V_VT(value) = VT_BSTR;
+    V_BSTR(value) = SysAllocString(found ? found->c_str() : L"");
+    *result = found ? 0 : -1;
+    return S_OK;
+  }
   STDMETHODIMP RegQueryKey(ERegistryHives root, BSTR key, ERegistryQueryTypes type, VARIANT* value,
-                           LONG* result) override;
+                           LONG* result) override {
+    *result = -1;
+    Key* target = root == HKCR ? Find(key) : nullptr;
+    std::vector<std::wstring> names;
+    if (target && type == regKEYS) names = target->subkeys;
+    if (target && type == regNAMES)
+      for (const auto& entry : target->values) names.push_back(entry.first);
+    if (names.empty()) return S_OK;
+    SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(names.size()));
+    auto* elements = static_cast<VARIANT*>(array->pvData);  // all VT_EMPTY
+    for (size_t i = 0; i < names.size(); ++i) {
+      V_VT(&elements[i]) = VT_BSTR;
+      V_BSTR(&elements[i]) = SysAllocString(names[i].c_str());
+    }
+    VariantClear(value);
+    V_VT(value) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(value) = array;
+    *result = 0;
+    return S_OK;
+  }
   STDMETHODIMP RegDeleteValue(ERegistryHives, BSTR, BSTR, LONG*) override { return E_NOTIMPL; }
   STDMETHODIMP RegSoftDeleteRegValue(ERegistryHives, BSTR key, BSTR name, VARIANT_BOOL allValues,
                                      LONG*) override {
@@ -61,26 +118,127 @@ class MemoryRegistry : public EarlyBoundOnly<IRegistry> {
     std::vector<std::pair<std::wstring, std::wstring>> values;
     std::vector<std::wstring> subkeys;
   };
-  Key* Find(BSTR key);
-  Key& Make(const std::wstring& key);
-  HRESULT Note(const wchar_t* verb, BSTR key, BSTR name, VARIANT_BOOL allValues);
+  struct NoCase {
+    bool operator()(const std::wstring& a, const std::wstring& b) const {
+      return _wcsicmp(a.c_str(), b.c_str()) < 0;
+    }
+  };
+  static bool Same(const std::wstring& a, const std::wstring& b) {
+    return _wcsicmp(a.c_str(), b.c_str()) == 0;
+  }
+  static std::wstring Trimmed(std::wstring path) {
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    return path;
+  }
+  Key* Find(BSTR key) {
+    auto found = keys_.find(Trimmed(Text(key)));
+    return found == keys_.end() ? nullptr : &found->second;
+  }
+  Key& Make(const std::wstring& key) {
+    std::wstring path = Trimmed(key);
+    if (!path.empty()) {
+      size_t slash = path.rfind(L'\\');
+      std::wstring name = path.substr(slash + 1);  // npos + 1 is 0
+      auto& subkeys = Make(path.substr(0, slash == std::wstring::npos ? 0 : slash)).subkeys;
+      if (std::none_of(subkeys.begin(), subkeys.end(),
+                       [&](const std::wstring& subkey) { return Same(subkey, name); }))
+        subkeys.push_back(name);
+    }
+    return keys_[path];
+  }
+  HRESULT Note(const wchar_t* verb, BSTR key, BSTR name, VARIANT_BOOL allValues) {
+    log.push_back(verb + Text(key) + L"|" + Text(name) + (allValues ? L"|1" : L"|0"));
+    return S_OK;
+  }
 
-  std::map<std::wstring, Key> keys_;  // by lowered path; "" is the root
+  std::map<std::wstring, Key, NoCase> keys_;  // "" is the root
 };
 
-using ComponentList = std::vector<twutil::ComPtr<IExtractComponent>>;
+// A property get (name), or a collection's Item (argument); false when the
+// object answers neither.
+inline bool Get(IDispatch* object, const wchar_t* name, VARIANT* argument, twutil::Variant* value) {
+  DISPID id = DISPID_VALUE;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  if (name && FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
+    return false;
+  DISPPARAMS params = {argument, nullptr, argument ? 1u : 0u, 0};
+  return SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT,
+                                  DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params, value->Put(),
+                                  nullptr, nullptr));
+}
 
-// A value of the model by path: property names, and collection keys where
+// The value at a path below root: property names, and collection keys where
 // the object has no such property ("ComClassCollection", "{...}",
-// "Description"). Texts as they are, numbers in decimal, "<none>" for a key
-// or property that is not there.
-std::wstring ModelValue(IUnknown* root, std::initializer_list<const wchar_t*> path);
-long ItemCount(IUnknown* root, std::initializer_list<const wchar_t*> path);
+// "Description"); false when a step is missing.
+inline bool Walk(IUnknown* root, std::initializer_list<const wchar_t*> path,
+                 twutil::Variant* value) {
+  twutil::ComPtr<IUnknown> object(root);
+  for (const wchar_t* step : path) {
+    twutil::ComPtr<IDispatch> dispatch;
+    twutil::Variant key;
+    V_VT(key.Put()) = VT_BSTR;
+    V_BSTR(&key.Ref()) = SysAllocString(step);
+    if (!object || FAILED(object.As(&dispatch)) ||
+        (!Get(dispatch.Get(), step, nullptr, value) &&
+         !Get(dispatch.Get(), nullptr, &key.Ref(), value)))
+      return false;
+    VARTYPE type = value->Type();
+    object = twutil::ComPtr<IUnknown>(
+        type == VT_DISPATCH || type == VT_UNKNOWN ? V_UNKNOWN(&value->Ref()) : nullptr);
+  }
+  return true;
+}
+
+// Texts as they are, numbers in decimal (a collection's size is its "Count"),
+// "<none>" for a key or property that is not there.
+inline std::wstring ModelValue(IUnknown* root, std::initializer_list<const wchar_t*> path) {
+  twutil::Variant value, text;
+  if (!Walk(root, path, &value)) return L"<none>";
+  if (FAILED(VariantChangeType(text.Put(), &value.Ref(), 0, VT_BSTR))) return L"<object>";
+  return Text(V_BSTR(&text.Ref()));
+}
+
 // The items of one of root's collections, by position.
-std::vector<twutil::ComPtr<IUnknown>> Items(IUnknown* root, const wchar_t* collection);
+inline std::vector<twutil::ComPtr<IUnknown>> Items(IUnknown* root, const wchar_t* collection) {
+  std::vector<twutil::ComPtr<IUnknown>> items;
+  twutil::Variant list, position, item;
+  if (!Walk(root, {collection}, &list) || list.Type() != VT_DISPATCH) return items;
+  long count = std::stol(ModelValue(root, {collection, L"Count"}));
+  for (long i = 1; i <= count; ++i) {
+    V_VT(position.Put()) = VT_I4;
+    V_I4(&position.Ref()) = i;
+    if (Get(V_DISPATCH(&list.Ref()), nullptr, &position.Ref(), &item) && item.Type() == VT_DISPATCH)
+      items.emplace_back(V_UNKNOWN(&item.Ref()));
+  }
+  return items;
+}
 
 // The component's AddMiscRegistryInfo calls as "KEY|NAME|all" lines.
-std::vector<std::wstring> MiscLines(IExtractComponent* component);
+inline std::vector<std::wstring> MiscLines(IExtractComponent* component) {
+  std::vector<std::wstring> lines;
+  if (const auto* entries = twutil::model::MiscRegistryOf(component))
+    for (const auto& entry : *entries)
+      lines.push_back(entry.key.value_or(L"") + L"|" + entry.valueName.value_or(L"") +
+                      (entry.deleteAllValues ? L"|1" : L"|0"));
+  return lines;
+}
+
+// ServerInfo keeps its sink until the next capture: a counted object.
+class ProgressLog final : public twutil::ComObject<IServerInfoProgressEvent> {
+ public:
+  ProgressLog() : ComObject(nullptr) {}
+  STDMETHODIMP SetProgressBarStatus(LONG value) override {
+    values.push_back(value);
+    return S_OK;
+  }
+  std::vector<LONG> values;
+
+ protected:
+  void* InterfaceFor(REFIID iid) override {
+    return iid == __uuidof(IServerInfoProgressEvent) ? static_cast<IServerInfoProgressEvent*>(this)
+                                                     : nullptr;
+  }
+};
 
 struct LiveRun {
   HRESULT hr = E_UNEXPECTED;
@@ -89,18 +247,42 @@ struct LiveRun {
   std::wstring error, source;
 };
 
-struct LiveOptions {
-  bool repackaging = false;
-  bool registerServer = false;
-  bool unregisterServer = false;
-};
+enum LiveOptions { kRepackaging = 1, kRegister = 2, kUnregister = 4 };
 
 // One SetServer call on the live path ("UseOldComExtraction" set for the
 // call's duration when not repackaging), on a new ServerInfo unless one is
 // given.
-LiveRun CaptureLive(IRegistry* registry, const ComponentList& components, LiveOptions options = {},
-                    IServerInfo* serverInfo = nullptr);
-
-bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line);
+inline LiveRun CaptureLive(IRegistry* registry,
+                           const std::vector<twutil::ComPtr<IExtractComponent>>& components,
+                           int options = 0, IServerInfo* serverInfo = nullptr) {
+  const wchar_t kFoundryKey[] = L"Software\\Tarnwick\\Foundry\\7.0";
+  twutil::ComPtr<IServerInfo> created;
+  if (!serverInfo && Create(CLSID_ServerInfo, &created) != S_OK) return LiveRun();
+  std::vector<IDispatch*> array;
+  for (const auto& component : components) array.push_back(component.Get());
+  if (!(options & kRepackaging))
+    RegSetKeyValueW(HKEY_CURRENT_USER, kFoundryKey, L"UseOldComExtraction", REG_SZ, L"y",
+                    2 * sizeof(wchar_t));
+  twutil::ComPtr<ProgressLog> progress(new ProgressLog);
+  LiveRun run;
+  SetErrorInfo(0, nullptr);
+  run.hr = (serverInfo ? serverInfo : created.Get())
+               ->SetServer(static_cast<LONG>(array.size()), array.data(), registry,
+                           options & kRepackaging ? VARIANT_TRUE : VARIANT_FALSE,
+                           options & kRegister ? VARIANT_TRUE : VARIANT_FALSE,
+                           options & kUnregister ? VARIANT_TRUE : VARIANT_FALSE, progress.Get(),
+                           &run.result);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kFoundryKey, L"UseOldComExtraction");
+  run.progress = progress->values;
+  twutil::ComPtr<IErrorInfo> info;
+  twutil::Bstr description, source;
+  if (GetErrorInfo(0, info.Put()) == S_OK && info) {
+    info->GetDescription(description.Put());
+    info->GetSource(source.Put());
+  }
+  run.error = description.Text();
+  run.source = source.Text();
+  return run;
+}
 
 }  // namespace twtest

@@ -15,6 +15,7 @@ using twutil::ComPtr;
 using twutil::ExpandSystemPathPrefix;
 using twutil::ServerFileTable;
 
+namespace twtest {
 namespace {
 
 using ComponentList = std::vector<ComPtr<IExtractComponent>>;
@@ -31,22 +32,18 @@ std::wstring Upper(std::wstring text) {
 }
 
 // A table prepared from components, which it keeps alive.
-class Table {
- public:
-  explicit Table(ComponentList components, bool repackaging = false)
-      : components_(std::move(components)) {
+struct Table {
+  explicit Table(ComponentList list, bool repackaging = false) : components(std::move(list)) {
     std::vector<IDispatch*> handed;
-    for (auto& c : components_) handed.push_back(c.Get());
+    for (auto& c : components) handed.push_back(c.Get());
     result = table.Prepare(handed.data(), static_cast<LONG>(handed.size()), repackaging);
   }
   IExtractComponent* Find(const std::wstring& path) const { return table.Find(Bstr(path.c_str())); }
-  IExtractComponent* operator[](size_t i) const { return components_[i].Get(); }
+  IExtractComponent* operator[](size_t i) const { return components[i].Get(); }
 
+  ComponentList components;
   ServerFileTable table;
   HRESULT result = E_UNEXPECTED;
-
- private:
-  ComponentList components_;
 };
 
 TEST(SystemPathPrefix, TheVariableIsFoundInAnyCaseAndWhatFollowsIsLowered) {
@@ -67,31 +64,11 @@ TEST(SystemPathPrefix, TheVariableIsFoundInAnyCaseAndWhatFollowsIsLowered) {
 }
 
 TEST(SystemPathPrefix, RepackagingComparesPathsAsTheyStand) {
-  Table table({twtest::NewComponent(L"C:\\src\\a.dll")}, true);
+  Table table({NewComponent(L"C:\\src\\a.dll")}, true);
   EXPECT_EQ(table.table.ExpandSystemPrefix(L"%SystemRoot%\\A.dll"), L"%SystemRoot%\\A.dll");
-  Table live({twtest::NewComponent(L"C:\\src\\a.dll")});
+  Table live({NewComponent(L"C:\\src\\a.dll")});
   EXPECT_NE(live.table.ExpandSystemPrefix(L"%SystemRoot%\\A.dll"), L"%SystemRoot%\\A.dll");
 }
-
-class ServerFiles : public testing::Test {
- protected:
-  void SetUp() override {
-    keyFile_ = temp_.Path() + L"Long Server Name.dll";
-    HANDLE file =
-        CreateFileW(keyFile_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-    auto shortPath = twutil::ShortPathOf(keyFile_);
-    ASSERT_TRUE(shortPath);
-    shortPath_ = *shortPath;
-    ASSERT_NE(twutil::LowerPath(shortPath_), twutil::LowerPath(keyFile_));
-    SetEnvironmentVariableW(L"TWTEST_SERVERS", temp_.Path().c_str());
-  }
-  void TearDown() override { SetEnvironmentVariableW(L"TWTEST_SERVERS", nullptr); }
-
-  twtest::TempDir temp_;
-  std::wstring keyFile_, shortPath_;
-};
 
 // A table prepared from the key files, and what each spelling finds in it: a
 // component by position, or none (-1).
@@ -100,29 +77,35 @@ struct Lookup {
   std::vector<std::pair<std::wstring, int>> found;
 };
 
-TEST_F(ServerFiles, EachSpellingFindsItsComponentOrNone) {
+TEST(ServerFiles, EachSpellingFindsItsComponentOrNone) {
+  TempDir temp;
   const std::wstring name = L"Long Server Name.dll", system = ServerFileTable().SystemFolder();
+  const std::wstring keyFile = temp.Write(name, {});
   ASSERT_EQ(system.back(), L'\\');
+  ASSERT_TRUE(twutil::ShortPathOf(keyFile));
+  const std::wstring shortPath = *twutil::ShortPathOf(keyFile);
+  ASSERT_NE(twutil::LowerPath(shortPath), twutil::LowerPath(keyFile));
   // With a short folder, the long spelling that the variable expands to is
   // only known through its short form.
-  const std::wstring shortFolder = shortPath_.substr(0, shortPath_.rfind(L'\\') + 1);
-  ASSERT_NE(twutil::LowerPath(shortFolder), twutil::LowerPath(temp_.Path()));
+  const std::wstring shortFolder = shortPath.substr(0, shortPath.rfind(L'\\') + 1);
+  ASSERT_NE(twutil::LowerPath(shortFolder), twutil::LowerPath(temp.Path()));
   const std::wstring longPath = L"C:\\" + std::wstring(290, L'x') + L"\\server.dll";
+  SetEnvironmentVariableW(L"TWTEST_SERVERS", temp.Path().c_str());
   SetEnvironmentVariableW(L"TWTEST_SHARE", L"share");
   SetEnvironmentVariableW(L"TWTEST_LOCAL", L"C:\\share");
   const Lookup lookups[] = {
-      {{keyFile_, L"C:\\other\\b.dll"},
-       {{keyFile_, 0},
-        {Upper(keyFile_), 0},
-        {L"\"" + keyFile_ + L"\"", 0},
-        {L"\"" + Upper(shortPath_) + L"\"", 0},
-        {shortPath_, 0},
+      {{keyFile, L"C:\\other\\b.dll"},
+       {{keyFile, 0},
+        {Upper(keyFile), 0},
+        {L"\"" + keyFile + L"\"", 0},
+        {L"\"" + Upper(shortPath) + L"\"", 0},
+        {shortPath, 0},
         {L"%TWTEST_SERVERS%" + name, 0},
         {L"%twtest_servers%" + Upper(name), 0},
         {L"c:\\OTHER\\B.DLL", 1},
-        {temp_.Path() + L"Long Server Name.ocx", -1},
+        {temp.Path() + L"Long Server Name.ocx", -1},
         {name, -1}}},
-      {{shortFolder + name}, {{L"%TWTEST_SERVERS%" + name, 0}, {temp_.Path() + name, 0}}},
+      {{shortFolder + name}, {{L"%TWTEST_SERVERS%" + name, 0}, {temp.Path() + name, 0}}},
       // A UNC path counts only as written: the variable form is never tried.
       {{L"\\\\srv\\share\\a.dll"},
        {{L"\\\\SRV\\Share\\A.dll", 0},
@@ -134,7 +117,7 @@ TEST_F(ServerFiles, EachSpellingFindsItsComponentOrNone) {
        {{L"TWSYS.DLL", 0}, {L"\"twsys.dll\"", 0}, {L"twother.dll", -1}}},
       {{system + L"sub\\twdeep.dll"}, {{L"twdeep.dll", -1}}},
       // Of two components with one key file the later wins.
-      {{keyFile_, Upper(keyFile_)}, {{keyFile_, 1}, {shortPath_, 1}}},
+      {{keyFile, Upper(keyFile)}, {{keyFile, 1}, {shortPath, 1}}},
       // An overlong path is never matched by a cut form.
       {{longPath},
        {{longPath, 0},
@@ -145,8 +128,7 @@ TEST_F(ServerFiles, EachSpellingFindsItsComponentOrNone) {
   };
   for (const Lookup& lookup : lookups) {
     ComponentList components;
-    for (const std::wstring& keyFile : lookup.keyFiles)
-      components.push_back(twtest::NewComponent(keyFile));
+    for (const std::wstring& file : lookup.keyFiles) components.push_back(NewComponent(file));
     Table table(components);
     ASSERT_EQ(table.result, S_OK);
     EXPECT_EQ(table.table.PreparedCount(), LONG(lookup.keyFiles.size()));
@@ -155,14 +137,15 @@ TEST_F(ServerFiles, EachSpellingFindsItsComponentOrNone) {
           << std::string(spelling.begin(), spelling.end());
     EXPECT_EQ(table.table.Find(Bstr()), nullptr);
   }
+  SetEnvironmentVariableW(L"TWTEST_SERVERS", nullptr);
   SetEnvironmentVariableW(L"TWTEST_SHARE", nullptr);
   SetEnvironmentVariableW(L"TWTEST_LOCAL", nullptr);
 }
 
-TEST_F(ServerFiles, RepackagingRegistersTheFileWhereItWillBeInstalled) {
-  auto moved = twtest::NewComponent(L"C:\\unused.dll", L"C:\\Program Files\\App");
+TEST(ServerFiles, RepackagingRegistersTheFileWhereItWillBeInstalled) {
+  auto moved = NewComponent(L"C:\\unused.dll", L"C:\\Program Files\\App");
   ASSERT_EQ(twutil::model::SetRepackagerKeyFile(moved.Get(), L"C:\\src\\build\\a.dll"), S_OK);
-  auto bare = twtest::NewComponent(L"C:\\unused2.dll", L"[INSTALLDIR]");
+  auto bare = NewComponent(L"C:\\unused2.dll", L"[INSTALLDIR]");
   ASSERT_EQ(twutil::model::SetRepackagerKeyFile(bare.Get(), L"noslash.dll"), S_OK);
   Table table({moved, bare}, true);
   EXPECT_EQ(table.Find(L"C:\\PROGRAM FILES\\APP\\A.DLL"), table[0]);
@@ -172,10 +155,13 @@ TEST_F(ServerFiles, RepackagingRegistersTheFileWhereItWillBeInstalled) {
   EXPECT_EQ(table.Find(L"[installdir]"), table[1]);
 }
 
-TEST_F(ServerFiles, ANullElementEndsThePreparation) {
-  auto first = twtest::NewComponent(L"C:\\a\\first.dll");
-  auto third = twtest::NewComponent(L"C:\\a\\third.dll");
+TEST(ServerFiles, ANullElementEndsThePreparationAndOneThatIsNoComponentRaises) {
+  auto first = NewComponent(L"C:\\a\\first.dll");
+  auto third = NewComponent(L"C:\\a\\third.dll");
+  ComPtr<IRegistry> registry;
+  ASSERT_EQ(Create(CLSID_Registry, &registry), S_OK);
   IDispatch* handed[] = {first.Get(), nullptr, third.Get()};
+  IDispatch* foreign[] = {registry.Get()};
   ServerFileTable table;
   EXPECT_EQ(table.Prepare(handed, 3, false), E_POINTER);
   EXPECT_EQ(table.PreparedCount(), 1);
@@ -184,14 +170,8 @@ TEST_F(ServerFiles, ANullElementEndsThePreparation) {
   EXPECT_EQ(table.Prepare(nullptr, 2, false), E_POINTER);
   table.Clear();
   EXPECT_EQ(table.Find(Bstr(L"C:\\a\\first.dll")), nullptr);
-}
-
-TEST_F(ServerFiles, AnElementThatIsNoComponentRaises) {
-  ComPtr<IRegistry> registry;
-  ASSERT_EQ(twtest::Create(CLSID_Registry, &registry), S_OK);
-  IDispatch* handed[] = {registry.Get()};
-  ServerFileTable table;
-  EXPECT_THROW(table.Prepare(handed, 1, false), twutil::com_exception);
+  EXPECT_THROW(table.Prepare(foreign, 1, false), twutil::com_exception);
 }
 
 }  // namespace
+}  // namespace twtest

@@ -125,12 +125,9 @@ fso.DeleteFolder work, True
 Const INVALID_ARGUMENT = 5  ' how VBScript reports E_INVALIDARG
 Dim sr, dir, source
 
+' A missing or empty file stops the script here: no "passed" line.
 Function Contents(name)
-  Contents = "(missing)"
-  If fso.FileExists(dir & name) Then
-    Contents = ""
-    If fso.GetFile(dir & name).Size > 0 Then Contents = fso.OpenTextFile(dir & name).ReadAll
-  End If
+  Contents = fso.OpenTextFile(dir & name).ReadAll
 End Function
 
 Function Outcome(source, dest, search, replacement)
@@ -170,16 +167,8 @@ Expect "empty name", header.PropertyName, ""
 Set other = CreateObject("TWHbrUtil.PropertyHeader.1")
 Expect "each control has its own texts", other.PropertyClass, ""
 
-' --- Every class by ProgID; then unregistered and registered again -----------
-' The type name of a new object of progId, or "none" when there is none.
-Function Created(progId)
-  On Error Resume Next
-  Created = "none"
-  Created = TypeName(CreateObject(progId))
-  Err.Clear
-End Function
-
-Dim classes, c, dll
+' --- Every class by ProgID ---------------------------------------------------
+Dim classes, c
 ' ProgID prefix, interface that the default dispatch names
 classes = Array( _
   Array("TWHbrTarnwick.Utility", "ISearchReplace"), _
@@ -194,17 +183,8 @@ classes = Array( _
   Array("TWHbrTarnwick.StampVersion", "IStampVersion"))
 
 For Each c In classes
-  Expect c(0) & " type", Created(c(0)), c(1)
-  Expect c(0) & ".1 type", Created(c(0) & ".1"), c(1)
-Next
-dll = """" & WScript.Arguments(0) & """"
-Expect "regsvr32 /u exit code", shell.Run("regsvr32 /s /u " & dll, 0, True), 0
-For Each c In classes
-  Expect c(0) & " gone after unregistration", Created(c(0)) & Created(c(0) & ".1"), "nonenone"
-Next
-Expect "regsvr32 exit code", shell.Run("regsvr32 /s " & dll, 0, True), 0
-For Each c In classes
-  Expect c(0) & " back after registration", Created(c(0)), c(1)
+  Expect c(0) & " type", TypeName(CreateObject(c(0))), c(1)
+  Expect c(0) & ".1 type", TypeName(CreateObject(c(0) & ".1")), c(1)
 Next
 
 WScript.Echo passed & " passed, " & failed & " failed"

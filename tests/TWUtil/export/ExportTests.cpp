@@ -3,40 +3,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "StressEntries.h"
 #include "export/MsiText.h"
 #include "export/PathSpellings.h"
 #include "export/RegFileWriter.h"
 #include "export/WixFragmentWriter.h"
+#include "support/ConsoleRun.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-using twutil::exports::ExportedFile;
-
-std::wstring Base(const wchar_t* what) {
-  return L"Software\\TWExportTest" + std::to_wstring(GetCurrentProcessId()) + L"\\" + what;
-}
-
-bool RunRegeditImport(const std::wstring& regFile) {
-  std::wstring command = L"regedit.exe /s \"" + regFile + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return false;
-  twutil::Handle thread(process.hThread), child(process.hProcess);
-  DWORD code = 1;
-  return WaitForSingleObject(child.Get(), 60000) == WAIT_OBJECT_0 &&
-         GetExitCodeProcess(child.Get(), &code) && code == 0;
-}
-
-bool NotesMention(const std::vector<std::wstring>& notes, const std::wstring& text) {
-  for (const std::wstring& note : notes)
-    if (note.find(text) != std::wstring::npos) return true;
-  return false;
-}
 
 std::wstring Describe(const twutil::model::CapturedEntry& entry) {
   return entry.key + L" [" + entry.name.value_or(L"@") + L"]";
@@ -45,14 +22,14 @@ std::wstring Describe(const twutil::model::CapturedEntry& entry) {
 TEST(RegFileTest, RegeditReadsBackEveryValueItCarries) {
   twtest::TempDir temp;
   std::wstring keyFile = exporttest::MakeKeyFile(temp.Path());
-  std::wstring base = Base(L"Reg");
+  const std::wstring base = L"Software\\TWExportTest" + std::to_wstring(GetCurrentProcessId());
   auto entries = exporttest::StressEntries(base, keyFile, L"D:\\Inst\\");
   std::vector<std::wstring> notes;
   std::wstring text = twutil::exports::WriteRegFile({exporttest::StressFile(keyFile, entries)},
                                                     {L"D:\\Inst\\"}, &notes);
   std::wstring regFile = temp.Path() + L"stress.reg";
   ASSERT_TRUE(twutil::exports::WriteUtf16File(regFile, text));
-  ASSERT_TRUE(RunRegeditImport(regFile));
+  ASSERT_EQ(twtest::RunConsole(L"regedit.exe /s \"" + regFile + L"\"").exitCode, 0u);
 
   size_t approximate = 0;
   for (const auto& stress : entries) {
@@ -64,7 +41,9 @@ TEST(RegFileTest, RegeditReadsBackEveryValueItCarries) {
     }
     if (!stress.reg) {
       ++approximate;
-      EXPECT_TRUE(NotesMention(notes, L"\"" + *entry.name + L"\""));
+      EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [&](const std::wstring& note) {
+        return note.find(L"\"" + *entry.name + L"\"") != std::wstring::npos;
+      }));
       continue;
     }
     twutil::RegKey key;
@@ -78,7 +57,7 @@ TEST(RegFileTest, RegeditReadsBackEveryValueItCarries) {
     EXPECT_EQ(data, stress.installed);
   }
   EXPECT_EQ(notes.size(), approximate);
-  RegDeleteTreeW(HKEY_CURRENT_USER, Base(L"").c_str());
+  RegDeleteTreeW(HKEY_CURRENT_USER, base.c_str());
 }
 
 TEST(WixFragmentTest, WhatAnMsiCannotCarryIsNotedInPlace) {

@@ -8,10 +8,10 @@
 #include <cstdio>
 
 #include "StressEntries.h"
-#include "com/Owners.h"
 #include "export/MsiText.h"
 #include "export/RegFileWriter.h"
 #include "export/WixFragmentWriter.h"
+#include "support/TestSupport.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 2) {
@@ -42,14 +42,7 @@ int wmain(int argc, wchar_t** argv) {
       {exporttest::StressFile(L"C:\\none\\none.dll", carried)}, {}, nullptr);
   if (!twutil::exports::WriteUtf16File(folder + L"expected.reg", expected)) return 1;
 
-  std::wstring wxs = folder + L"stress.wxs";
-  twutil::Handle file(CreateFileW(wxs.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (!file.Valid() ||
-      !WriteFile(file.Get(), xml.data(), static_cast<DWORD>(xml.size()), &written, nullptr) ||
-      written != xml.size())
-    return 1;
+  if (!twtest::WriteBytes(folder + L"stress.wxs", {xml.begin(), xml.end()})) return 1;
   for (const std::wstring& note : notes) {
     std::string line = twutil::exports::Utf8(L"note: " + note + L"\n");
     fwrite(line.data(), 1, line.size(), stdout);

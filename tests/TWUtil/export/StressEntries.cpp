@@ -1,46 +1,31 @@
 #include "StressEntries.h"
 
-#include "com/Owners.h"
+#include "support/TestSupport.h"
 
 namespace exporttest {
 namespace {
 
-using twutil::model::CapturedEntry;
-
-void ReplaceAll(std::wstring* text, const std::wstring& token, const std::wstring& by) {
-  for (size_t at = text->find(token); at != std::wstring::npos;
-       at = text->find(token, at + by.size()))
-    text->replace(at, token.size(), by);
+std::vector<BYTE> Bytes(const std::wstring& chars) {
+  std::vector<BYTE> bytes;
+  for (wchar_t c : chars) bytes.insert(bytes.end(), {BYTE(c & 0xFF), BYTE(c >> 8)});
+  return bytes;
 }
 
 // "<F>" the file, "<S>" its short form, "<U>" it upper-cased, "<D>" its folder.
-std::wstring Expand(std::wstring pattern, const std::wstring& file, const std::wstring& shortFile,
-                    const std::wstring& upper, const std::wstring& folder) {
-  ReplaceAll(&pattern, L"<F>", file);
-  ReplaceAll(&pattern, L"<S>", shortFile);
-  ReplaceAll(&pattern, L"<U>", upper);
-  ReplaceAll(&pattern, L"<D>", folder);
-  return pattern;
+std::vector<BYTE> Expand(std::wstring pattern, const std::wstring (&by)[4]) {
+  const wchar_t* tokens[] = {L"<F>", L"<S>", L"<U>", L"<D>"};
+  for (int i = 0; i < 4; ++i)
+    for (size_t at = pattern.find(tokens[i]); at != std::wstring::npos;
+         at = pattern.find(tokens[i], at + by[i].size()))
+      pattern.replace(at, 3, by[i]);
+  return Bytes(pattern);
 }
 
 }  // namespace
 
-std::vector<BYTE> Bytes(const std::wstring& chars) {
-  std::vector<BYTE> bytes;
-  for (wchar_t c : chars) {
-    bytes.push_back(static_cast<BYTE>(c & 0xFF));
-    bytes.push_back(static_cast<BYTE>(c >> 8));
-  }
-  return bytes;
-}
-
 std::wstring MakeKeyFile(const std::wstring& folder) {
-  std::wstring path = folder + L"Export Stress Server.dll";
-  twutil::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (file.Valid()) WriteFile(file.Get(), "MZ", 2, &written, nullptr);
-  return path;
+  twtest::WriteBytes(folder + L"Export Stress Server.dll", {'M', 'Z'});
+  return folder + L"Export Stress Server.dll";
 }
 
 std::vector<StressEntry> StressEntries(const std::wstring& base, const std::wstring& keyFile,
@@ -48,11 +33,13 @@ std::vector<StressEntry> StressEntries(const std::wstring& base, const std::wstr
   std::wstring folder = keyFile.substr(0, keyFile.find_last_of(L'\\'));
   wchar_t shortBuffer[MAX_PATH] = {};
   DWORD shortLength = GetShortPathNameW(keyFile.c_str(), shortBuffer, MAX_PATH);
-  std::wstring shortFile = shortLength && shortLength < MAX_PATH ? shortBuffer : keyFile;
-  std::wstring fileName = keyFile.substr(folder.size() + 1);
-  std::wstring installFolder = installDir.substr(0, installDir.size() - 1);
   std::wstring upperFile = keyFile;
   CharUpperBuffW(&upperFile[0], static_cast<DWORD>(upperFile.size()));
+  const std::wstring captured[4] = {
+      keyFile, shortLength && shortLength < MAX_PATH ? shortBuffer : keyFile, upperFile, folder};
+  const std::wstring installedFile = installDir + keyFile.substr(folder.size() + 1);
+  const std::wstring installed[4] = {installedFile, installedFile, installedFile,
+                                     installDir.substr(0, installDir.size() - 1)};
 
   struct Row {
     const wchar_t* key;
@@ -63,8 +50,8 @@ std::vector<StressEntry> StressEntries(const std::wstring& base, const std::wstr
     bool rewritten = false;  // its paths name the install folder once installed
   };
   const std::wstring nul(1, L'\0');
-  std::vector<BYTE> binary300;
-  for (int i = 0; i < 300; ++i) binary300.push_back(static_cast<BYTE>(i * 7));
+  std::wstring binary300;  // the bytes 0, 7, 14, ...
+  for (int i = 0; i < 300; i += 2) binary300 += wchar_t(BYTE(i * 7) | BYTE(i * 7 + 7) << 8);
   const Row rows[] = {
       {L"Types", nullptr, REG_SZ, L"default" + nul, true, true},
       {L"Types", L"empty", REG_SZ, nul, true, true},
@@ -81,6 +68,7 @@ std::vector<StressEntry> StressEntries(const std::wstring& base, const std::wstr
       {L"Types", L"bigEndian", REG_DWORD_BIG_ENDIAN, std::wstring(L"\x0100\x0000", 2), true, false},
       {L"Types", L"unterminated", REG_SZ, L"ab", false, false},
       {L"Types", L"embeddedNull", REG_SZ, L"a" + nul + L"b" + nul, true, false},
+      {L"Types", L"binary300", REG_BINARY, binary300, true, true},
       {L"Text", L"q\"uote", REG_SZ, L"v\"al" + nul, true, true},
       {L"Text", L"back\\slash\\", REG_SZ, L"c:\\dir\\" + nul, true, true},
       {L"Text", L"[br]{ace}", REG_SZ, L"[x] {{y}} [~] [#f]" + nul, true, true},
@@ -105,42 +93,26 @@ std::vector<StressEntry> StressEntries(const std::wstring& base, const std::wstr
 
   std::vector<StressEntry> entries;
   for (const Row& row : rows) {
-    StressEntry stress;
-    CapturedEntry& entry = stress.entry;
-    entry.root = twutil::model::kRootCurrentUser;
-    entry.key = base + L"\\" + row.key;
-    if (row.name) entry.name = row.name;
-    entry.type = row.type;
-    entry.data = Bytes(Expand(row.chars, keyFile, shortFile, upperFile, folder));
-    std::wstring installedFile = installDir + fileName;
-    stress.installed =
-        row.rewritten
-            ? Bytes(Expand(row.chars, installedFile, installedFile, installedFile, installFolder))
-            : entry.data;
+    StressEntry& stress = entries.emplace_back();
+    stress.entry.root = twutil::model::kRootCurrentUser;
+    stress.entry.key = base + L"\\" + row.key;
+    if (row.name) stress.entry.name = row.name;
+    stress.entry.type = row.type;
+    stress.entry.data = Expand(row.chars, captured);
+    stress.installed = row.rewritten ? Expand(row.chars, installed) : stress.entry.data;
     stress.reg = row.reg;
     stress.msi = row.msi;
-    entries.push_back(stress);
   }
-  StressEntry big;
-  big.entry.root = twutil::model::kRootCurrentUser;
-  big.entry.key = base + L"\\Types";
-  big.entry.name = L"binary300";
-  big.entry.type = REG_BINARY;
-  big.entry.data = binary300;
-  big.installed = binary300;
-  entries.push_back(big);
-  StressEntry odd = big;
+  StressEntry odd = entries.front();  // a text of an odd number of bytes
   odd.entry.name = L"oddText";
-  odd.entry.type = REG_SZ;
-  odd.entry.data = {'a'};
+  odd.entry.data = odd.installed = {'a'};
   odd.reg = odd.msi = false;
   entries.push_back(odd);
-  StressEntry emptyKey;
+  StressEntry& emptyKey = entries.emplace_back();
   emptyKey.entry.root = twutil::model::kRootCurrentUser;
   emptyKey.entry.key = base + L"\\Empty\\Leaf";
   emptyKey.entry.keyOnly = true;
   emptyKey.msi = false;  // wixl leaves RegistryKey ForceCreateOnInstall out
-  entries.push_back(emptyKey);
   return entries;
 }
 

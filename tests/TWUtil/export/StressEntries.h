@@ -29,6 +29,4 @@ std::vector<StressEntry> StressEntries(const std::wstring& base, const std::wstr
 twutil::exports::ExportedFile StressFile(const std::wstring& keyFile,
                                          const std::vector<StressEntry>& entries);
 
-std::vector<BYTE> Bytes(const std::wstring& chars);  // every character, nulls included
-
 }  // namespace exporttest

@@ -21,7 +21,6 @@ cd "$work"
 . "$(dirname "$0")/msi.sh"
 drive_c=$("$wine_run" winepath -u 'C:\' </dev/null | tr -d '\r')
 drive_c=${drive_c%/}
-system32=$drive_c/windows/system32
 
 "$wine_run" regsvr32 /s "$(winpath "$bin/TWRegSpy.dll")" </dev/null
 
@@ -47,11 +46,13 @@ snapshot() {
   LC_ALL=C sort -o "$1" "$1"
 }
 
-# What the registration changed against the baseline: added.txt (keys and
-# values that are new or changed) and removed.txt (values it replaced).
-difference() {
-  LC_ALL=C comm -13 base.txt "$1" > "$2.added"
-  LC_ALL=C comm -23 base.txt "$1" > "$2.removed"
+# changes NAME [FILTER]: the snapshot NAME.txt, and what changed against the
+# baseline: NAME.added (keys and values that are new or changed) and
+# NAME.removed (values replaced), each through FILTER.
+changes() {
+  snapshot "$1.txt"
+  LC_ALL=C comm -13 base.txt "$1.txt" | ${2:-cat} > "$1.added"
+  LC_ALL=C comm -23 base.txt "$1.txt" | ${2:-cat} > "$1.removed"
 }
 
 # A .reg file that takes the registry back to the baseline: new keys go
@@ -82,17 +83,20 @@ restore() {
   fi
 }
 
-same() {  # label expected actual
-  if cmp -s "$2" "$3"; then return 0; fi
+same() {  # label expected actual: NAME.added and NAME.removed of each
+  if cmp -s "$2.added" "$3.added" && cmp -s "$2.removed" "$3.removed"; then
+    passes=$((passes + 1))
+    return
+  fi
   echo "FAIL $case: $1 differs from the server's own registration (< own, > $1):" >&2
-  diff "$2" "$3" | head -30 >&2
+  diff "$2.added" "$3.added" | head -30 >&2
+  diff "$2.removed" "$3.removed" | head -30 >&2
   failures=$((failures + 1))
-  return 1
 }
 
 # MSI bookkeeping is not the server's.
 without_installer() {
-  grep -v -i -e '\\installer[\\	]' -e '\\uninstall[\\	]' -e '\\shareddlls	' "$1" || true
+  grep -v -i -e '\\installer[\\	]' -e '\\uninstall[\\	]' -e '\\shareddlls	' || true
 }
 
 run_case() {  # case source_file name dll|exe
@@ -111,8 +115,7 @@ run_case() {  # case source_file name dll|exe
   else
     "$wine_run" regsvr32 /s "C:\\TWInstalled\\$case\\$name" </dev/null
   fi
-  snapshot own.txt
-  difference own.txt own
+  changes own
   restore own
 
   # The capture, from the other folder, through the short 8.3 spelling too.
@@ -125,11 +128,8 @@ run_case() {  # case source_file name dll|exe
 
   # (a) the .reg export imported with the regedit of the server's bitness.
   "$wine_run" regedit /s "$(winpath "$work/$case.reg")" </dev/null
-  snapshot imported.txt
-  difference imported.txt imported
-  same ".reg import (added)" own.added imported.added &&
-    same ".reg import (replaced)" own.removed imported.removed &&
-    passes=$((passes + 1))
+  changes imported
+  same ".reg import" own imported
   restore imported
 
   # (b) the MSI that wixl builds from the .wxs export.
@@ -143,21 +143,15 @@ run_case() {  # case source_file name dll|exe
   rm -f "$installed/$name"
   "$wine_run" msiexec /i "$(winpath "$work/$case.msi")" /qn "INSTALLDIR=C:\\TWInstalled\\$case\\" \
     </dev/null
-  snapshot installed.txt
-  without_installer base.txt > base.own.txt
-  without_installer installed.txt > installed.own.txt
-  LC_ALL=C comm -13 base.own.txt installed.own.txt > installed.added
-  LC_ALL=C comm -23 base.own.txt installed.own.txt > installed.removed
+  changes installed without_installer
   # An MSI folder property ends with a backslash: a value that names the
   # folder itself gets one (the export says so in its notes).
   folder=$(printf 'C:\\\\\\\\TWInstalled\\\\\\\\%s' "$case")
   sed "s/=\"$folder\"\$/=\"$folder\\\\\\\\\"/" own.added | LC_ALL=C sort > own.msi.added
-  same "MSI install (added)" own.msi.added installed.added &&
-    same "MSI install (replaced)" own.removed installed.removed &&
-    passes=$((passes + 1))
+  cp own.removed own.msi.removed
+  same "MSI install" own.msi installed
   "$wine_run" msiexec /x "$(winpath "$work/$case.msi")" /qn </dev/null
-  snapshot uninstalled.txt
-  difference uninstalled.txt uninstalled
+  changes uninstalled
   # Every value the install wrote is gone again.
   if grep -v '	$' own.added | LC_ALL=C comm -12 - uninstalled.txt | grep . >&2; then
     echo "FAIL $case: values left after msiexec /x" >&2
@@ -172,8 +166,8 @@ run_case sample "$bin/samples/SampleServer.dll" SampleServer.dll dll
 run_case sampleexe "$bin/samples/SampleServerExe.exe" SampleServerExe.exe exe
 # Wine's own servers load as the copies only under other names.
 for server in scrrun.dll msxml3.dll itss.dll wshom.ocx; do
-  [ -f "$system32/$server" ] || continue
-  run_case "wine-${server%.*}" "$system32/$server" "tw_$server" dll
+  [ -f "$drive_c/windows/system32/$server" ] || continue
+  run_case "wine-${server%.*}" "$drive_c/windows/system32/$server" "tw_$server" dll
 done
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

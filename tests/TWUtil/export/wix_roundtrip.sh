@@ -37,10 +37,7 @@ export_key() {
 }
 export_key expected Expected > expected.txt
 export_key installed Msi > installed.txt
-if ! diff expected.txt installed.txt; then
-  echo "FAIL: the install wrote other values than expected.reg" >&2
-  exit 1
-fi
+diff expected.txt installed.txt || { echo "FAIL: the install differs from expected.reg" >&2; exit 1; }
 values=$(grep -c '^[@"]' installed.txt || true)
 [ "$values" -gt 20 ] || { echo "FAIL: only $values values installed" >&2; exit 1; }
 

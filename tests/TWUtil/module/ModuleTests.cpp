@@ -1,30 +1,170 @@
-// Class factories, unloading, aggregation and the shared interfaces.
+// The library as a COM server: self-registration and the .tlb fallback, the
+// built type library, class factories, unloading, aggregation, the shared
+// interfaces and the error helpers.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "Errors.h"
 #include "TWUtil.h"
 #include "com/ObjectSafety.h"
+#include "com/TypeLibPlatform.h"
 #include "support/TestSupport.h"
-
-using twutil::ComPtr;
 
 namespace {
 
-using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+using twtest::KeyExists;
+using twutil::Bstr;
+using twutil::ComPtr;
 
-template <class Fn>
-Fn Export(const char* name) {
-  return reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(twtest::RegisteredLibrary(), name)));
+// Each class with its ProgID; the version-independent one is without ".1".
+const std::pair<const CLSID*, const wchar_t*> kClasses[] = {
+    {&CLSID_SearchReplace, L"TWHbrTarnwick.Utility.1"},
+    {&CLSID_Guid, L"TWHbrTarnwick.Guid.1"},
+    {&CLSID_Registry, L"TWHbrTarnwick.Registry.1"},
+    {&CLSID_File, L"TWHbrTarnwick.File.1"},
+    {&CLSID_TWResXfer, L"TWHbrTarnwick.ResourceCopier.1"},
+    {&CLSID_ServerInfo, L"TWHbrTarnwick.ServerInfo.1"},
+    {&CLSID_PropertyHeader, L"TWHbrUtil.PropertyHeader.1"},
+    {&CLSID_Encryptor, L"TWHbrTarnwick.Encryptor.1"},
+    {&CLSID_SignCode, L"TWHbrTarnwick.SignCode.1"},
+    {&CLSID_StampVersion, L"TWHbrTarnwick.StampVersion.1"},
+};
+
+std::wstring KeyOf(const wchar_t* prefix, const GUID& guid) {
+  wchar_t text[40];
+  StringFromGUID2(guid, text, 40);
+  return prefix + std::wstring(text);
 }
 
-const CLSID* const kAllClasses[] = {&CLSID_SearchReplace,  &CLSID_Guid,      &CLSID_Registry,
-                                    &CLSID_File,           &CLSID_TWResXfer, &CLSID_ServerInfo,
-                                    &CLSID_PropertyHeader, &CLSID_Encryptor, &CLSID_SignCode,
-                                    &CLSID_StampVersion};
+std::wstring Lower(std::wstring s) {
+  CharLowerBuffW(&s[0], static_cast<DWORD>(s.size()));
+  return s;
+}
+
+// The string value below HKEY_CLASSES_ROOT, or "<missing>".
+std::wstring Read(const std::wstring& key, const wchar_t* name = nullptr) {
+  std::wstring value;
+  return twtest::ReadString(HKEY_CLASSES_ROOT, key, name, &value) ? value : L"<missing>";
+}
+
+const std::wstring kTypeLib = KeyOf(L"TypeLib\\", LIBID_TWUtilityLib) + L"\\1.0";
+
+template <class Fn = HRESULT(WINAPI*)()>
+Fn Export(const char* name, HMODULE module = twtest::RegisteredLibrary()) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// Every class key as registration leaves it.
+void ExpectClassesRegistered() {
+  for (const auto& [clsid, progId] : kClasses) {
+    const std::wstring versioned = progId, independent = versioned.substr(0, versioned.size() - 2);
+    const std::wstring key = KeyOf(L"CLSID\\", *clsid), guid = key.substr(6);
+    const std::pair<std::wstring, std::wstring> values[] = {
+        {versioned, L"TWUtil.Dll"},
+        {versioned + L"\\CLSID", guid},
+        {independent, L"TWUtil.Dll"},
+        {independent + L"\\CLSID", guid},
+        {key, L"TWUtil.Dll"},
+        {key + L"\\ProgID", versioned},
+        {key + L"\\VersionIndependentProgID", independent}};
+    for (const auto& [path, expected] : values) EXPECT_EQ(Read(path), expected) << path;
+    EXPECT_EQ(Lower(Read(key + L"\\InprocServer32")), Lower(twtest::LibraryPath())) << key;
+    EXPECT_EQ(Read(key + L"\\InprocServer32", L"ThreadingModel"), L"Apartment") << key;
+    for (const wchar_t* absent : {L"\\TypeLib", L"\\Version", L"\\Programmable", L"\\Control"})
+      EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key + absent)) << key << absent;
+  }
+}
+
+// Runs first in the suite's process, before any test registers in-process.
+TEST(Registration, Regsvr32WroteEveryClassAndTheTypeLibrary) {
+  ExpectClassesRegistered();
+  const std::wstring dir = twtest::BinDir();
+  EXPECT_EQ(Read(kTypeLib), L"Tarnwick Harbor Utility Library 1.0");
+  EXPECT_EQ(Lower(Read(kTypeLib + L"\\409\\" + twutil::kTypeLibPlatform)),
+            Lower(twtest::LibraryPath()));
+  EXPECT_EQ(Lower(Read(kTypeLib + L"\\HELPDIR")), Lower(dir.substr(0, dir.size() - 1)));
+}
+
+TEST(Registration, UnregistrationRemovesEverythingAndNeverFails) {
+  HMODULE module = twtest::RegisteredLibrary();
+  ASSERT_EQ(Export("DllUnregisterServer", module)(), S_OK);
+  for (const auto& [clsid, progId] : kClasses) {
+    const std::wstring versioned = progId;
+    for (const std::wstring& key :
+         {versioned, versioned.substr(0, versioned.size() - 2), KeyOf(L"CLSID\\", *clsid)})
+      EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
+  }
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kTypeLib));
+  EXPECT_EQ(Export("DllUnregisterServer", module)(), S_OK);  // nothing left to remove
+  ASSERT_EQ(Export("DllRegisterServer", module)(), S_OK);
+  ExpectClassesRegistered();
+}
+
+TEST(Registration, FallsBackToTheTlbBesideTheModule) {
+  twtest::RegisteredLibrary();
+  twtest::TempDir dir;
+  std::wstring copy = dir.Path() + L"Copy.dll";
+  ASSERT_TRUE(CopyFileW((twtest::BinDir() + L"testdata\\TWUtilNoTypeLib.dll").c_str(), copy.c_str(),
+                        FALSE));
+  HMODULE module = LoadLibraryW(copy.c_str());
+  ASSERT_NE(module, nullptr);
+  // Without a .tlb the classes register but the type library cannot.
+  EXPECT_TRUE(FAILED(Export("DllRegisterServer", module)()));
+  ASSERT_TRUE(CopyFileW((twtest::BinDir() + L"testdata\\TWUtil.tlb").c_str(),
+                        (dir.Path() + L"Copy.tlb").c_str(), FALSE));
+  EXPECT_EQ(Export("DllRegisterServer", module)(), S_OK);
+  EXPECT_EQ(Lower(Read(kTypeLib + L"\\409\\" + twutil::kTypeLibPlatform)),
+            Lower(dir.Path() + L"Copy.tlb"));
+  FreeLibrary(module);
+  // Leave the prefix as the suite found it.
+  ASSERT_EQ(Export("DllRegisterServer")(), S_OK);
+  ExpectClassesRegistered();
+}
+
+// "name:dispid" of each function of the interface's vtable half, in table order.
+std::wstring Members(ITypeLib* library, const GUID& guid) {
+  ComPtr<ITypeInfo> info, half;
+  HREFTYPE ref = 0;
+  if (FAILED(library->GetTypeInfoOfGuid(guid, info.Put()))) return L"<none>";
+  if (SUCCEEDED(info->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref)) &&
+      SUCCEEDED(info->GetRefTypeInfo(ref, half.Put())))
+    info = half;
+  TYPEATTR* attr = nullptr;
+  if (FAILED(info->GetTypeAttr(&attr))) return L"<none>";
+  std::wstring members;
+  for (UINT i = 0; i < attr->cFuncs; ++i) {
+    FUNCDESC* func = nullptr;
+    if (FAILED(info->GetFuncDesc(i, &func))) continue;
+    Bstr name;
+    info->GetDocumentation(func->memid, name.Put(), nullptr, nullptr, nullptr);
+    wchar_t id[16];
+    swprintf(id, 16, L":%lx", static_cast<unsigned long>(func->memid));
+    members += (members.empty() ? L"" : L" ") + std::wstring(name.Text()) + id;
+    info->ReleaseFuncDesc(func);
+  }
+  info->ReleaseTypeAttr(attr);
+  return members;
+}
+
+TEST(TypeLibrary, InterfacesKeepTheMemberOrderAndIdsCallersBindTo) {
+  ComPtr<ITypeLib> library;
+  ASSERT_EQ(LoadTypeLibEx(twtest::LibraryPath().c_str(), REGKIND_NONE, library.Put()), S_OK);
+  EXPECT_EQ(Members(library.Get(), IID_IRegistry),
+            L"RegAddValue:1 RegReadValue:2 RegQueryKey:3 RegDeleteValue:4 "
+            L"RegSoftDeleteRegValue:5 RegSetExtractComponent:6 RegReadType:7");
+  EXPECT_EQ(Members(library.Get(), IID_IExtractComponent),
+            L"KeyFile:1 Destination:2 TypeLibCollection:3 ComClassCollection:4 "
+            L"AppInfoCollection:5 ProgIDCollection:6 ExtensionCol:7 MIMECol:8 "
+            L"AddMiscRegistryInfo:9");
+  EXPECT_EQ(Members(library.Get(), IID_IExtractProgIDCol), L"Add:60030003 Item:0 Count:68030001");
+  // Internal interfaces stay out of the library.
+  EXPECT_EQ(Members(library.Get(), IID_IRegSpyCallback), L"<none>");
+}
 
 TEST(Module, FactoriesAreCachedAndTheLibraryUnloadsOnlyWhenNothingIsLeft) {
-  auto get = Export<GetClassObjectFn>("DllGetClassObject");
-  auto canUnload = Export<HRESULT(WINAPI*)()>("DllCanUnloadNow");
+  auto get = Export<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+  auto canUnload = Export("DllCanUnloadNow");
   ASSERT_EQ(canUnload(), S_OK);
   ComPtr<IClassFactory> first, second;
   ASSERT_EQ(get(CLSID_Guid, IID_IClassFactory, first.PutVoid()), S_OK);
@@ -39,7 +179,7 @@ TEST(Module, FactoriesAreCachedAndTheLibraryUnloadsOnlyWhenNothingIsLeft) {
   first->LockServer(FALSE);
   first.Reset();
   EXPECT_EQ(canUnload(), S_OK);
-  for (const CLSID* clsid : kAllClasses) {
+  for (const auto& [clsid, progId] : kClasses) {
     ComPtr<IUnknown> object;
     ASSERT_EQ(twtest::Create(*clsid, &object), S_OK);
     EXPECT_EQ(canUnload(), S_FALSE);
@@ -69,7 +209,7 @@ class Outer : public IUnknown {
 TEST(Module, AggregatedObjectsDelegateToTheirOuterAndErrorInfoIsTheClasssOwn) {
   twtest::RegisteredLibrary();
   Outer outer;
-  for (const CLSID* clsid : kAllClasses) {
+  for (const auto& [clsid, progId] : kClasses) {
     ASSERT_EQ(
         CoCreateInstance(*clsid, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown, outer.inner.PutVoid()),
         S_OK);
@@ -102,6 +242,68 @@ TEST(ObjectSafety, SupportsBothOptionsForOfferedInterfaces) {
     EXPECT_EQ(supported, 3u);
     EXPECT_EQ(enabled, 2u);
   }
+}
+
+// Leaves an error object that says text, or none.
+void SetPendingError(const wchar_t* text) {
+  ComPtr<ICreateErrorInfo> create;
+  ComPtr<IErrorInfo> info;
+  if (text && SUCCEEDED(CreateErrorInfo(create.Put()))) {
+    create->SetDescription(const_cast<LPOLESTR>(text));
+    create.As(&info);
+  }
+  SetErrorInfo(0, info.Get());
+}
+
+std::wstring CheckCallMessage(HRESULT hr) {
+  try {
+    twutil::CheckCall(hr);
+  } catch (const twutil::CExcept& e) {
+    return std::to_wstring(e.hr) + L" " + e.message.Text();
+  }
+  return L"no exception";
+}
+
+TEST(Errors, CheckCallRaisesFailureWithTheCalleesMessage) {
+  EXPECT_EQ(CheckCallMessage(S_OK), L"no exception");
+  EXPECT_EQ(CheckCallMessage(S_FALSE), L"no exception");
+  SetPendingError(nullptr);
+  EXPECT_EQ(CheckCallMessage(E_ACCESSDENIED),
+            std::to_wstring(E_ACCESSDENIED) + L" Error calling contained control");
+  SetPendingError(L"model refused the put");
+  EXPECT_EQ(CheckCallMessage(E_FAIL), std::to_wstring(E_FAIL) + L" model refused the put");
+}
+
+TEST(Errors, ComExceptionTakesTheCalleesMessageThenTheSystemText) {
+  SetPendingError(L"no such component");
+  EXPECT_STREQ(twutil::com_exception(E_NOINTERFACE).what(), "no such component");
+  SetPendingError(nullptr);
+  twutil::com_exception system(E_OUTOFMEMORY);
+  EXPECT_EQ(system.hr(), E_OUTOFMEMORY);
+  EXPECT_STRNE(system.what(), "");
+  EXPECT_STREQ(twutil::com_exception(static_cast<HRESULT>(0xA0AB0123)).what(), "Unknown error");
+}
+
+TEST(Errors, SetComErrorInfoLeavesAnErrorObjectNamingTheClass) {
+  twtest::RegisteredLibrary();
+  EXPECT_EQ(twutil::SetComErrorInfo(CLSID_ServerInfo, L"it broke", 0, nullptr, IID_IServerInfo, 0),
+            DISP_E_EXCEPTION);
+  ComPtr<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
+  Bstr source, description;
+  GUID guid;
+  info->GetSource(source.Put());
+  info->GetDescription(description.Put());
+  info->GetGUID(&guid);
+  EXPECT_STREQ(source.Text(), L"TWHbrTarnwick.ServerInfo.1");
+  EXPECT_STREQ(description.Text(), L"it broke");
+  EXPECT_TRUE(IsEqualGUID(guid, IID_IServerInfo));
+  // A null message goes the string-table way and ends as "Unknown Error".
+  EXPECT_EQ(twutil::SetComErrorInfo(CLSID_ServerInfo, 0u, 0, nullptr, IID_IServerInfo, E_FAIL),
+            E_FAIL);
+  ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
+  info->GetDescription(description.Put());
+  EXPECT_STREQ(description.Text(), L"Unknown Error");
 }
 
 }  // namespace

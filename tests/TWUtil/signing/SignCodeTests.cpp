@@ -23,10 +23,7 @@ using Calls = std::vector<std::wstring>;
 class RecordingEvents : public twtest::EarlyBoundOnly<ISignCodeEvent> {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    *out =
-        iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_ISignCodeEvent ? this : nullptr;
-    if (*out) AddRef();
-    return *out ? S_OK : E_NOINTERFACE;
+    return twtest::Answer<RecordingEvents, IDispatch, ISignCodeEvent>(this, iid, out);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
   STDMETHODIMP_(ULONG) Release() override { return --refs; }
@@ -48,8 +45,8 @@ class SignCodeRun : public ::testing::Test {
   // Runs the tool printing output and exiting with code.
   HRESULT Run(const std::string& output, RecordingEvents* events, const wchar_t* code = L"0",
               const wchar_t* order = L"") {
-    std::wstring path = dir_.Path() + L"out" + std::to_wstring(++files_) + L".txt";
-    twtest::WriteBytes(path, std::vector<uint8_t>(output.begin(), output.end()));
+    std::wstring path =
+        dir_.Write(L"out" + std::to_wstring(++files_) + L".txt", {output.begin(), output.end()});
     Bstr program(Tool().c_str()), spc(path.c_str()), pvk(code), server(order);
     SignCodeOption options = {program.Get(), spc.Get(), pvk.Get(), nullptr, nullptr, server.Get()};
     return sign_->Sign(Bstr(L"C:\\signed.exe").Get(), &options, events);
@@ -105,9 +102,8 @@ TEST_F(SignCodeRun, LinesEndAtCarriageReturnLineFeedAndTheExitCodeDecides) {
     EXPECT_EQ(events.calls, c.calls) << c.output;
   }
   // A missing program, no options, or a file that is no program: failure, no output.
-  std::wstring notes = dir_.Path() + L"notes.txt";
-  twtest::WriteBytes(notes, {'t', 'e', 'x', 't'});
-  Bstr missing((dir_.Path() + L"no such tool.exe").c_str()), text(notes.c_str());
+  Bstr missing((dir_.Path() + L"no such tool.exe").c_str()),
+      text(dir_.Write(L"notes.txt", {'t', 'e', 'x', 't'}).c_str());
   SignCodeOption options = {missing.Get(), nullptr, nullptr, nullptr, nullptr, nullptr};
   RecordingEvents &one = NewEvents(), &two = NewEvents(), &three = NewEvents();
   EXPECT_EQ(sign_->Sign(nullptr, &options, &one), S_OK);
@@ -186,7 +182,7 @@ TEST_F(SignCodeRun, TheEventObjectIsHeldUntilTheNextCallAndMessagesFlow) {
 TEST(SignCommand, RelaysTheToolsLinesAndOutcome) {
   twtest::TempDir dir;
   const std::string text = "Signing app.exe\r\nDone\r\n";
-  twtest::WriteBytes(dir.Path() + L"out.txt", std::vector<uint8_t>(text.begin(), text.end()));
+  dir.Write(L"out.txt", {text.begin(), text.end()});
   const std::wstring sign = L"\"" + twtest::BinDir() + L"twutil.exe\" sign --tool \"";
   const std::wstring tool =
       twtest::BinDir() + L"sign_tool.exe\" --spc \"" + dir.Path() + L"out.txt\"";

@@ -22,14 +22,14 @@ Originals originals = {};
 
 NTSTATUS NTAPI CreateKey(PHANDLE key, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes,
                          ULONG index, PUNICODE_STRING keyClass, ULONG options, PULONG disposition) {
-  CheckKeyCreation(options);
+  CheckKeyCreation(options, keyClass && keyClass->Length);
   return originals.createKey(key, access, attributes, index, keyClass, options, disposition);
 }
 
 NTSTATUS NTAPI CreateKeyTransacted(PHANDLE key, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes,
                                    ULONG index, PUNICODE_STRING keyClass, ULONG options,
                                    HANDLE transaction, PULONG disposition) {
-  CheckKeyCreation(options);
+  CheckKeyCreation(options, keyClass && keyClass->Length);
   return originals.createKeyTransacted(key, access, attributes, index, keyClass, options,
                                        transaction, disposition);
 }
@@ -44,8 +44,8 @@ const ImportReplacement kReplacements[] = {
 
 void SetKeyBeyondSaveSink(KeyBeyondSaveSink newSink) { sink = newSink; }
 
-void CheckKeyCreation(DWORD options) {
-  if ((options & (REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK)) && sink) sink();
+void CheckKeyCreation(DWORD options, bool withClass) {
+  if (((options & (REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK)) || withClass) && sink) sink();
 }
 
 const ImportReplacement* KeyBeyondSaveReplacements(size_t* count) {

@@ -24,7 +24,7 @@ Originals originals = {};
 LONG WINAPI CreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
                          REGSAM access, const LPSECURITY_ATTRIBUTES security, PHKEY result,
                          LPDWORD disposition) {
-  CheckKeyCreation(options);
+  CheckKeyCreation(options, keyClass && *keyClass);
   return originals.createKeyExW(key, subKey, reserved, keyClass, options, WithoutView(access),
                                 security, result, disposition);
 }
@@ -32,7 +32,7 @@ LONG WINAPI CreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyCla
 LONG WINAPI CreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
                          REGSAM access, const LPSECURITY_ATTRIBUTES security, PHKEY result,
                          LPDWORD disposition) {
-  CheckKeyCreation(options);
+  CheckKeyCreation(options, keyClass && *keyClass);
   return originals.createKeyExA(key, subKey, reserved, keyClass, options, WithoutView(access),
                                 security, result, disposition);
 }

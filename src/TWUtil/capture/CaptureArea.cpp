@@ -4,7 +4,9 @@
 #include <mutex>
 #include <utility>
 
+#include "Errors.h"
 #include "capture/AtOnce.h"
+#include "capture/SavedTree.h"
 #include "capture/SubtreeRemover.h"
 #include "servers/HarvestText.h"
 
@@ -22,6 +24,28 @@ const ValueCopy* FindValue(const KeyCopy& key, const wchar_t* name) {
   for (const ValueCopy& value : key.values)
     if (EqualsNoCase(value.name, name ? name : L"")) return &value;
   return nullptr;
+}
+
+// The hive mirror that key lies below (or is).
+KeyCopy* MirrorOf(KeyCopy* key) {
+  while (key->parent && key->parent->parent) key = key->parent;
+  return key;
+}
+
+// Where the registry's server cannot load a tree, call by call; what cannot
+// be written back would be lost, so it fails the harvest.
+void WriteKeyByKey(HKEY parent, const std::wstring& name, KeyCopy& key) {
+  RegKey written;
+  LONG status = RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                written.Put(), nullptr);
+  for (size_t i = 0; status == ERROR_SUCCESS && i < key.values.size(); ++i) {
+    const ValueCopy& value = key.values[i];
+    status = RegSetValueExW(written.Get(), value.name.empty() ? nullptr : value.name.c_str(), 0,
+                            value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
+  }
+  ThrowIfFailed(HRESULT_FROM_WIN32(status));
+  for (size_t i = 0; KeyCopy* subkey = key.SubkeyAt(i); ++i)
+    WriteKeyByKey(written.Get(), subkey->name, *subkey);
 }
 
 bool Gone(LONG status) {
@@ -72,6 +96,7 @@ CaptureArea::CaptureArea(const std::wstring& root, bool saveShowsArea) {
   if (RegOpenKeyExW(HKEY_CURRENT_USER, root.c_str(), 0, KEY_ALL_ACCESS, area_.Put()) ==
       ERROR_SUCCESS) {
     if (saveShowsArea) top_ = CopyFromSave(area_.Get());
+    fromSave_ = static_cast<bool>(top_);
     if (!top_) top_ = ReadKeyCopy(area_.Get());
   } else {
     area_.Reset();
@@ -89,6 +114,7 @@ bool CaptureArea::DeleteTree(const CaptureKey& parent, const wchar_t* subkey) {
 }
 
 void CaptureArea::ApplyDeletions() {
+  if (fromSave_) RebuildChangedMirrors();
   // Values of keys that stay; the others leave with their keys.
   std::vector<DeletedValue> values;
   for (DeletedValue& value : deletedValues_) {
@@ -134,6 +160,41 @@ void CaptureArea::ApplyDeletions() {
   }
 }
 
+void CaptureArea::RebuildChangedMirrors() {
+  std::vector<KeyCopy*> changed;
+  for (KeyCopy* key : deletedKeys_)
+    if (KeyCopy* mirror = MirrorOf(key); mirror != key && !mirror->removed)
+      changed.push_back(mirror);
+  for (const DeletedValue& value : deletedValues_)
+    if (KeyCopy* mirror = MirrorOf(value.key); !mirror->removed) changed.push_back(mirror);
+  std::sort(changed.begin(), changed.end());
+  changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+  std::vector<KeyCopy*> rebuilt;
+  for (KeyCopy* mirror : changed)
+    if (Rebuild(mirror)) rebuilt.push_back(mirror);
+  auto wasRebuilt = [&](KeyCopy* mirror) {
+    return std::find(rebuilt.begin(), rebuilt.end(), mirror) != rebuilt.end();
+  };
+  deletedKeys_.erase(std::remove_if(deletedKeys_.begin(), deletedKeys_.end(),
+                                    [&](KeyCopy* key) {
+                                      KeyCopy* mirror = MirrorOf(key);
+                                      return mirror != key && wasRebuilt(mirror);
+                                    }),
+                     deletedKeys_.end());
+  deletedValues_.erase(
+      std::remove_if(deletedValues_.begin(), deletedValues_.end(),
+                     [&](const DeletedValue& value) { return wasRebuilt(MirrorOf(value.key)); }),
+      deletedValues_.end());
+}
+
+bool CaptureArea::Rebuild(KeyCopy* mirror) {
+  SubtreeRemover remover;
+  if (!RemoveAtOnce(remover, mirror)) return false;
+  if (!LoadTree(area_.Get(), mirror->name, *mirror))
+    WriteKeyByKey(area_.Get(), mirror->name, *mirror);
+  return true;
+}
+
 bool CaptureArea::RemoveAtOnce(const SubtreeRemover& remover, KeyCopy* key) {
   if (!remover.Usable()) return false;
   // The key's own handle would keep it.
@@ -155,10 +216,9 @@ void CaptureArea::OpenForDeletion(KeyCopy* key) {
     key->handle.Reset();
 }
 
-void CaptureArea::DeletionFailed(const KeyCopy* key) {
-  while (key->parent && key->parent->parent) key = key->parent;
+void CaptureArea::DeletionFailed(KeyCopy* key) {
   std::lock_guard<std::mutex> lock(failedMutex_);
-  failedMirrors_.push_back(key->name);
+  failedMirrors_.push_back(MirrorOf(key)->name);
 }
 
 bool CaptureArea::KeepsMoreThanCopy(const wchar_t* mirror) const {

@@ -98,13 +98,18 @@ class CaptureArea {
   void Clear();
 
  private:
+  // A copy taken from the save alone holds all there is: a mirror with
+  // deletions below it is put back whole as the copy has it, a few calls
+  // however much went.
+  void RebuildChangedMirrors();
+  bool Rebuild(KeyCopy* mirror);
   bool Erase(KeyCopy* key);
   // key and everything below in one call, where the registry allows it.
   bool RemoveAtOnce(const SubtreeRemover& remover, KeyCopy* key);
   // Opens key where the copy did not (read from the save alone).
   void OpenForDeletion(KeyCopy* key);
   bool DeleteKey(KeyCopy* key);
-  void DeletionFailed(const KeyCopy* key);
+  void DeletionFailed(KeyCopy* key);
 
   struct DeletedValue {
     KeyCopy* key;
@@ -117,6 +122,7 @@ class CaptureArea {
 
   RegKey area_;
   std::unique_ptr<KeyCopy> top_;
+  bool fromSave_ = false;
 };
 
 }  // namespace twutil

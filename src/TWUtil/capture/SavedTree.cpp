@@ -185,6 +185,49 @@ class SaveParser {
   bool done_ = false;
 };
 
+// What the server's reader takes back as the character itself: printable
+// ASCII but for the escape, the quote and the brackets around key paths.
+void AppendEscaped(std::string* text, const std::wstring& chars) {
+  for (wchar_t c : chars) {
+    if (c >= 0x20 && c < 0x7F && c != '\\' && c != '"' && c != '[' && c != ']') {
+      text->push_back(static_cast<char>(c));
+    } else {
+      static const char kHex[] = "0123456789abcdef";
+      const unsigned code = c;
+      text->append("\\x");
+      for (int shift = 12; shift >= 0; shift -= 4) text->push_back(kHex[(code >> shift) & 15]);
+    }
+  }
+}
+
+void AppendKey(std::string* text, KeyCopy& key, const std::string& path) {
+  static const char kHex[] = "0123456789abcdef";
+  text->append("\n[").append(path).append("]\n");
+  for (const ValueCopy& value : key.values) {
+    if (value.name.empty()) {
+      text->push_back('@');
+    } else {
+      text->push_back('"');
+      AppendEscaped(text, value.name);
+      text->push_back('"');
+    }
+    text->append("=hex(");
+    for (int shift = 28; shift >= 0; shift -= 4) text->push_back(kHex[(value.type >> shift) & 15]);
+    text->append("):");
+    for (size_t i = 0; i < value.data.size(); ++i) {
+      if (i) text->push_back(',');
+      text->push_back(kHex[value.data[i] >> 4]);
+      text->push_back(kHex[value.data[i] & 15]);
+    }
+    text->push_back('\n');
+  }
+  for (size_t i = 0; KeyCopy* subkey = key.SubkeyAt(i); ++i) {
+    std::string subpath = path.empty() ? path : path + "\\\\";
+    AppendEscaped(&subpath, subkey->name);
+    AppendKey(text, *subkey, subpath);
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<SavedKey> ParseSavedTree(std::string_view text) { return SaveParser(text).Parse(); }
@@ -220,6 +263,31 @@ std::unique_ptr<SavedKey> SaveTree(HKEY key) {
   }
   DeleteFileW(path);
   return text.empty() ? nullptr : ParseSavedTree(text);
+}
+
+bool LoadTree(HKEY parent, const std::wstring& name, KeyCopy& tree) {
+  // The key itself comes first and as "[]": the server matches the first
+  // path against the names above the key it loads into.
+  std::string text = "WINE REGISTRY Version 2\n";
+  AppendKey(&text, tree, std::string());
+  wchar_t folder[MAX_PATH + 1], path[MAX_PATH + 1];
+  DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  if (!length || length > MAX_PATH || !GetTempFileNameW(folder, L"twc", 0, path)) return false;
+  bool written = false;
+  {
+    Handle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD done = 0;
+    written = file.Valid() && text.size() <= MAXDWORD &&
+              WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
+              done == text.size();
+  }
+  LONG loaded = ERROR_WRITE_FAULT;
+  if (written) {
+    ThreadPrivilege restore(SE_RESTORE_NAME);
+    loaded = restore.Enabled() ? RegLoadKeyW(parent, name.c_str(), path) : ERROR_PRIVILEGE_NOT_HELD;
+  }
+  DeleteFileW(path);
+  return loaded == ERROR_SUCCESS;
 }
 
 }  // namespace twutil

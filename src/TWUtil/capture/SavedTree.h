@@ -29,4 +29,10 @@ std::unique_ptr<SavedKey> SaveTree(HKEY key);
 // malformed.
 std::unique_ptr<SavedKey> ParseSavedTree(std::string_view text);
 
+// Puts tree below parent as name in one call: the registry's server loads
+// it from a file in its own format, every value as the bytes of its type.
+// name must not exist. false where that cannot be done (no restore
+// privilege, or Windows, which loads binary hives only).
+bool LoadTree(HKEY parent, const std::wstring& name, KeyCopy& tree);
+
 }  // namespace twutil

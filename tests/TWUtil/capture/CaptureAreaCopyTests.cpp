@@ -72,70 +72,76 @@ std::wstring Listing(const twutil::SavedKey& key, const std::wstring& path = L""
   return text;
 }
 
+// Both ways of taking the copy: key by key, and from the save alone (whose
+// deletions put the changed top key back whole).
 TEST(CaptureAreaCopy, AnswersAndDeletesAsTheRegistryDoes) {
-  RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
-  Put(L"M\\a", nullptr, std::wstring(L"x\0y", 3));
-  Put(L"M\\a", L"Long", std::wstring(600, L'z'));
-  Put(L"M\\a\\b\\c", L"Odd", L"q");
-  Put(L"M\\empty", L"Gone", L"");
-  // More subkeys than a lookup compares one by one.
-  for (int i = 0; i < 40; ++i) Put(L"M\\Wide\\k" + std::to_wstring(100 + i), nullptr, L"w");
-  RegKey root;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kRoot.c_str(), 0, KEY_ALL_ACCESS, root.Put()),
-            ERROR_SUCCESS);
-  CaptureArea area(kRoot);
+  for (bool fromSave : {false, true}) {
+    SCOPED_TRACE(fromSave ? "from the save" : "key by key");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
+    Put(L"M\\a", nullptr, std::wstring(L"x\0y", 3));
+    Put(L"M\\a", L"Long", std::wstring(600, L'z'));
+    Put(L"M\\a\\b\\c", L"Odd", L"q");
+    Put(L"M\\empty", L"Gone", L"");
+    // More subkeys than a lookup compares one by one.
+    for (int i = 0; i < 40; ++i) Put(L"M\\Wide\\k" + std::to_wstring(100 + i), nullptr, L"w");
+    RegKey root;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kRoot.c_str(), 0, KEY_ALL_ACCESS, root.Put()),
+              ERROR_SUCCESS);
+    CaptureArea area(kRoot, fromSave);
 
-  for (const wchar_t* path : {L"M\\a", L"m\\A\\B", L"M\\\\a", L"M\\a\\", L"\\M", L"M\\a\\.",
-                              L"M\\Wide\\K117", L"M\\WIDE\\k1170", L"M\\nope", L"M\\a\\b\\c"}) {
-    RegKey opened;
-    bool there = RegOpenKeyExW(root.Get(), path, 0, KEY_ALL_ACCESS, opened.Put()) == ERROR_SUCCESS;
-    EXPECT_EQ(static_cast<bool>(area.Open(path)), there) << path;
+    for (const wchar_t* path : {L"M\\a", L"m\\A\\B", L"M\\\\a", L"M\\a\\", L"\\M", L"M\\a\\.",
+                                L"M\\Wide\\K117", L"M\\WIDE\\k1170", L"M\\nope", L"M\\a\\b\\c"}) {
+      RegKey opened;
+      bool there =
+          RegOpenKeyExW(root.Get(), path, 0, KEY_ALL_ACCESS, opened.Put()) == ERROR_SUCCESS;
+      EXPECT_EQ(static_cast<bool>(area.Open(path)), there) << path;
+    }
+    CaptureKey a = area.Open(L"M\\a");
+    EXPECT_EQ(a.Text(nullptr, 1024), L"x");
+    // The registry kept the terminator it found behind the data: 1,202 bytes.
+    EXPECT_EQ(a.Text(L"LONG", 1202), std::wstring(600, L'z'));
+    EXPECT_EQ(a.Text(L"Long", 1201), std::nullopt);
+    EXPECT_EQ(a.SubkeyText(L"b\\c", 1024), std::nullopt);
+    EXPECT_EQ(area.Open(L"M\\a\\b\\c").Text(L"Odd", 1024), L"q");
+
+    // Deleting while enumerating moves the next subkey up, as in the registry.
+    CaptureKey wide = area.Open(L"M\\Wide");
+    std::wstring name;
+    ASSERT_EQ(wide.Subkey(5, &name), twutil::SubkeyAt::kName);
+    EXPECT_EQ(name, L"k105");
+    EXPECT_TRUE(area.DeleteTree(wide, name.c_str()));
+    ASSERT_EQ(wide.Subkey(5, &name), twutil::SubkeyAt::kName);
+    EXPECT_EQ(name, L"k106");
+    EXPECT_FALSE(wide.HasSubkey(L"K105"));
+    EXPECT_TRUE(area.DeleteTree(wide, L"k139"));
+    EXPECT_EQ(wide.Subkey(38, &name), twutil::SubkeyAt::kEnd);
+    EXPECT_TRUE(area.DeleteTree(wide, L"never there"));
+
+    CaptureKey m = area.Open(L"M");
+    EXPECT_TRUE(area.DeleteTree(m, L"a\\b"));
+    EXPECT_TRUE(area.DeleteValue(a, L"long"));
+    EXPECT_TRUE(area.DeleteValue(a, nullptr));
+    EXPECT_TRUE(area.DeleteValue(a, L"missing"));
+    EXPECT_TRUE(a.IsEmpty());
+    CaptureKey emptied = area.Open(L"M\\empty");
+    EXPECT_TRUE(area.DeleteValue(emptied, L"Gone"));
+    EXPECT_TRUE(area.DeleteTree(m, L"empty"));
+    // A key held past its deletion is gone to every question.
+    EXPECT_FALSE(emptied);
+    EXPECT_FALSE(emptied.IsEmpty());
+
+    area.ApplyDeletions();
+    CaptureArea reread(kRoot);
+    EXPECT_EQ(Listing(area.Top()), Listing(reread.Top()));
+    EXPECT_EQ(reread.Top().Find(L"M\\Wide")->SubkeyCount(), 38u);
+    // Several subtrees go at once.
+    area.Clear();
+    DWORD left = 1;
+    RegQueryInfoKeyW(root.Get(), nullptr, nullptr, nullptr, &left, nullptr, nullptr, nullptr,
+                     nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(left, 0u);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
   }
-  CaptureKey a = area.Open(L"M\\a");
-  EXPECT_EQ(a.Text(nullptr, 1024), L"x");
-  // The registry kept the terminator it found behind the data: 1,202 bytes.
-  EXPECT_EQ(a.Text(L"LONG", 1202), std::wstring(600, L'z'));
-  EXPECT_EQ(a.Text(L"Long", 1201), std::nullopt);
-  EXPECT_EQ(a.SubkeyText(L"b\\c", 1024), std::nullopt);
-  EXPECT_EQ(area.Open(L"M\\a\\b\\c").Text(L"Odd", 1024), L"q");
-
-  // Deleting while enumerating moves the next subkey up, as in the registry.
-  CaptureKey wide = area.Open(L"M\\Wide");
-  std::wstring name;
-  ASSERT_EQ(wide.Subkey(5, &name), twutil::SubkeyAt::kName);
-  EXPECT_EQ(name, L"k105");
-  EXPECT_TRUE(area.DeleteTree(wide, name.c_str()));
-  ASSERT_EQ(wide.Subkey(5, &name), twutil::SubkeyAt::kName);
-  EXPECT_EQ(name, L"k106");
-  EXPECT_FALSE(wide.HasSubkey(L"K105"));
-  EXPECT_TRUE(area.DeleteTree(wide, L"k139"));
-  EXPECT_EQ(wide.Subkey(38, &name), twutil::SubkeyAt::kEnd);
-  EXPECT_TRUE(area.DeleteTree(wide, L"never there"));
-
-  CaptureKey m = area.Open(L"M");
-  EXPECT_TRUE(area.DeleteTree(m, L"a\\b"));
-  EXPECT_TRUE(area.DeleteValue(a, L"long"));
-  EXPECT_TRUE(area.DeleteValue(a, nullptr));
-  EXPECT_TRUE(area.DeleteValue(a, L"missing"));
-  EXPECT_TRUE(a.IsEmpty());
-  CaptureKey emptied = area.Open(L"M\\empty");
-  EXPECT_TRUE(area.DeleteValue(emptied, L"Gone"));
-  EXPECT_TRUE(area.DeleteTree(m, L"empty"));
-  // A key held past its deletion is gone to every question.
-  EXPECT_FALSE(emptied);
-  EXPECT_FALSE(emptied.IsEmpty());
-
-  area.ApplyDeletions();
-  CaptureArea reread(kRoot);
-  EXPECT_EQ(Listing(area.Top()), Listing(reread.Top()));
-  EXPECT_EQ(reread.Top().Find(L"M\\Wide")->SubkeyCount(), 38u);
-  // Several subtrees go at once.
-  area.Clear();
-  DWORD left = 1;
-  RegQueryInfoKeyW(root.Get(), nullptr, nullptr, nullptr, &left, nullptr, nullptr, nullptr, nullptr,
-                   nullptr, nullptr, nullptr);
-  EXPECT_EQ(left, 0u);
-  RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
 }
 
 // A server may leave a link in the area; the harvest reads it as the key it
@@ -243,6 +249,19 @@ TEST(CaptureAreaCopy, TheRegistrysSaveGivesWhatReadingKeyByKeyGives) {
   withoutVolatile.erase(withoutVolatile.find(volatileKey), volatileKey.size());
   EXPECT_EQ(Listing(*saved), withoutVolatile);
   EXPECT_EQ(Listing(*twutil::ReadKeyCopy(root.Get())), read);
+
+  // A copy from the save alone, loaded back in one call, is the same tree.
+  const std::wstring again = kRoot + L"Loaded";
+  RegDeleteTreeW(HKEY_CURRENT_USER, again.c_str());
+  std::unique_ptr<KeyCopy> copy = twutil::CopyFromSave(root.Get());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(Listing(*copy), withoutVolatile);
+  ASSERT_TRUE(twutil::LoadTree(HKEY_CURRENT_USER, again, *copy));
+  RegKey loaded;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, again.c_str(), 0, KEY_READ, loaded.Put()),
+            ERROR_SUCCESS);
+  EXPECT_EQ(Listing(loaded.Get()), withoutVolatile);
+  RegDeleteTreeW(HKEY_CURRENT_USER, again.c_str());
   RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
 }
 

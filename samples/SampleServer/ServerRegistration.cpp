@@ -147,8 +147,14 @@ HRESULT RegisterGreeterServer(const std::wstring& dllPath) {
 
 HRESULT UnregisterGreeterServer(const std::wstring&) {
   Outcome outcome;
-  UnRegisterTypeLib(kLibGuid, 1, 0, 0, SYS_WIN32);
-  UnRegisterTypeLib(kLibGuid, 2, 1, 0x409, SYS_WIN32);
+  // RegisterTypeLib wrote the platform of this build.
+#ifdef _WIN64
+  const SYSKIND platform = SYS_WIN64;
+#else
+  const SYSKIND platform = SYS_WIN32;
+#endif
+  UnRegisterTypeLib(kLibGuid, 1, 0, 0, platform);
+  UnRegisterTypeLib(kLibGuid, 2, 1, 0x409, platform);
   for (const wchar_t* clsid : {kGreeter, kWorker, kProxyStub})
     outcome.Note(RemoveTree(HKEY_CLASSES_ROOT, Clsid(clsid)));
   for (const wchar_t* appId : {kGreeterApp, kWorkerApp})

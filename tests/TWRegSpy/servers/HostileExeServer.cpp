@@ -1,8 +1,6 @@
-// An executable server. "/regserver" registers a local-server class, a ProgID
-// and the type library, and marks every hive (SPY_TYPELIB); otherwise it
-// writes a key and then, as built, crashes (SPY_CRASHING), shows a message box
-// and goes on (SPY_DIALOG), runs reg.exe against the real registry
-// (SPY_CHILD), or ends with exit code 3 (SPY_EXITCODE).
+// An executable server, built like MisbehavingServer.cpp once per behaviour:
+// "/regserver" writes a key and then misbehaves as built (SPY_<NAME>), or
+// registers properly (SPY_TYPELIB).
 #include <windows.h>
 
 #include <cwchar>

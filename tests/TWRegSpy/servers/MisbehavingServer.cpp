@@ -1,12 +1,7 @@
-// A server that registers a class, a ProgID and the type library in its
-// resources and leaves a mark in every hive (SPY_TYPELIB). Otherwise its
-// registration writes a key and then, as built, crashes (SPY_CRASH), never
-// returns (SPY_HANG), ends the whole process (SPY_EXIT), shows a message box
-// (SPY_DIALOG), runs reg.exe against the real registry (SPY_CHILD), writes
-// thousands of keys (SPY_MANYKEYS), a key 100 levels deep (SPY_DEEPKEYS),
-// names of the longest kind with a 1 MB value (SPY_LONGNAMES), a link to a
-// key outside (SPY_LINK) or a class in volatile keys (SPY_VOLATILE); the
-// last seven then report success. Otherwise it reports failure.
+// A DLL server built once per misbehaviour (SPY_<NAME>, the branches below):
+// SPY_TYPELIB registers a class, a ProgID and its type library and marks
+// every hive; the others write a key first, and those that return report
+// success, all but SPY_FAIL.
 #include <windows.h>
 
 #include <string>

@@ -54,11 +54,10 @@ struct Flattener {
       std::string key = Scalar();
       Skip();
       if (Peek() == '[') {
-        for (const char* suffix : {"Collection", "Col", "Info"}) {
-          size_t cut = key.size() - std::strlen(suffix);
-          if (key.size() > std::strlen(suffix) &&
-              key.compare(cut, std::string::npos, suffix) == 0) {
-            key.erase(cut);
+        for (const std::string suffix : {"Collection", "Col", "Info"}) {
+          if (key.size() > suffix.size() &&
+              key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            key.resize(key.size() - suffix.size());
             break;
           }
         }

@@ -45,18 +45,12 @@ class Runner : public testing::Test {
   twtest::TempDir dir_;
 };
 
-// The command line that the recorder server wrote beside itself.
+// The command line that the recorder server wrote beside itself, taken away.
 std::wstring RecordedCommandLine(const std::wstring& exe) {
-  std::wstring record = exe + L".cmdline";
-  twutil::Handle file(CreateFileW(record.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-  wchar_t text[1024] = {};
-  DWORD read = 0;
-  if (!file.Valid() || !ReadFile(file.Get(), text, sizeof(text) - sizeof(wchar_t), &read, nullptr))
-    return L"<none>";
-  file.Reset();
-  DeleteFileW(record.c_str());
-  return std::wstring(text, read / sizeof(wchar_t));
+  const std::vector<uint8_t> text = twtest::ReadBytes(exe + L".cmdline");
+  DeleteFileW((exe + L".cmdline").c_str());
+  if (text.empty()) return L"<none>";
+  return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size() / sizeof(wchar_t));
 }
 
 TEST_F(Runner, ExecutableServerGetsItsQuotedPathAndTheSwitch) {

@@ -42,12 +42,14 @@ class ProgressRecorder : public IServerInfoStatusEvent {
 
 // The spy component as ServerInfo sees it: takes files, then reports each one
 // started and finished to the callback. Its own class factory, registered
-// for the spy's CLSID in this process while alive.
+// for the spy's CLSID in this process while alive; this process's class
+// object comes before the registry, so a refusing one means no spy at all.
 class FakeSpy : public EarlyBoundOnly<ITWRegSpy>, public IClassFactory {
  public:
-  FakeSpy() {
-    CoRegisterClassObject(CLSID_TWRegSpy, static_cast<IClassFactory*>(this), CLSCTX_INPROC_SERVER,
-                          REGCLS_MULTIPLEUSE, &cookie_);
+  explicit FakeSpy(bool refuses = false) : refuses_(refuses) {
+    EXPECT_EQ(CoRegisterClassObject(CLSID_TWRegSpy, static_cast<IClassFactory*>(this),
+                                    CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_),
+              S_OK);
   }
   virtual ~FakeSpy() { CoRevokeClassObject(cookie_); }
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
@@ -58,7 +60,8 @@ class FakeSpy : public EarlyBoundOnly<ITWRegSpy>, public IClassFactory {
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP CreateInstance(IUnknown*, REFIID iid, void** out) override {
-    return QueryInterface(iid, out);
+    *out = nullptr;
+    return refuses_ ? E_OUTOFMEMORY : QueryInterface(iid, out);
   }
   STDMETHODIMP LockServer(BOOL) override { return S_OK; }
   STDMETHODIMP get_TimeoutSeconds(LONG*) override { return E_NOTIMPL; }
@@ -88,8 +91,19 @@ class FakeSpy : public EarlyBoundOnly<ITWRegSpy>, public IClassFactory {
   std::vector<HRESULT> finishResults;
 
  private:
+  bool refuses_;
   DWORD cookie_ = 0;
 };
+
+// The source and description of the thread's error object, as "source|text".
+std::wstring LastError() {
+  ComPtr<IErrorInfo> error;
+  Bstr source, text;
+  if (GetErrorInfo(0, error.Put()) != S_OK) return L"<none>";
+  error->GetSource(source.Put());
+  error->GetDescription(text.Put());
+  return std::wstring(source.Text()) + L"|" + text.Text();
+}
 
 // A VB collection of components, answering Item by 1-based position.
 class ComponentCollection : public EarlyBoundOnly<_Collection> {
@@ -130,6 +144,11 @@ class ComponentCollection : public EarlyBoundOnly<_Collection> {
 
 const wchar_t kFoundry[] = L"Software\\Tarnwick\\Foundry\\7.0";
 
+LONG SetText(const std::wstring& key, const wchar_t* name, const wchar_t* text) {
+  return RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, text,
+                         DWORD((wcslen(text) + 1) * sizeof(wchar_t)));
+}
+
 class ServerInfoTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -160,35 +179,10 @@ class ServerInfoTest : public testing::Test {
   ComPtr<IRegistry> registry_;
 };
 
-// A spy that cannot be made, whether or not the prefix has one registered:
-// this process's class object comes before the registry.
-class NoSpy : public IClassFactory {
- public:
-  NoSpy() {
-    EXPECT_EQ(CoRegisterClassObject(CLSID_TWRegSpy, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                    &cookie_),
-              S_OK);
-  }
-  ~NoSpy() { CoRevokeClassObject(cookie_); }
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    return Answer<NoSpy, IClassFactory>(this, iid, out);
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override {
-    *out = nullptr;
-    return E_OUTOFMEMORY;
-  }
-  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-
- private:
-  DWORD cookie_ = 0;
-};
-
 // Only a first character of y or Y, in at most 64 bytes, asks for the live
 // path; otherwise the spy is needed, and none can be made here.
 TEST_F(ServerInfoTest, TheSettingChoosesThePath) {
-  NoSpy noSpy;
+  FakeSpy noSpy(/*refuses=*/true);
   const std::wstring tooLong(40, L'Y');  // 82 bytes with its terminator
   const struct {
     const wchar_t* setting;  // null: absent
@@ -199,9 +193,7 @@ TEST_F(ServerInfoTest, TheSettingChoosesThePath) {
   for (const auto& c : cases) {
     RegDeleteKeyW(HKEY_CURRENT_USER, kFoundry);
     if (c.setting) {
-      ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kFoundry, L"UseOldComExtraction", REG_SZ,
-                                c.setting, DWORD((wcslen(c.setting) + 1) * sizeof(wchar_t))),
-                ERROR_SUCCESS);
+      ASSERT_EQ(SetText(kFoundry, L"UseOldComExtraction", c.setting), ERROR_SUCCESS);
     }
     progress_.progress.clear();
     LONG result = 77;
@@ -209,13 +201,7 @@ TEST_F(ServerInfoTest, TheSettingChoosesThePath) {
     if (c.live) continue;
     EXPECT_EQ(result, -1);
     EXPECT_EQ(progress_.progress, std::vector<LONG>{0});
-    ComPtr<IErrorInfo> error;
-    ASSERT_EQ(GetErrorInfo(0, error.Put()), S_OK);
-    Bstr source, text;
-    error->GetSource(source.Put());
-    error->GetDescription(text.Put());
-    EXPECT_STREQ(source.Text(), L"TWHbrTarnwick.ServerInfo.1");
-    EXPECT_STREQ(text.Text(), L"Failed to create TWRegSpy instance");
+    EXPECT_EQ(LastError(), L"TWHbrTarnwick.ServerInfo.1|Failed to create TWRegSpy instance");
   }
 }
 
@@ -349,12 +335,8 @@ TEST_F(ServerInfoTest, AHarvestFailureEndsTheCaptureWithItsMessage) {
                     nullptr, key.Put(), nullptr);
   }
   const std::wstring clsid = area + L"HKEY_CLASSES_ROOT\\CLSID\\{C1}";
-  auto set = [](const std::wstring& key, const wchar_t* name, const wchar_t* text) {
-    return RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, text,
-                           DWORD((wcslen(text) + 1) * sizeof(wchar_t)));
-  };
-  ASSERT_EQ(set(clsid, L"AppID", L"{A}"), ERROR_SUCCESS);
-  ASSERT_EQ(set(clsid + L"\\InprocServer32", nullptr, L"C:\\srv\\a.dll"), ERROR_SUCCESS);
+  ASSERT_EQ(SetText(clsid, L"AppID", L"{A}"), ERROR_SUCCESS);
+  ASSERT_EQ(SetText(clsid + L"\\InprocServer32", nullptr, L"C:\\srv\\a.dll"), ERROR_SUCCESS);
   FakeSpy spy;
   ComPtr<IExtractComponent> failing(new FailingAppIDs(L"C:\\srv\\a.dll"));
   auto components = Components({L"C:\\srv\\b.dll"});
@@ -362,11 +344,8 @@ TEST_F(ServerInfoTest, AHarvestFailureEndsTheCaptureWithItsMessage) {
   LONG result = 77;
   EXPECT_EQ(Capture(components, &progress_, &result), E_FAIL);
   EXPECT_EQ(result, -1);
-  ComPtr<IErrorInfo> error;
-  ASSERT_EQ(GetErrorInfo(0, error.Put()), S_OK);
-  Bstr description;
-  error->GetDescription(description.Put());
-  EXPECT_STREQ(description.Text(), L"AppIDs are read-only here");
+  const std::wstring error = LastError();
+  EXPECT_EQ(error.substr(error.find(L'|') + 1), L"AppIDs are read-only here") << error;
   // The spy heard that the capture is over: the second file never finished.
   EXPECT_EQ(spy.finishResults.size(), 1u);
   EXPECT_EQ(progress_.progress, (std::vector<LONG>{0, 10}));

@@ -185,6 +185,11 @@ class SaveParser {
   bool done_ = false;
 };
 
+// digits lower-case hex digits of value, leading zeros kept.
+void AppendHex(std::string* text, unsigned long value, int digits) {
+  while (digits-- > 0) text->push_back("0123456789abcdef"[(value >> (4 * digits)) & 15]);
+}
+
 // What the server's reader takes back as the character itself: printable
 // ASCII but for the escape, the quote and the brackets around key paths.
 void AppendEscaped(std::string* text, const std::wstring& chars) {
@@ -192,16 +197,13 @@ void AppendEscaped(std::string* text, const std::wstring& chars) {
     if (c >= 0x20 && c < 0x7F && c != '\\' && c != '"' && c != '[' && c != ']') {
       text->push_back(static_cast<char>(c));
     } else {
-      static const char kHex[] = "0123456789abcdef";
-      const unsigned code = c;
       text->append("\\x");
-      for (int shift = 12; shift >= 0; shift -= 4) text->push_back(kHex[(code >> shift) & 15]);
+      AppendHex(text, c, 4);
     }
   }
 }
 
 void AppendKey(std::string* text, KeyCopy& key, const std::string& path) {
-  static const char kHex[] = "0123456789abcdef";
   text->append("\n[").append(path).append("]\n");
   for (const ValueCopy& value : key.values) {
     if (value.name.empty()) {
@@ -212,12 +214,11 @@ void AppendKey(std::string* text, KeyCopy& key, const std::string& path) {
       text->push_back('"');
     }
     text->append("=hex(");
-    for (int shift = 28; shift >= 0; shift -= 4) text->push_back(kHex[(value.type >> shift) & 15]);
+    AppendHex(text, value.type, 8);
     text->append("):");
     for (size_t i = 0; i < value.data.size(); ++i) {
       if (i) text->push_back(',');
-      text->push_back(kHex[value.data[i] >> 4]);
-      text->push_back(kHex[value.data[i] & 15]);
+      AppendHex(text, value.data[i], 2);
     }
     text->push_back('\n');
   }

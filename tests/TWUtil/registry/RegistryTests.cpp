@@ -52,9 +52,6 @@ class Registry : public ::testing::Test {
         RegSetKeyValueW(HKEY_CURRENT_USER, path_.c_str(), name.c_str(), type, data, DWORD(size)),
         ERROR_SUCCESS);
   }
-  void PutText(const std::wstring& name, const std::wstring& text, DWORD type = REG_SZ) {
-    Put(name, type, text.c_str(), (text.size() + 1) * 2);
-  }
   // The stored type and bytes, read directly; "(absent)" when there are none.
   std::string Stored(const std::wstring& name, DWORD* type = nullptr) {
     std::vector<char> data(100000);
@@ -64,45 +61,43 @@ class Registry : public ::testing::Test {
       return "(absent)";
     return Bytes(data.data(), size);
   }
+  // Into key, by default the test's own.
   long Add(const std::wstring& name, long type, VARIANT* value, long hive = 1,
-           const std::wstring& sub = L"") {
+           const std::wstring& key = L"") {
     LONG result = 99;
-    EXPECT_EQ(reg_->RegAddValue(ERegistryHives(hive), B(path_ + sub).Get(), B(name).Get(),
-                                ERegistryDataTypes(type), value, &result),
-              S_OK);
-    return result;
-  }
-  long Read(const std::wstring& name, long type, VARIANT* value, long hive = 1) {
-    LONG result = 99;
-    EXPECT_EQ(reg_->RegReadValue(ERegistryHives(hive), B(path_).Get(), B(name).Get(),
-                                 ERegistryDataTypes(type), value, &result),
+    EXPECT_EQ(reg_->RegAddValue(ERegistryHives(hive), B(key.empty() ? path_ : key).Get(),
+                                B(name).Get(), ERegistryDataTypes(type), value, &result),
               S_OK);
     return result;
   }
   // The result and what the variable holds afterwards.
-  std::wstring ReadInto(const std::wstring& name, long type, VARIANT* value, long hive = 1) {
-    long result = Read(name, type, value, hive);
+  std::wstring Read(const std::wstring& name, long type, VARIANT* value, long hive = 1) {
+    LONG result = 99;
+    EXPECT_EQ(reg_->RegReadValue(ERegistryHives(hive), B(path_).Get(), B(name).Get(),
+                                 ERegistryDataTypes(type), value, &result),
+              S_OK);
     return std::to_wstring(result) + L" " + TextIn(*value);
   }
-  long Query(long type, VARIANT* names, long hive = 1) {
+  // The result, then the listed names sorted (their order is the registry's)
+  // or else what the variable holds.
+  std::wstring Query(long type, VARIANT* v) {
     LONG result = 99;
-    reg_->RegQueryKey(ERegistryHives(hive), B(path_).Get(), ERegistryQueryTypes(type), names,
-                      &result);
-    return result;
-  }
-  // The listed names, sorted: their order is the registry's.
-  static std::vector<std::wstring> Names(VARIANT* v) {
+    reg_->RegQueryKey(ERegistryHives(1), B(path_).Get(), ERegistryQueryTypes(type), v, &result);
     std::vector<std::wstring> names;
-    EXPECT_EQ(V_VT(v), VT_ARRAY | VT_VARIANT);
     LONG upper = -1;
-    SafeArrayGetUBound(V_ARRAY(v), 1, &upper);
+    if (V_VT(v) != (VT_ARRAY | VT_VARIANT))
+      names.push_back(TextIn(*v));
+    else
+      SafeArrayGetUBound(V_ARRAY(v), 1, &upper);
     for (LONG i = 0; i <= upper; ++i) {
       Variant element;
       SafeArrayGetElement(V_ARRAY(v), &i, element.Put());
       names.push_back(TextIn(element.Ref()));
     }
     std::sort(names.begin(), names.end());
-    return names;
+    std::wstring text = std::to_wstring(result);
+    for (const std::wstring& name : names) text += L" " + name;
+    return text;
   }
 
   twutil::ComPtr<IRegistry> reg_;
@@ -145,19 +140,16 @@ TEST_F(Registry, AddWritesNumbersAndTextsOfEveryAcceptedShape) {
   long types[] = {kNumeric, kString, kNumeric, kVariant, 7};
   for (int i = 0; i < 5; ++i) {
     std::wstring sub = L"\\case" + std::to_wstring(i);
-    EXPECT_EQ(Add(L"v", types[i], &values[i], 1, sub), -1);
+    EXPECT_EQ(Add(L"v", types[i], &values[i], 1, path_ + sub), -1);
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, path_ + sub)) << i;
   }
-  EXPECT_EQ(Add(L"v", kNumeric, &values[3], 1, L"\\a\\b\\c"), 0);  // creates the whole path
+  EXPECT_EQ(Add(L"v", kNumeric, &values[3], 1, path_ + L"\\a\\b\\c"), 0);  // creates the whole path
 }
 
 TEST_F(Registry, HivesZeroToThreeOnlyAndNoEffectMembersTouchNothing) {
   LONG i4 = 5, result = 1234;
   VARIANT v = Of(VT_I4, &i4);
-  LONG added = 99;
-  reg_->RegAddValue(ERegistryHives(0), B(L"TWTest.Hive").Get(), B(L"n").Get(),
-                    ERegistryDataTypes(kNumeric), &v, &added);
-  EXPECT_EQ(added, 0);
+  EXPECT_EQ(Add(L"n", kNumeric, &v, 0, L"TWTest.Hive"), 0);
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"TWTest.Hive"));
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L"TWTest.Hive");
   Put(L"kept", REG_DWORD, "\5\0\0\0", 4);
@@ -169,7 +161,7 @@ TEST_F(Registry, HivesZeroToThreeOnlyAndNoEffectMembersTouchNothing) {
             S_OK);
   EXPECT_EQ(result, 1234);
   for (long hive : {-1L, 4L}) {
-    EXPECT_EQ(Add(L"v", kNumeric, &v, hive, L"\\created"), -1);
+    EXPECT_EQ(Add(L"v", kNumeric, &v, hive, path_ + L"\\created"), -1);
     for (HKEY root : kHives) EXPECT_FALSE(KeyExists(root, path_ + L"\\created"));
     reg_->RegDeleteValue(ERegistryHives(hive), B(path_).Get(), B(L"kept").Get(), &result);
     EXPECT_EQ(result, -1);
@@ -185,66 +177,62 @@ TEST_F(Registry, TheThreeReadShapesTakeWhatIsThereAndFillOrKeepOnFailure) {
   Put(L"qword", REG_QWORD, "12345678", 8);
   Put(L"dword", REG_DWORD, "A\0B\0", 4);
   Put(L"multi", REG_MULTI_SZ, L"one\0two\0", 18);
-  PutText(L"too long", std::wstring(2048, L'x'));
-  PutText(L"expand", L"%SystemRoot%", REG_EXPAND_SZ);
+  Put(L"too long", REG_SZ, std::wstring(2048, L'x').c_str(), 4098);
+  Put(L"expand", REG_EXPAND_SZ, L"%SystemRoot%", 26);
   Put(L"binary", REG_BINARY, "\x01\xAB\x00\x10", 4);
   std::string longData;
   for (int i = 0; i < 4096; ++i) longData.push_back(static_cast<char>(i));
   Put(L"4096 bytes", REG_BINARY, longData.data(), 4096);
   Put(L"4097 bytes", REG_BINARY, std::string(4097, 'b').data(), 4097);
   Variant v;
-  EXPECT_EQ(ReadInto(L"two", kNumeric, v.Put()), L"0 #4660");  // any four bytes or fewer
+  EXPECT_EQ(Read(L"two", kNumeric, v.Put()), L"0 #4660");  // any four bytes or fewer
   V_VT(v.Put()) = VT_BSTR;
   V_BSTR(&v.Ref()) = SysAllocString(L"old");
-  EXPECT_EQ(ReadInto(L"qword", kNumeric, &v.Ref()), L"-1 #0");  // filled even on failure
-  EXPECT_EQ(ReadInto(L"dword", kString, v.Put()), L"0 AB");     // up to the first NUL
-  EXPECT_EQ(ReadInto(L"multi", kString, v.Put()), L"0 one");
-  EXPECT_EQ(ReadInto(L"too long", kString, v.Put()), L"-1 ");  // within four kilobytes
-  EXPECT_EQ(ReadInto(L"expand", kVariant, v.Put()), L"0 %SystemRoot%");
-  EXPECT_EQ(ReadInto(L"dword", kVariant, v.Put()), L"0 #4325441");
-  EXPECT_EQ(ReadInto(L"binary", kVariant, v.Put()), L"0 01ab0010");
-  std::wstring hex = ReadInto(L"4096 bytes", kVariant, v.Put());
+  EXPECT_EQ(Read(L"qword", kNumeric, &v.Ref()), L"-1 #0");  // filled even on failure
+  EXPECT_EQ(Read(L"dword", kString, v.Put()), L"0 AB");     // up to the first NUL
+  EXPECT_EQ(Read(L"multi", kString, v.Put()), L"0 one");
+  EXPECT_EQ(Read(L"too long", kString, v.Put()), L"-1 ");  // within four kilobytes
+  EXPECT_EQ(Read(L"expand", kVariant, v.Put()), L"0 %SystemRoot%");
+  EXPECT_EQ(Read(L"dword", kVariant, v.Put()), L"0 #4325441");
+  EXPECT_EQ(Read(L"binary", kVariant, v.Put()), L"0 01ab0010");
+  std::wstring hex = Read(L"4096 bytes", kVariant, v.Put());
   EXPECT_EQ(hex.size(), 2 + 8192u);
   EXPECT_EQ(hex.substr(2 + 8184), L"fcfdfeff");
 
   LONG target = 3;
   BSTR held = SysAllocString(L"stale");
   VARIANT longRef = Of(VT_BYREF | VT_I4, &target), textRef = Of(VT_BYREF | VT_BSTR, &held);
-  EXPECT_EQ(Read(L"two", kNumeric, &longRef), 0);
+  EXPECT_EQ(Read(L"two", kNumeric, &longRef), L"0 (not a string)");
   EXPECT_EQ(target, 0x1234);
-  EXPECT_EQ(Read(L"missing", kString, &textRef), -1);
+  EXPECT_EQ(Read(L"missing", kString, &textRef), L"-1 (not a string)");
   EXPECT_STREQ(held, L"");
   SysFreeString(held);
 
   V_VT(v.Put()) = VT_BSTR;
   V_BSTR(&v.Ref()) = SysAllocString(L"untouched");
   for (const wchar_t* name : {L"qword", L"4097 bytes", L"missing"})
-    EXPECT_EQ(Read(name, kVariant, &v.Ref()), -1) << name;
-  EXPECT_EQ(Read(L"two", 3, &v.Ref()), -1);  // no such shape
-  EXPECT_EQ(Read(L"two", kNumeric, &v.Ref(), 4), -1);
-  EXPECT_EQ(TextIn(v.Ref()), L"untouched");
+    EXPECT_EQ(Read(name, kVariant, &v.Ref()), L"-1 untouched") << name;
+  EXPECT_EQ(Read(L"two", 3, &v.Ref()), L"-1 untouched");  // no such shape
+  EXPECT_EQ(Read(L"two", kNumeric, &v.Ref(), 4), L"-1 untouched");
 }
 
 TEST_F(Registry, QueryListsSubkeysOrValueNamesAndReadTypeMapsTypes) {
   Variant v;
   V_VT(v.Put()) = VT_BSTR;
   V_BSTR(&v.Ref()) = SysAllocString(L"untouched");
-  EXPECT_EQ(Query(kKeys, &v.Ref()), -1);  // an empty key has neither
-  EXPECT_EQ(Query(kNames, &v.Ref()), -1);
+  EXPECT_EQ(Query(kKeys, &v.Ref()), L"-1 untouched");  // an empty key has neither
+  EXPECT_EQ(Query(kNames, &v.Ref()), L"-1 untouched");
   for (const wchar_t* sub : {L"\\b", L"\\a"}) {
     twutil::RegKey key;
     RegCreateKeyW(HKEY_CURRENT_USER, (path_ + sub).c_str(), key.Put());
   }
-  EXPECT_EQ(Query(2, &v.Ref()), -1);
-  EXPECT_EQ(TextIn(v.Ref()), L"untouched");
-  EXPECT_EQ(Query(kKeys, &v.Ref()), 0);
-  EXPECT_EQ(Names(&v.Ref()), (std::vector<std::wstring>{L"a", L"b"}));
+  EXPECT_EQ(Query(2, &v.Ref()), L"-1 untouched");
+  EXPECT_EQ(Query(kKeys, &v.Ref()), L"0 a b");
   std::wstring longest(260, L'm');
   Put(longest, REG_DWORD, "\1\0\0\0", 4);
-  EXPECT_EQ(Query(kNames, v.Put()), 0);
-  EXPECT_EQ(Names(&v.Ref()), (std::vector<std::wstring>{longest}));
+  EXPECT_EQ(Query(kNames, v.Put()), L"0 " + longest);
   Put(std::wstring(300, L'z'), REG_DWORD, "\1\0\0\0", 4);
-  EXPECT_EQ(Query(kNames, &v.Ref()), -1);
+  EXPECT_EQ(Query(kNames, v.Put()), L"-1 (not a string)");
 
   const std::pair<DWORD, LONG> types[] = {{REG_DWORD, 0},     {REG_DWORD_BIG_ENDIAN, 0},
                                           {REG_BINARY, 2},    {REG_MULTI_SZ, 3},

@@ -6,53 +6,27 @@
 #include <vector>
 
 #include "com/Owners.h"
+#include "support/TestSupport.h"
 
 namespace twtest {
-namespace {
-
-// A temporary file rather than a pipe: nothing can fill up while we wait.
-class OutputFile {
- public:
-  OutputFile() {
-    wchar_t dir[MAX_PATH], name[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    GetTempFileNameW(dir, L"con", 0, name);
-    path_ = name;
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    handle_ = twutil::Handle(CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                         CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr));
-  }
-  ~OutputFile() { DeleteFileW(path_.c_str()); }
-  HANDLE Handle() const { return handle_.Get(); }
-  // The text with "\r\n" read as "\n".
-  std::string Read() {
-    handle_.Reset();
-    twutil::Handle file(CreateFileW(path_.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
-    std::string bytes(file.Valid() ? GetFileSize(file.Get(), nullptr) : 0, '\0'), text;
-    DWORD read = 0;
-    if (!bytes.empty()) ReadFile(file.Get(), &bytes[0], DWORD(bytes.size()), &read, nullptr);
-    for (size_t i = 0; i < bytes.size(); ++i)
-      if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
-    return text;
-  }
-
- private:
-  std::wstring path_;
-  twutil::Handle handle_;
-};
-
-}  // namespace
 
 ConsoleResult RunConsole(const std::wstring& commandLine) {
   ConsoleResult result;
-  OutputFile out, err;
+  // Temporary files rather than pipes: nothing can fill up while we wait.
+  wchar_t dir[MAX_PATH], names[2][MAX_PATH];
+  GetTempPathW(MAX_PATH, dir);
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  twutil::Handle files[2];
+  for (int i = 0; i < 2; ++i) {
+    GetTempFileNameW(dir, L"con", 0, names[i]);
+    files[i].Reset(CreateFileW(names[i], GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_TEMPORARY, nullptr));
+  }
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out.Handle();
-  startup.hStdError = err.Handle();
+  startup.hStdOutput = files[0].Get();
+  startup.hStdError = files[1].Get();
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(L'\0');
   PROCESS_INFORMATION process = {};
@@ -67,15 +41,21 @@ ConsoleResult RunConsole(const std::wstring& commandLine) {
                              nullptr, nullptr, &startup, &process) != FALSE;
     if (!started) error = GetLastError();
   }
-  if (!started) {
-    result.err = "CreateProcess failed with error " + std::to_string(error);
-    return result;
+  if (started) {
+    twutil::Handle processHandle(process.hProcess), thread(process.hThread);
+    WaitForSingleObject(processHandle.Get(), INFINITE);
+    GetExitCodeProcess(processHandle.Get(), &result.exitCode);
   }
-  twutil::Handle processHandle(process.hProcess), thread(process.hThread);
-  WaitForSingleObject(processHandle.Get(), INFINITE);
-  GetExitCodeProcess(processHandle.Get(), &result.exitCode);
-  result.out = out.Read();
-  result.err = err.Read();
+  std::string* texts[] = {&result.out, &result.err};
+  for (int i = 0; i < 2; ++i) {
+    files[i].Reset();
+    std::vector<uint8_t> bytes = ReadBytes(names[i]);
+    DeleteFileW(names[i]);
+    for (size_t at = 0; at < bytes.size(); ++at)  // "\r\n" read as "\n"
+      if (!(bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n'))
+        *texts[i] += char(bytes[at]);
+  }
+  if (!started) result.err = "CreateProcess failed with error " + std::to_string(error);
   return result;
 }
 

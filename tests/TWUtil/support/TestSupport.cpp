@@ -42,8 +42,7 @@ HMODULE RegisteredLibrary() {
 bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value) {
   wchar_t data[1024];
   DWORD size = sizeof(data) - sizeof(wchar_t);
-  DWORD type = 0;
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, &type, data, &size) != ERROR_SUCCESS)
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
     return false;
   *value = data;
   return true;

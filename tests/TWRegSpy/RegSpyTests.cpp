@@ -11,27 +11,24 @@
 #include <vector>
 
 #include "SpyTestSupport.h"
+#include "TWRegSpy.h"
+#include "capture/Listings.h"
 #include "com/TypeLibPlatform.h"
 #include "servers/ServerWrites.h"
-#include "support/TestSupport.h"
+#include "support/TestDoubles.h"
 
 namespace {
 
-using spytest::Contains;
-using spytest::Entries;
 using spytest::NativeServer;
 using spytest::ServerPath;
+using twtest::Entries;
 using twtest::Lines;
+using twtest::Lower;
 
-enum : LONG {
-  kRegistered = 0,
-  kFailed = 1,
-  kNotAServer = 2,
-  kCrashed = 3,
-  kTimedOut = 4,
-  kEndedProcess = 6
-};
+// The spy's outcomes of a file.
+enum : LONG { kRegistered, kFailed, kNotAServer, kCrashed, kTimedOut, kEndedProcess = 6 };
 const wchar_t kTestParent[] = L"Software\\TWSpyTestRoot";
+const wchar_t kTestRoot[] = L"Software\\TWSpyTestRoot\\Capture";
 const std::wstring kClasses = L"hkey_classes_root\\";
 constexpr LONG kTimeLimitSeconds = 4;
 // Far below the limit: what a dialog may cost, helper start included.
@@ -76,6 +73,66 @@ std::map<std::wstring, std::wstring> RegistrySnapshot() {
   return snapshot;
 }
 
+HRESULT CreateSpy(twutil::ComPtr<ITWRegSpy>* spy) {
+  if (!spytest::SpyRegistered()) return E_FAIL;
+  return CoCreateInstance(CLSID_TWRegSpy, nullptr, CLSCTX_ALL, IID_ITWRegSpy, spy->PutVoid());
+}
+
+struct CallbackEvent {
+  bool start;
+  std::wstring file;
+  LONG status;
+  Entries captured;     // lower case, without the (empty) hive mirrors themselves
+  std::wstring report;  // the spy's LastReport when the file finished
+  ULONGLONG at;         // GetTickCount64()
+};
+
+// Records each report with the capture area at that moment.
+class CallbackRecorder : public IRegSpyCallback {
+ public:
+  explicit CallbackRecorder(ITWRegSpy* spy) : spy_(spy) {}
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    return twtest::Answer<CallbackRecorder, IRegSpyCallback>(this, iid, out);
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP OnFileStart(BSTR file, VARIANT_BOOL* first, VARIANT_BOOL* second) override {
+    Record(true, file, -1);
+    if (first) *first = VARIANT_TRUE;
+    if (second) *second = VARIANT_TRUE;
+    return S_OK;
+  }
+  STDMETHODIMP OnFileFinished(BSTR file, LONG status, VARIANT_BOOL* done) override {
+    Record(false, file, status);
+    if (done) *done = VARIANT_TRUE;
+    return S_OK;
+  }
+  STDMETHODIMP OnQuery(LONG, LONG, LONG, LONG, VARIANT_BOOL* answer) override {
+    if (answer) *answer = 1;
+    return S_OK;
+  }
+
+  std::vector<CallbackEvent> events;
+
+ private:
+  void Record(bool start, BSTR file, LONG status) {
+    CallbackEvent event{start, file ? file : L"", status, {}, {}, GetTickCount64()};
+    twutil::Bstr report;
+    if (!start && spy_->get_LastReport(report.Put()) == S_OK) event.report = report.Text();
+    for (const std::wstring& entry : twtest::RegistryEntries(HKEY_CURRENT_USER, kTestRoot))
+      event.captured.insert(Lower(entry));
+    for (const wchar_t* mirror :
+         {L"hkey_classes_root", L"hkey_current_user", L"hkey_local_machine", L"hkey_users"})
+      event.captured.erase(mirror);
+    events.push_back(event);
+  }
+  ITWRegSpy* spy_;
+};
+
+bool Contains(const Entries& entries, const std::wstring& entry) {
+  return entries.count(Lower(entry)) != 0;
+}
+
 struct Expected {
   std::wstring file;
   LONG outcome;
@@ -89,7 +146,7 @@ TEST(RegSpy, EachServerGetsItsOutcomeAndCaptureAndTheRegistryStaysAsItWas) {
   ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, victim.c_str(), L"Kept", REG_SZ, L"x", 4),
             ERROR_SUCCESS);
   twutil::ComPtr<ITWRegSpy> spy;
-  ASSERT_EQ(spytest::CreateSpy(&spy), S_OK);
+  ASSERT_EQ(CreateSpy(&spy), S_OK);
   ASSERT_EQ(spy->put_TimeoutSeconds(kTimeLimitSeconds), S_OK);
   // Taken once two snapshots in a row agree.
   auto before = RegistrySnapshot();
@@ -171,28 +228,18 @@ TEST(RegSpy, EachServerGetsItsOutcomeAndCaptureAndTheRegistryStaysAsItWas) {
       {exeThing + L"\\LocalServer32|@=\"" + exe + L"\"", typeLib + own + exe},
       {exeThing + L"\\LocalServer32|@=\"" + exe64 + L"\"",
        typeLib + L"\\1.0\\0\\win64|@=" + exe64}};
-  const size_t kFirstHostileRow = 5, kFailRow = 9, kManyKeysRow = 17;
-  std::vector<std::wstring> files;
-  for (const Expected& expected : cases) files.push_back(expected.file);
+  const size_t kFirstHostileRow = 5, kFailRow = 9, kManyKeysRow = 17, kLongNamesRow = 19;
 
-  spytest::CallbackRecorder recorder;
-  DWORD bigValueBytes = 0;
-  recorder.whileFinished = [&] {
-    twutil::RegKey key;
-    if (RegOpenKeyExW(
-            HKEY_CURRENT_USER,
-            (std::wstring(kTestParent) + L"\\Capture\\HKEY_CLASSES_ROOT\\TWSpyTest.Long").c_str(),
-            0, KEY_READ, key.Put()) == ERROR_SUCCESS)
-      RegQueryValueExW(key.Get(), L"Big", nullptr, nullptr, nullptr, &bigValueBytes);
-  };
-  ASSERT_EQ(spytest::Capture(spy.Get(), files, &recorder), S_OK);
+  CallbackRecorder recorder(spy.Get());
+  for (const Expected& c : cases) spy->AddFile(twutil::Bstr(c.file.c_str()).Get(), 0, 0);
+  ASSERT_EQ(spy->RunCapture(twutil::Bstr(kTestRoot).Get(), &recorder), S_OK);
   ASSERT_EQ(recorder.events.size(), 2 * std::size(cases));
 
   for (size_t i = 0; i < std::size(cases); ++i) {
     const Expected& expected = cases[i];
     SCOPED_TRACE(testing::Message() << testing::PrintToString(expected.file));
-    const spytest::CallbackEvent& started = recorder.events[2 * i];
-    const spytest::CallbackEvent& finished = recorder.events[2 * i + 1];
+    const CallbackEvent& started = recorder.events[2 * i];
+    const CallbackEvent& finished = recorder.events[2 * i + 1];
     // Each file starts with an empty area.
     EXPECT_TRUE(started.start && !finished.start);
     EXPECT_EQ(started.file, expected.file);
@@ -223,7 +270,9 @@ TEST(RegSpy, EachServerGetsItsOutcomeAndCaptureAndTheRegistryStaysAsItWas) {
   for (const std::wstring& entry : recorder.events[2 * kManyKeysRow + 1].captured)
     many += entry.compare(0, 33, L"hkey_classes_root\\twspytest.many\\") == 0;
   EXPECT_EQ(many, static_cast<size_t>(spytest::kManyKeys));
-  EXPECT_EQ(bigValueBytes, spytest::kBigValueBytes);
+  EXPECT_TRUE(Contains(
+      recorder.events[2 * kLongNamesRow + 1].captured,
+      kClasses + L"twspytest.long|big=<" + std::to_wstring(spytest::kBigValueBytes) + L" bytes>"));
   EXPECT_FALSE(twtest::KeyExists(HKEY_CURRENT_USER, kTestParent));
   EXPECT_TRUE(twtest::KeyExists(HKEY_LOCAL_MACHINE, victim.c_str()));
 
@@ -245,7 +294,7 @@ TEST(RegSpyTimeLimit, TheEnvironmentSetsItWhenTheSpyIsCreated) {
   for (const auto& [text, seconds] : cases) {
     SetEnvironmentVariableW(L"TWREGSPY_TIMEOUT_SECONDS", text);
     twutil::ComPtr<ITWRegSpy> spy;
-    ASSERT_EQ(spytest::CreateSpy(&spy), S_OK);
+    ASSERT_EQ(CreateSpy(&spy), S_OK);
     LONG got = 0;
     EXPECT_EQ(spy->get_TimeoutSeconds(&got), S_OK);
     EXPECT_EQ(got, seconds) << (text ? testing::PrintToString(std::wstring(text)) : "unset");

@@ -1,6 +1,7 @@
 // An executable server, built like MisbehavingServer.cpp once per behaviour:
 // "/regserver" writes a key and then misbehaves as built (SPY_<NAME>), or
-// registers properly (SPY_TYPELIB).
+// registers properly (SPY_TYPELIB). For the runner's tests SPY_RECORDER
+// only writes its command line to "<exe>.cmdline" (UTF-16, no terminator).
 #include <windows.h>
 
 #include <cwchar>
@@ -10,6 +11,10 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   using namespace spytest;
+#ifdef SPY_RECORDER
+  const wchar_t* line = GetCommandLineW();
+  return WriteBeside(nullptr, L".cmdline", line, DWORD(wcslen(line) * sizeof(wchar_t)));
+#endif
   if (!wcsstr(commandLine, L"/regserver")) return 0;
 #if defined(SPY_TYPELIB)
   const wchar_t classKey[] = L"CLSID\\{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C03}\\LocalServer32";

@@ -1,7 +1,9 @@
 // A DLL server built once per misbehaviour (SPY_<NAME>, the branches below):
 // SPY_TYPELIB registers a class, a ProgID and its type library and marks
 // every hive; the others write a key first, and those that return report
-// success, all but SPY_FAIL.
+// success, all but SPY_FAIL. SPY_MARKER and SPY_SFALSE serve the runner's
+// tests: the first leaves "<module>.registered" or "<module>.unregistered",
+// the second answers S_FALSE, a success code that is no registration.
 #include <windows.h>
 
 #include <string>
@@ -31,6 +33,10 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
   WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.Thing.1\\CLSID", nullptr,
              L"{5E1B2C3D-7A41-4C8E-9B0F-2D6A8E4F1C02}");
   return RegisterTypeLibraryAndMark(self, L"typelib server");
+#elif defined(SPY_MARKER)
+  return WriteBeside(self, L".registered", nullptr, 0);
+#elif defined(SPY_SFALSE)
+  return S_FALSE;
 #endif
   WriteValue(HKEY_CLASSES_ROOT, L"TWSpyTest.Misbehaving", nullptr, L"misbehaving");
 #if defined(SPY_CRASH)
@@ -79,3 +85,9 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
 #endif
   return E_FAIL;
 }
+
+#ifdef SPY_MARKER
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  return spytest::WriteBeside(self, L".unregistered", nullptr, 0);
+}
+#endif

@@ -57,6 +57,18 @@ inline std::wstring ModulePath(HMODULE module) {
   return n > 0 && n < MAX_PATH ? std::wstring(path, n) : std::wstring();
 }
 
+// For the runner's tests: a file beside the module, "<module><suffix>",
+// holding the bytes given.
+inline HRESULT WriteBeside(HMODULE module, const wchar_t* suffix, const void* data, DWORD size) {
+  HANDLE file = CreateFileW((ModulePath(module) + suffix).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return E_FAIL;
+  DWORD written = 0;
+  WriteFile(file, data, size, &written, nullptr);
+  CloseHandle(file);
+  return S_OK;
+}
+
 // Registers the type library in the module's resources and leaves the
 // server's mark in every hive, the last through an explicit view of
 // HKEY_LOCAL_MACHINE.

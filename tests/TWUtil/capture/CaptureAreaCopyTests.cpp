@@ -4,8 +4,10 @@
 
 #include <string>
 
+#include "Listings.h"
 #include "capture/CaptureArea.h"
 #include "capture/SavedTree.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -22,54 +24,50 @@ void Put(const std::wstring& key, const wchar_t* name, const std::wstring& text)
             ERROR_SUCCESS);
 }
 
-// Every key and value as "path" and "path:name=type:bytes", in the
-// registry's order: read key by key, from a copy, from a save.
-std::wstring Line(const std::wstring& path, const twutil::ValueCopy& value) {
-  std::wstring line = path + L":" + value.name + L"=" + std::to_wstring(value.type) + L":";
-  for (BYTE byte : value.data) {
+// Every value as "path:name=type:bytes" and every key that holds nothing as
+// "path", in the registry's order: read key by key, from a copy, from a save.
+std::wstring Line(const std::wstring& path, const wchar_t* name, DWORD type,
+                  const std::vector<BYTE>& data) {
+  if (!name) return path + L"\n";
+  std::wstring line = path + L":" + name + L"=" + std::to_wstring(type) + L":";
+  for (BYTE byte : data) {
     line += L"0123456789abcdef"[byte >> 4];
     line += L"0123456789abcdef"[byte & 15];
   }
   return line + L"\n";
 }
 
-std::wstring Listing(HKEY key, const std::wstring& path = L"") {
-  std::wstring text = path + L"\n";
-  std::vector<wchar_t> name(16384);
-  std::vector<BYTE> data(65536);
-  for (DWORD i = 0;; ++i) {
-    DWORD length = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
-    twutil::ValueCopy value;
-    if (RegEnumValueW(key, i, name.data(), &length, nullptr, &value.type, data.data(), &size))
-      break;
-    value.name.assign(name.data(), length);
-    value.data.assign(data.data(), data.data() + size);
-    text += Line(path, value);
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD length = static_cast<DWORD>(name.size());
-    RegKey subkey;
-    if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ||
-        RegOpenKeyExW(key, name.data(), REG_OPTION_OPEN_LINK, KEY_READ, subkey.Put()))
-      break;
-    text += Listing(subkey.Get(), path + L"\\" + name.data());
-  }
+std::wstring Listing(HKEY key) {
+  std::wstring text;
+  twtest::WalkRegistry(
+      key, L"", 0,
+      [&](const std::wstring& path, const wchar_t* name, DWORD type,
+          const std::vector<BYTE>& data) { text += Line(path, name, type, data); });
   return text;
+}
+
+std::wstring Below(const std::wstring& path, const std::wstring& name) {
+  return path.empty() ? name : path + L"\\" + name;
 }
 
 std::wstring Listing(KeyCopy& key, const std::wstring& path = L"") {
-  std::wstring text = path + L"\n";
-  for (const twutil::ValueCopy& value : key.values) text += Line(path, value);
+  std::wstring text;
+  for (const twutil::ValueCopy& v : key.values) text += Line(path, v.name.c_str(), v.type, v.data);
   for (size_t i = 0; i < key.SubkeyCount(); ++i)
-    text += Listing(*key.SubkeyAt(i), path + L"\\" + key.SubkeyAt(i)->name);
-  return text;
+    text += Listing(*key.SubkeyAt(i), Below(path, key.SubkeyAt(i)->name));
+  return text.empty() && !path.empty() ? path + L"\n" : text;
 }
 
 std::wstring Listing(const twutil::SavedKey& key, const std::wstring& path = L"") {
-  std::wstring text = path + L"\n";
-  for (const twutil::ValueCopy& value : key.values) text += Line(path, value);
-  for (const auto& [name, subkey] : key.subkeys) text += Listing(*subkey, path + L"\\" + name);
-  return text;
+  std::wstring text;
+  for (const twutil::ValueCopy& v : key.values) text += Line(path, v.name.c_str(), v.type, v.data);
+  for (const auto& [name, subkey] : key.subkeys) text += Listing(*subkey, Below(path, name));
+  return text.empty() && !path.empty() ? path + L"\n" : text;
+}
+
+std::vector<BYTE> Bytes(const std::wstring& chars) {
+  auto* bytes = reinterpret_cast<const BYTE*>(chars.data());
+  return std::vector<BYTE>(bytes, bytes + chars.size() * sizeof(wchar_t));
 }
 
 // Both ways of taking the copy: key by key, and from the save alone (whose
@@ -147,46 +145,34 @@ TEST(CaptureAreaCopy, AnswersAndDeletesAsTheRegistryDoes) {
 // A server may leave a link in the area; the harvest reads it as the key it
 // is and the clearing removes it, never what it points at.
 TEST(CaptureAreaCopy, ALinkIsNeitherFollowedNorEmptiedThrough) {
-  const wchar_t kTarget[] = L"Software\\TWCaptureLinkTarget";
+  const std::wstring kTarget = L"Software\\TWCaptureLinkTarget";
   RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTarget);
-  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (std::wstring(kTarget) + L"\\Inner").c_str(),
-                            L"Kept", REG_SZ, L"x", 4),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kTarget + L"\\Inner").c_str(), L"Kept", REG_SZ, L"x", 4),
+      ERROR_SUCCESS);
   Put(L"HKEY_CLASSES_ROOT\\Plain", nullptr, L"p");
   RegKey link;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (kRoot + L"\\HKEY_CLASSES_ROOT\\Link").c_str(), 0,
                             nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK,
                             nullptr, link.Put(), nullptr),
             ERROR_SUCCESS);
-  const std::wstring target = L"\\Registry\\Machine\\" + std::wstring(kTarget);
-  ASSERT_EQ(RegSetValueExW(link.Get(), L"SymbolicLinkValue", 0, REG_LINK,
-                           reinterpret_cast<const BYTE*>(target.data()),
-                           static_cast<DWORD>(target.size() * sizeof(wchar_t))),
+  const std::vector<BYTE> target = Bytes(L"\\Registry\\Machine\\" + kTarget);
+  ASSERT_EQ(RegSetValueExW(link.Get(), L"SymbolicLinkValue", 0, REG_LINK, target.data(),
+                           static_cast<DWORD>(target.size())),
             ERROR_SUCCESS);
   link.Reset();
 
-  const std::wstring plain =
-      L"\\HKEY_CLASSES_ROOT\\Plain\n\\HKEY_CLASSES_ROOT\\Plain:=1:70000000\n";
-  auto* linkData = reinterpret_cast<const BYTE*>(target.data());
-  const std::wstring linkKey =
-      L"\\HKEY_CLASSES_ROOT\\Link\n" +
-      Line(L"\\HKEY_CLASSES_ROOT\\Link",
-           {L"SymbolicLinkValue", REG_LINK,
-            std::vector<BYTE>(linkData, linkData + target.size() * sizeof(wchar_t))});
+  const std::wstring plain = L"HKEY_CLASSES_ROOT\\Plain:=1:70000000\n";
   CaptureArea area(kRoot);
-  EXPECT_EQ(Listing(area.Top()), L"\n\\HKEY_CLASSES_ROOT\n" + linkKey + plain);
+  EXPECT_EQ(Listing(area.Top()),
+            Line(L"HKEY_CLASSES_ROOT\\Link", L"SymbolicLinkValue", REG_LINK, target) + plain);
   EXPECT_TRUE(area.DeleteTree(area.Open(L"HKEY_CLASSES_ROOT"), L"link"));
   area.ApplyDeletions();
-  EXPECT_EQ(Listing(CaptureArea(kRoot).Top()), L"\n\\HKEY_CLASSES_ROOT\n" + plain);
+  EXPECT_EQ(Listing(CaptureArea(kRoot).Top()), plain);
   area.Clear();
   EXPECT_EQ(CaptureArea(kRoot).Top().SubkeyCount(), 0u);
-  RegKey kept;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kTarget) + L"\\Inner").c_str(), 0,
-                          KEY_READ, kept.Put()),
-            ERROR_SUCCESS);
-  kept.Reset();
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTarget);
+  EXPECT_TRUE(twtest::KeyExists(HKEY_LOCAL_MACHINE, kTarget + L"\\Inner"));
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTarget.c_str());
   RegDeleteTreeW(HKEY_CURRENT_USER, kRoot.c_str());
 }
 
@@ -201,23 +187,19 @@ TEST(CaptureAreaCopy, TheRegistrysSaveGivesWhatReadingKeyByKeyGives) {
     escapes += std::wstring(1, c) + L"7" + std::wstring(1, c) + L"z" + std::wstring(1, c) + L"a";
   std::vector<BYTE> large(1000);
   for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<BYTE>(i);
-  auto text = [](const std::wstring& chars) {
-    auto* bytes = reinterpret_cast<const BYTE*>(chars.data());
-    return std::vector<BYTE>(bytes, bytes + chars.size() * sizeof(wchar_t));
-  };
   const struct {
     const wchar_t* key;
     std::wstring name;
     DWORD type;
     std::vector<BYTE> data;
   } values[] = {
-      {L"Values", L"", REG_SZ, text(std::wstring(L"a\"b\\c[d]e\n\t\0", 12))},
-      {L"Values", L"q\"uote\\[x]" + escapes, REG_SZ, text(escapes + std::wstring(L"\0\0", 2))},
-      {L"Values", L"embedded", REG_SZ, text(std::wstring(L"a\0b\0", 4))},
-      {L"Values", L"unterminated", REG_SZ, text(L"ab")},
+      {L"Values", L"", REG_SZ, Bytes(std::wstring(L"a\"b\\c[d]e\n\t\0", 12))},
+      {L"Values", L"q\"uote\\[x]" + escapes, REG_SZ, Bytes(escapes + std::wstring(L"\0\0", 2))},
+      {L"Values", L"embedded", REG_SZ, Bytes(std::wstring(L"a\0b\0", 4))},
+      {L"Values", L"unterminated", REG_SZ, Bytes(L"ab")},
       {L"Values", L"odd", REG_EXPAND_SZ, {'a', 0, 0}},
-      {L"Values", L"expand", REG_EXPAND_SZ, text(std::wstring(L"%PATH%;x\0", 9))},
-      {L"Values", L"multi", REG_MULTI_SZ, text(std::wstring(L"a\0b\0\0", 5))},
+      {L"Values", L"expand", REG_EXPAND_SZ, Bytes(std::wstring(L"%PATH%;x\0", 9))},
+      {L"Values", L"multi", REG_MULTI_SZ, Bytes(std::wstring(L"a\0b\0\0", 5))},
       {L"Values", L"dword", REG_DWORD, {1, 2, 3, 0xfe}},
       {L"Values", L"short dword", REG_DWORD, {1, 2, 3}},
       {L"Values", L"qword", REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}},
@@ -225,7 +207,7 @@ TEST(CaptureAreaCopy, TheRegistrysSaveGivesWhatReadingKeyByKeyGives) {
       {L"Values", L"empty", REG_BINARY, {}},
       {L"Values", L"large", REG_BINARY, large},
       {L"Values", L"own type", 0x12345, {9, 8, 7}},
-      {L"Only\\Subkeys\\Below", L"x", REG_SZ, text(std::wstring(L"\0", 1))},
+      {L"Only\\Subkeys\\Below", L"x", REG_SZ, Bytes(std::wstring(L"\0", 1))},
       {L"Sub[1]\\\x00dcn\x263a", L"y", REG_DWORD, {0, 0, 0, 0}},
   };
   for (const auto& value : values)
@@ -241,7 +223,7 @@ TEST(CaptureAreaCopy, TheRegistrysSaveGivesWhatReadingKeyByKeyGives) {
   key.Reset();
 
   const std::wstring read = Listing(root.Get());
-  const std::wstring volatileKey = L"\\Only\\Volatile\n\\Only\\Volatile:v=4:00010203\n";
+  const std::wstring volatileKey = L"Only\\Volatile:v=4:00010203\n";
   ASSERT_NE(read.find(volatileKey), std::wstring::npos) << read;
   std::unique_ptr<twutil::SavedKey> saved = twutil::SaveTree(root.Get());
   ASSERT_NE(saved, nullptr);

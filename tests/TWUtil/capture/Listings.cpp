@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <sstream>
 
 #include "com/Owners.h"
@@ -11,66 +10,27 @@
 namespace twtest {
 namespace {
 
-// Walks the JSON picture: an object's plain values make its line, the items
-// of its arrays their own lines after it. Only quotes and backslashes are
-// unescaped; the models here need no more.
-struct Flattener {
-  std::string json;
-  size_t at = 0;
-  std::vector<std::pair<std::string, std::string>> lines;
+// A JSON scalar as the listings show it: a string without its quotes, with
+// only quotes and backslashes unescaped; the models here need no more.
+std::string Scalar(const std::string& json) {
+  if (json.empty() || json[0] != '"') return json;
+  std::string text;
+  for (size_t at = 1; at + 1 < json.size(); ++at) {
+    if (json[at] == '\\' && (json[at + 1] == '"' || json[at + 1] == '\\')) ++at;
+    text += json[at];
+  }
+  return text;
+}
 
-  char Peek() const { return at < json.size() ? json[at] : '\0'; }
-  void Skip() {
-    while (Peek() && std::strchr(" \r\n\t,:", Peek())) ++at;
+// A collection's name without "Collection", "Col" or "Info".
+std::string Label(std::string key) {
+  for (const std::string suffix : {"Collection", "Col", "Info"}) {
+    if (key.size() > suffix.size() &&
+        key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0)
+      return key.substr(0, key.size() - suffix.size());
   }
-  std::string Scalar() {
-    std::string text;
-    if (Peek() != '"') {
-      while (Peek() && !std::strchr(",\n]}", Peek())) text += json[at++];
-      return text;
-    }
-    for (++at; Peek() && Peek() != '"'; ++at) {
-      if (Peek() == '\\' && (json[at + 1] == '"' || json[at + 1] == '\\')) ++at;
-      text += json[at];
-    }
-    ++at;
-    return text;
-  }
-  void Value(const std::string& label) {
-    Skip();
-    if (Peek() == '[') {
-      for (++at, Skip(); Peek() && Peek() != ']'; Skip()) Value(label);
-      ++at;
-      return;
-    }
-    if (Peek() != '{') {
-      lines.emplace_back(label, Scalar());  // an item that could not be read
-      return;
-    }
-    size_t line = lines.size();
-    lines.emplace_back(label, "");
-    std::string values, separator;
-    for (++at, Skip(); Peek() && Peek() != '}'; Skip()) {
-      std::string key = Scalar();
-      Skip();
-      if (Peek() == '[') {
-        for (const std::string suffix : {"Collection", "Col", "Info"}) {
-          if (key.size() > suffix.size() &&
-              key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0) {
-            key.resize(key.size() - suffix.size());
-            break;
-          }
-        }
-        Value(key);
-      } else {
-        values += separator + Scalar();
-        separator = "|";
-      }
-    }
-    ++at;
-    lines[line].second = values;
-  }
-};
+  return key;
+}
 
 }  // namespace
 
@@ -120,18 +80,46 @@ Entries RegistryEntries(HKEY root, const std::wstring& key) {
                  }
                  std::wstring text(reinterpret_cast<const wchar_t*>(data.data()),
                                    data.size() / sizeof(wchar_t));
-                 text = type == REG_SZ ? text.c_str() : L"<data>";
+                 text = type == REG_SZ ? text.c_str()
+                                       : L"<" + std::to_wstring(data.size()) + L" bytes>";
                  entries.insert(path + L"|" + (*name ? name : L"@") + L"=" + text);
                });
   return entries;
 }
 
+// The writer puts every value on a line of its own: an object's plain values
+// make its line, the items of its arrays their own lines after it.
 Lines ModelLines(IExtractComponent* component, const char* labels) {
-  Flattener flat{twutil::model::DumpComponentJson(component), 0, {}};
-  flat.Value("");
+  std::istringstream json(twutil::model::DumpComponentJson(component));
+  std::vector<std::pair<std::string, std::string>> items;  // label and values
+  std::vector<std::string> arrays{""};
+  std::vector<std::pair<size_t, std::string>> objects;  // open items and their separators
+  for (std::string line; std::getline(json, line);) {
+    line.erase(0, line.find_first_not_of(' '));
+    if (!line.empty() && line.back() == ',') line.pop_back();
+    const size_t colon = line[0] == '"' ? line.find("\": ") : std::string::npos;
+    const std::string key = colon == std::string::npos ? "" : line.substr(1, colon - 1);
+    const std::string value = colon == std::string::npos ? line : line.substr(colon + 3);
+    if (key == "Bitness") break;  // the capture's own members follow the model's
+    if (value == "{" || value == "{}") {
+      if (value == "{") objects.emplace_back(items.size(), "");
+      items.emplace_back(arrays.back(), "");
+    } else if (value == "}") {
+      objects.pop_back();
+    } else if (value == "[") {
+      arrays.push_back(Label(key));
+    } else if (value == "]") {
+      arrays.pop_back();
+    } else if (key.empty()) {
+      items.emplace_back(arrays.back(), Scalar(value));  // an item that could not be read
+    } else if (value != "[]") {
+      items[objects.back().first].second += objects.back().second + Scalar(value);
+      objects.back().second = "|";
+    }
+  }
   const std::string wanted = " " + std::string(labels ? labels : "") + " ";
   Lines lines;
-  for (const auto& [label, values] : flat.lines) {
+  for (const auto& [label, values] : items) {
     if (label.empty() || (labels && wanted.find(" " + label + " ") == std::string::npos)) continue;
     std::string utf8 = label + " " + values;
     std::wstring line(utf8.size(), L'\0');

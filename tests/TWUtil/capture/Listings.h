@@ -2,7 +2,8 @@
 // gives "Label value|value|..." per item in the order of its JSON picture;
 // labels are the collection names without "Collection", "Col" or "Info"
 // (TypeLib, ComClass, Context, AppInfo, ProgID, Verb, Extension, MIME,
-// MiscRegistry), a contained item following its owner.
+// MiscRegistry), a contained item following its owner; what the capture
+// itself recorded (outcome, registry) is left out.
 #pragma once
 
 #include <windows.h>
@@ -31,7 +32,7 @@ using RegistryVisit = std::function<void(const std::wstring& path, const wchar_t
 void WalkRegistry(HKEY key, const std::wstring& path, REGSAM view, const RegistryVisit& visit);
 
 // What root\key holds: every string value as "path|name=text" ("@" names the
-// default value; other types show as "<data>"), and every key that holds
+// default value; other types show as "<N bytes>"), and every key that holds
 // nothing as "path"; paths relative to key. Empty when key is missing.
 Entries RegistryEntries(HKEY root, const std::wstring& key);
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "../../TWRegSpy/SpyTestSupport.h"
 #include "servers/ServerRegistration.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -35,11 +35,10 @@ TEST(ServerKind, LastThreeCharactersDecideWithoutRegardToCaseOrDot) {
 class Runner : public testing::Test {
  protected:
   // A copy of a built server under a name of the test's choice.
-  std::wstring Install(const wchar_t* built, const wchar_t* name) {
+  std::wstring Install(const wchar_t* stem, const wchar_t* extension, const wchar_t* name) {
     std::wstring target = dir_.Path() + name;
-    EXPECT_TRUE(CopyFileW((twtest::BinDir() + L"testdata\\runner\\" + built).c_str(),
-                          target.c_str(), FALSE))
-        << built;
+    EXPECT_TRUE(CopyFileW(spytest::NativeServer(stem, extension).c_str(), target.c_str(), FALSE))
+        << stem;
     return target;
   }
   twtest::TempDir dir_;
@@ -54,7 +53,7 @@ std::wstring RecordedCommandLine(const std::wstring& exe) {
 }
 
 TEST_F(Runner, ExecutableServerGetsItsQuotedPathAndTheSwitch) {
-  std::wstring exe = Install(L"RunnerRecorder.exe", L"SERVER.EXE");
+  std::wstring exe = Install(L"SpyRecorderExeServer", L".exe", L"SERVER.EXE");
   const std::wstring quoted = L"\"" + exe + L"\"  ";
   EXPECT_EQ(RegisterServerFile(exe.c_str()), kRegistrationDone);
   EXPECT_EQ(RecordedCommandLine(exe), quoted + L"/regserver");
@@ -63,13 +62,13 @@ TEST_F(Runner, ExecutableServerGetsItsQuotedPathAndTheSwitch) {
 }
 
 TEST_F(Runner, InProcessEntryPointsRunOnlySOkCountsAndTheLibraryIsFreed) {
-  std::wstring ocx = Install(L"RunnerMarker.dll", L"x.OCX");
+  std::wstring ocx = Install(L"SpyMarkerServer", L".dll", L"x.OCX");
   EXPECT_EQ(RegisterServerFile(ocx.c_str()), kRegistrationDone);
   EXPECT_TRUE(FileExists(ocx + L".registered"));
   EXPECT_EQ(UnregisterServerFile(ocx.c_str()), kRegistrationDone);
   EXPECT_TRUE(FileExists(ocx + L".unregistered"));
   // S_FALSE is a success code, but not a registration.
-  std::wstring falseDll = Install(L"RunnerFalse.dll", L"false.dll");
+  std::wstring falseDll = Install(L"SpySFalseServer", L".dll", L"false.dll");
   EXPECT_EQ(RegisterServerFile(falseDll.c_str()), kRegistrationFailed);
   EXPECT_EQ(RegisterServerFile((dir_.Path() + L"missing.dll").c_str()), kRegistrationFailed);
   for (const std::wstring& loaded : {ocx, falseDll})

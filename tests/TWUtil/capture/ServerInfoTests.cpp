@@ -5,6 +5,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include "Errors.h"
 #include "Listings.h"
 #include "TWRegSpy.h"
 #include "model/Component.h"
@@ -18,50 +19,33 @@ using twtest::EarlyBoundOnly;
 using twutil::Bstr;
 using twutil::ComPtr;
 
-// A progress object that also takes the status texts.
-class ProgressRecorder : public IServerInfoStatusEvent {
- public:
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    return Answer<IServerInfoStatusEvent, IServerInfoProgressEvent, IServerInfoStatusEvent>(
-        this, iid, out);
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP SetProgressBarStatus(LONG value) override {
-    progress.push_back(value);
-    return S_OK;
-  }
-  STDMETHODIMP SetStatusText(BSTR text) override {
-    texts.push_back(text ? text : L"<null>");
-    return S_OK;
-  }
-
-  std::vector<LONG> progress;
-  std::vector<std::wstring> texts;
-};
-
 // The spy component as ServerInfo sees it: takes files, then reports each one
 // started and finished to the callback. Its own class factory, registered
 // for the spy's CLSID in this process while alive; this process's class
 // object comes before the registry, so a refusing one means no spy at all.
-class FakeSpy : public EarlyBoundOnly<ITWRegSpy>, public IClassFactory {
+// It also takes the caller's progress and status texts.
+class FakeSpy : public EarlyBoundOnly<ITWRegSpy>,
+                public IClassFactory,
+                public IServerInfoStatusEvent {
  public:
-  explicit FakeSpy(bool refuses = false) : refuses_(refuses) {
+  FakeSpy() {
     EXPECT_EQ(CoRegisterClassObject(CLSID_TWRegSpy, static_cast<IClassFactory*>(this),
                                     CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_),
               S_OK);
   }
   virtual ~FakeSpy() { CoRevokeClassObject(cookie_); }
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (iid != IID_IClassFactory) return Answer<ITWRegSpy, IDispatch, ITWRegSpy>(this, iid, out);
-    *out = static_cast<IClassFactory*>(this);
-    return S_OK;
+    if (iid == IID_IClassFactory) return Answer<IClassFactory, IClassFactory>(this, iid, out);
+    if (iid == IID_IServerInfoProgressEvent || iid == IID_IServerInfoStatusEvent)
+      return Answer<IServerInfoStatusEvent, IServerInfoProgressEvent, IServerInfoStatusEvent>(
+          this, iid, out);
+    return Answer<ITWRegSpy, IDispatch, ITWRegSpy>(this, iid, out);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP CreateInstance(IUnknown*, REFIID iid, void** out) override {
     *out = nullptr;
-    return refuses_ ? E_OUTOFMEMORY : QueryInterface(iid, out);
+    return refuses ? E_OUTOFMEMORY : QueryInterface(iid, out);
   }
   STDMETHODIMP LockServer(BOOL) override { return S_OK; }
   STDMETHODIMP get_TimeoutSeconds(LONG*) override { return E_NOTIMPL; }
@@ -87,11 +71,22 @@ class FakeSpy : public EarlyBoundOnly<ITWRegSpy>, public IClassFactory {
     return S_OK;
   }
 
+  STDMETHODIMP SetProgressBarStatus(LONG value) override {
+    progress.push_back(value);
+    return S_OK;
+  }
+  STDMETHODIMP SetStatusText(BSTR text) override {
+    texts.push_back(text ? text : L"<null>");
+    return S_OK;
+  }
+
+  bool refuses = false;
   std::vector<std::wstring> added;
   std::vector<HRESULT> finishResults;
+  std::vector<LONG> progress;
+  std::vector<std::wstring> texts;
 
  private:
-  bool refuses_;
   DWORD cookie_ = 0;
 };
 
@@ -173,8 +168,9 @@ class ServerInfoTest : public testing::Test {
                             registry_.Get(), 0, 0, 0, progress, result);
   }
 
-  // ServerInfo holds its progress sink until the next capture or its end.
-  ProgressRecorder progress_;
+  // Before info_: ServerInfo holds its progress sink, the fake spy too,
+  // until the next capture or its end.
+  FakeSpy spy_;
   ComPtr<IServerInfo> info_;
   ComPtr<IRegistry> registry_;
 };
@@ -182,7 +178,7 @@ class ServerInfoTest : public testing::Test {
 // Only a first character of y or Y, in at most 64 bytes, asks for the live
 // path; otherwise the spy is needed, and none can be made here.
 TEST_F(ServerInfoTest, TheSettingChoosesThePath) {
-  FakeSpy noSpy(/*refuses=*/true);
+  spy_.refuses = true;
   const std::wstring tooLong(40, L'Y');  // 82 bytes with its terminator
   const struct {
     const wchar_t* setting;  // null: absent
@@ -195,12 +191,12 @@ TEST_F(ServerInfoTest, TheSettingChoosesThePath) {
     if (c.setting) {
       ASSERT_EQ(SetText(kFoundry, L"UseOldComExtraction", c.setting), ERROR_SUCCESS);
     }
-    progress_.progress.clear();
+    spy_.progress.clear();
     LONG result = 77;
-    EXPECT_EQ(Capture(none, &progress_, &result), c.live ? S_OK : E_FAIL) << c.setting;
+    EXPECT_EQ(Capture(none, &spy_, &result), c.live ? S_OK : E_FAIL) << c.setting;
     if (c.live) continue;
     EXPECT_EQ(result, -1);
-    EXPECT_EQ(progress_.progress, std::vector<LONG>{0});
+    EXPECT_EQ(spy_.progress, std::vector<LONG>{0});
     EXPECT_EQ(LastError(), L"TWHbrTarnwick.ServerInfo.1|Failed to create TWRegSpy instance");
   }
 }
@@ -209,10 +205,7 @@ TEST_F(ServerInfoTest, TheSettingChoosesThePath) {
 class EventSink : public EarlyBoundOnly<IDispatch> {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    *out = iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_ServerInfoEvents ? this
-                                                                                       : nullptr;
-    if (*out) AddRef();
-    return *out ? S_OK : E_NOINTERFACE;
+    return Answer<IDispatch, IDispatch, ServerInfoEvents>(this, iid, out);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
   STDMETHODIMP_(ULONG) Release() override { return --refs; }
@@ -234,53 +227,51 @@ TEST_F(ServerInfoTest, SpyPathReportsEachFileAndLeavesResultAlone) {
   EventSink sink;
   DWORD cookie = 0;
   ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
-  FakeSpy spy;
   const std::vector<const wchar_t*> files = {L"C:\\x\\a.dll", L"C:\\x\\b.dll", L"C:\\x\\c.ocx"};
   auto components = Components(files);
   LONG result = 77;
-  ASSERT_EQ(Capture(components, &progress_, &result), S_OK);
+  ASSERT_EQ(Capture(components, &spy_, &result), S_OK);
   EXPECT_EQ(result, 77);
-  EXPECT_EQ(progress_.progress, (std::vector<LONG>{0, 10, 40, 70, 100}));
-  EXPECT_EQ(spy.added, std::vector<std::wstring>(files.begin(), files.end()));
+  EXPECT_EQ(spy_.progress, (std::vector<LONG>{0, 10, 40, 70, 100}));
+  EXPECT_EQ(spy_.added, std::vector<std::wstring>(files.begin(), files.end()));
   std::vector<std::wstring> texts;
   for (const wchar_t* f : files) {
     texts.push_back(std::wstring(L"Starting to extract COM data from file ") + f);
     texts.push_back(std::wstring(L"Finished extracting COM data from file ") + f);
   }
-  EXPECT_EQ(progress_.texts, texts);
+  EXPECT_EQ(spy_.texts, texts);
 
   // A key file given twice reaches the spy twice.
-  spy.added.clear();
-  spy.finishResults.clear();
+  spy_.added.clear();
+  spy_.finishResults.clear();
   auto twice = Components({L"C:\\x\\same.dll", L"C:\\x\\same.dll"});
   ASSERT_EQ(Capture(twice, nullptr, nullptr), S_OK);
-  EXPECT_EQ(spy.added, (std::vector<std::wstring>(2, L"C:\\x\\same.dll")));
-  EXPECT_EQ(spy.finishResults, std::vector<HRESULT>(2, S_OK));
+  EXPECT_EQ(spy_.added, (std::vector<std::wstring>(2, L"C:\\x\\same.dll")));
+  EXPECT_EQ(spy_.finishResults, std::vector<HRESULT>(2, S_OK));
   EXPECT_EQ(sink.events, 0);
   EXPECT_EQ(point->Unadvise(cookie), S_OK);
   EXPECT_EQ(sink.refs, 1u);
 }
 
 TEST_F(ServerInfoTest, VisualBasicEntryWalksTheCollectionInOrder) {
-  FakeSpy spy;
   ComponentCollection collection;
   for (auto& c : Components({L"C:\\a.dll", L"C:\\b.dll", L"C:\\c.dll"}))
     collection.items.push_back(c);
   LONG result = 77;
   ASSERT_EQ(info_->SetServerVB(&collection, registry_.Get(), 0, 0, 0, nullptr, &result), S_OK);
   EXPECT_EQ(collection.asked, (std::vector<LONG>{1, 2, 3}));
-  EXPECT_EQ(spy.added, (std::vector<std::wstring>{L"C:\\a.dll", L"C:\\b.dll", L"C:\\c.dll"}));
+  EXPECT_EQ(spy_.added, (std::vector<std::wstring>{L"C:\\a.dll", L"C:\\b.dll", L"C:\\c.dll"}));
 
   // An item that is no object is refused, not read as one; a collection
   // that cannot count fails the call before anything runs.
-  spy.added.clear();
+  spy_.added.clear();
   collection.textAt = 2;
   EXPECT_EQ(info_->SetServerVB(&collection, registry_.Get(), 0, 0, 0, nullptr, &result), E_POINTER);
   collection.countResult = E_ACCESSDENIED;
-  spy.added.clear();
+  spy_.added.clear();
   EXPECT_EQ(info_->SetServerVB(&collection, registry_.Get(), 0, 0, 0, nullptr, &result),
             E_ACCESSDENIED);
-  EXPECT_TRUE(spy.added.empty());
+  EXPECT_TRUE(spy_.added.empty());
 }
 
 TEST_F(ServerInfoTest, MappingMethodsAndItsOwnRegistryDoNothing) {
@@ -313,14 +304,8 @@ class FailingAppIDs : public twutil::model::Component {
   explicit FailingAppIDs(const wchar_t* keyFile) : Component(nullptr) { SetKeyFile(keyFile); }
   STDMETHODIMP get_AppInfoCollection(IExtractAppIDCol** out) override {
     *out = nullptr;
-    ComPtr<ICreateErrorInfo> create;
-    ComPtr<IErrorInfo> info;
-    if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
-      create->SetDescription(const_cast<wchar_t*>(L"AppIDs are read-only here"));
-      create.As(&info);
-    }
-    SetErrorInfo(0, info.Get());
-    return E_ACCESSDENIED;
+    return twutil::SetComErrorInfo(CLSID_NULL, L"AppIDs are read-only here", 0, nullptr, IID_NULL,
+                                   E_ACCESSDENIED);
   }
 };
 
@@ -337,18 +322,17 @@ TEST_F(ServerInfoTest, AHarvestFailureEndsTheCaptureWithItsMessage) {
   const std::wstring clsid = area + L"HKEY_CLASSES_ROOT\\CLSID\\{C1}";
   ASSERT_EQ(SetText(clsid, L"AppID", L"{A}"), ERROR_SUCCESS);
   ASSERT_EQ(SetText(clsid + L"\\InprocServer32", nullptr, L"C:\\srv\\a.dll"), ERROR_SUCCESS);
-  FakeSpy spy;
   ComPtr<IExtractComponent> failing(new FailingAppIDs(L"C:\\srv\\a.dll"));
   auto components = Components({L"C:\\srv\\b.dll"});
   components.insert(components.begin(), failing);
   LONG result = 77;
-  EXPECT_EQ(Capture(components, &progress_, &result), E_FAIL);
+  EXPECT_EQ(Capture(components, &spy_, &result), E_FAIL);
   EXPECT_EQ(result, -1);
   const std::wstring error = LastError();
   EXPECT_EQ(error.substr(error.find(L'|') + 1), L"AppIDs are read-only here") << error;
   // The spy heard that the capture is over: the second file never finished.
-  EXPECT_EQ(spy.finishResults.size(), 1u);
-  EXPECT_EQ(progress_.progress, (std::vector<LONG>{0, 10}));
+  EXPECT_EQ(spy_.finishResults.size(), 1u);
+  EXPECT_EQ(spy_.progress, (std::vector<LONG>{0, 10}));
   EXPECT_EQ(twtest::ModelLines(components[1].Get()), twtest::Lines{});
   RegDeleteTreeW(HKEY_CURRENT_USER, area.c_str());
 }

@@ -5,12 +5,10 @@
 
 #include <cwchar>
 #include <memory>
-#include <vector>
 
 #include "HeaderTestSupport.h"
 #include "control/GdiObject.h"
 #include "control/HeaderFace.h"
-#include "files/Crc32.h"
 
 namespace twtest {
 namespace {
@@ -20,50 +18,6 @@ const RECT kWhole = {0, 0, 372, 36};
 const RECT kBounds = {6, 4, 366, 31};  // an odd sum for the baseline to halve
 
 COLORREF Band() { return GetSysColor(COLOR_APPWORKSPACE); }
-
-// A picture for people to look at: an uncompressed PNG of the canvas.
-using Png = std::vector<uint8_t>;
-
-void PutBigEndian(Png* out, uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out->push_back((value >> shift) & 0xFF);
-}
-
-void PutChunk(Png* out, const char* type, const Png& data) {
-  PutBigEndian(out, static_cast<uint32_t>(data.size()));
-  size_t start = out->size();
-  out->insert(out->end(), type, type + 4);
-  out->insert(out->end(), data.begin(), data.end());
-  PutBigEndian(out, twutil::Crc32(out->data() + start, out->size() - start));
-}
-
-Png PngOf(const Canvas& canvas, int width, int height) {
-  Png header, raw, png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  PutBigEndian(&header, width);
-  PutBigEndian(&header, height);
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB, no interlace
-  for (int y = 0; y < height; ++y) {
-    raw.push_back(0);  // no filter
-    for (int x = 0; x < width; ++x) {
-      COLORREF pixel = canvas.At(x, y);
-      raw.insert(raw.end(), {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)});
-    }
-  }
-  // zlib of one stored deflate block (the picture is below 64 KiB), then Adler-32.
-  Png zlib = {0x78, 0x01, 1};
-  for (uint16_t half : {uint16_t(raw.size()), uint16_t(~raw.size())})
-    zlib.insert(zlib.end(), {uint8_t(half), uint8_t(half >> 8)});
-  zlib.insert(zlib.end(), raw.begin(), raw.end());
-  uint32_t a = 1, b = 0;
-  for (uint8_t byte : raw) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  PutBigEndian(&zlib, (b << 16) | a);
-  PutChunk(&png, "IHDR", header);
-  PutChunk(&png, "IDAT", zlib);
-  PutChunk(&png, "IEND", {});
-  return png;
-}
 
 // A text drawn as the control would, at x = 50 with a font of this system's
 // face at 10 points: its ink and its advance.
@@ -162,13 +116,6 @@ TEST_F(HeaderPaint, ClassFollowsThreeNormalBlanksAndNullTextsPaintTheBandOnly) {
 
 TEST_F(HeaderPaint, TheContainersTextBackgroundAndDcStateAreKept) {
   EXPECT_TRUE(Render(L"Name", L"Class", OPAQUE)->Contains(kRed, kBounds));
-}
-
-// The picture lands in the build folder as property_header.png.
-TEST_F(HeaderPaint, SavesAPictureOfAHeaderLine) {
-  Png png = PngOf(*Render(L"Form1", L"Form"), kWhole.right, kWhole.bottom);
-  ASSERT_TRUE(WriteBytes(BinDir() + L"..\\property_header.png", png));
-  EXPECT_GT(png.size(), 3u * kWhole.right * kWhole.bottom);
 }
 
 }  // namespace

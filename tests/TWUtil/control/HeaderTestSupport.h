@@ -82,14 +82,4 @@ inline void SetTexts(IPropertyHeader* header, const wchar_t* name, const wchar_t
   EXPECT_EQ(header->put_PropertyClass(twutil::Bstr(kind).Get()), S_OK);
 }
 
-// A property put through IDispatch::Invoke, as a script would make it.
-inline HRESULT PutLateBound(IPropertyHeader* header, DISPID id, const wchar_t* text) {
-  twutil::Variant value;
-  V_VT(value.Put()) = VT_BSTR;
-  V_BSTR(&value.Ref()) = SysAllocString(text);
-  DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS params = {&value.Ref(), &named, 1, 1};
-  return header->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
-}
-
 }  // namespace twtest

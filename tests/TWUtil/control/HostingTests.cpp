@@ -212,7 +212,7 @@ TEST_F(Hosting, WindowedControlInvalidatesAndPaintsItsOwnWindow) {
 
   UpdateWindow(window);
   EXPECT_FALSE(GetUpdateRect(window, &dirty, FALSE));
-  ASSERT_EQ(PutLateBound(header_.Get(), 1, L"Form1"), S_OK);
+  ASSERT_EQ(header_->put_PropertyName(twutil::Bstr(L"Form1").Get()), S_OK);
   ASSERT_TRUE(GetUpdateRect(window, &dirty, FALSE));
   GetClientRect(window, &client);
   EXPECT_TRUE(EqualRect(&dirty, &client));
@@ -240,8 +240,7 @@ TEST_F(Hosting, WindowlessControlAsksTheSiteToInvalidateItsArea) {
   EXPECT_TRUE(container_.Called("OnUIActivate"));
   EXPECT_EQ(container_.activeObject, active.Get());
 
-  ASSERT_EQ(PutLateBound(header_.Get(), 1, L"Form1"), S_OK);
-  ASSERT_EQ(PutLateBound(header_.Get(), 2, L"Form"), S_OK);
+  SetTexts(header_.Get(), L"Form1", L"Form");
   EXPECT_EQ(container_.Count("InvalidateRect"), 2u);
   EXPECT_TRUE(EqualRect(&container_.lastInvalidated, &kPlace));
   // Without bounds it draws where it sits.

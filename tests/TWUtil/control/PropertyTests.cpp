@@ -1,4 +1,4 @@
-// The two texts early and late bound, the choice of typeface, and the saved
+// The two texts as stored, the choice of typeface, and the saved
 // stream: version word 0x300 and the extent, nothing else.
 
 #include <gtest/gtest.h>
@@ -18,25 +18,17 @@ using twutil::ComPtr;
 
 std::wstring Text(BSTR text) { return std::wstring(text, SysStringLen(text)); }
 
-TEST(HeaderTexts, GettersCopyWhatWasStoredEarlyAndLateBound) {
+TEST(HeaderTexts, GettersCopyWhatWasStored) {
   ComPtr<IPropertyHeader> header = NewHeader();
   ASSERT_TRUE(header);
   EXPECT_EQ(header->get_PropertyName(nullptr), E_POINTER);
-  Bstr name, kind;
+  Bstr name;
   ASSERT_EQ(header->get_PropertyName(name.Put()), S_OK);
   EXPECT_TRUE(name.Get() && name.Length() == 0);  // an empty string, not a null one
   std::wstring odd = std::wstring(L"a\0b", 3) + std::wstring(300, L'\x4E00');
   ASSERT_EQ(header->put_PropertyName(Bstr(odd.data(), UINT(odd.size())).Get()), S_OK);
   ASSERT_EQ(header->get_PropertyName(name.Put()), S_OK);
   EXPECT_EQ(Text(name.Get()), odd);
-
-  DISPID id = 0;
-  const wchar_t* names[] = {L"propertyclass"};
-  ASSERT_EQ(header->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names), 1, 0, &id), S_OK);
-  EXPECT_EQ(id, 2);
-  EXPECT_EQ(PutLateBound(header.Get(), 2, L"Command1"), S_OK);
-  ASSERT_EQ(header->get_PropertyClass(kind.Put()), S_OK);
-  EXPECT_EQ(Text(kind.Get()), L"Command1");
 }
 
 TEST(HeaderFace, TheGuiFontsFaceUnlessItIsAnOldBitmapFaceOrTheSystemIsVersion5) {

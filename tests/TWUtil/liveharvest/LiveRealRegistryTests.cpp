@@ -82,11 +82,11 @@ TEST(LiveRealRegistry, TheSampleFoundInTheLiveRegistryAgreesWithItsSpyCapture) {
   EXPECT_GE(spied.items.size(), 12u);
   EXPECT_EQ(spied.items, live.items);
 
-  // Verbs differ as the two searches do: the live one records only verbs
-  // that run a component file (not the sample's notepad and executable
-  // verbs), names a verb without menu text after itself, keeps the whole
-  // command line as PEFile, and gives every verb of an extension's ProgID
-  // the extension.
+  // Verbs differ from the spy's (its own suite checks those): the live search
+  // records only verbs that run a component file (not the sample's notepad
+  // and executable verbs), names a verb without menu text after itself,
+  // keeps the whole command line as PEFile, and gives every verb of an
+  // extension's ProgID the extension.
   std::wstring lowered = sample;
   CharLowerBuffW(&lowered[0], static_cast<DWORD>(lowered.size()));
   std::wstring print =
@@ -94,12 +94,6 @@ TEST(LiveRealRegistry, TheSampleFoundInTheLiveRegistryAgreesWithItsSpyCapture) {
       L"Sequence=4 PEFile=rundll32.exe " +
       lowered + L",printgreeting %1 Extension=sgreet ";
   EXPECT_EQ(std::set<std::wstring>({print}), live.verbs);
-  EXPECT_EQ(3u, spied.verbs.size());
-  std::wstring spiedPrint =
-      L"SampleServer.Greeter.1 Verb=print Command= Argument=printgreeting %1 "
-      L"Sequence=4 PEFile=" +
-      lowered + L" Extension= ";
-  EXPECT_EQ(1u, spied.verbs.count(spiedPrint)) << testing::PrintToString(spied.verbs);
 }
 
 }  // namespace

@@ -7,16 +7,14 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "TWUtil.h"
 #include "com/ComObject.h"
 #include "com/Owners.h"
 #include "model/Component.h"
-#include "support/TestDoubles.h"
+#include "registry/Registry.h"
 #include "support/TestSupport.h"
 
 namespace twtest {
@@ -27,29 +25,30 @@ inline bool Contains(const std::vector<std::wstring>& lines, const std::wstring&
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// An in-memory classes root that answers reads and listings as the library's
-// Registry does, and writes down every soft deletion and hand-over (and, on
-// request, every read).
-class MemoryRegistry : public EarlyBoundOnly<IRegistry> {
+// The library's own Registry over a classes root of the test's (a scratch
+// key of HKEY_CURRENT_USER, removed at the end), writing down every read,
+// soft deletion and hand-over. Wine lists names sorted; the key named in
+// `reversed` lists its subkeys the other way round, as a caller's object may.
+class ScratchRegistry : public twutil::Registry {
  public:
-  // Sets a value (name null or empty: the default value), making the key and
-  // its parents; keys and values list in the order they were first set.
-  void Set(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    auto& values = Make(key).values;
-    std::wstring valueName = name ? name : L"";
-    auto found = std::find_if(values.begin(), values.end(),
-                              [&](const auto& entry) { return Same(entry.first, valueName); });
-    if (found == values.end())
-      values.emplace_back(valueName, value);
-    else
-      found->second = value;
-  }
-  void AddKey(const std::wstring& key) { Make(key); }
+  ScratchRegistry()
+      : Registry(nullptr), path_(L"Software\\TWTest\\LiveClasses" + std::to_wstring(++made_)) {}
+  ~ScratchRegistry() { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
 
-  // "soft KEY|NAME|all" and "give KEY|NAME|all" lines (all is 0 or 1), with
-  // "read KEY|NAME" lines too when logReads is set.
+  // A text value (name null: the default value), making the key and its parents.
+  void Set(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, Path(key).c_str(), name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  void AddKey(const std::wstring& key) {
+    HKEY made = nullptr;
+    if (RegCreateKeyW(HKEY_CURRENT_USER, Path(key).c_str(), &made) == ERROR_SUCCESS)
+      RegCloseKey(made);
+  }
+
+  // "read KEY|NAME", "soft KEY|NAME|all" and "give KEY|NAME|all" (all: 0 or 1).
   std::vector<std::wstring> log;
-  bool logReads = false;
+  std::wstring reversed;
   // The log lines that start with prefix, without it.
   std::vector<std::wstring> Lines(const std::wstring& prefix) const {
     std::vector<std::wstring> lines;
@@ -58,51 +57,25 @@ class MemoryRegistry : public EarlyBoundOnly<IRegistry> {
     return lines;
   }
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    return Answer<MemoryRegistry, IDispatch, IRegistry>(this, iid, out);
-  }
+  // A member of the test, not counted.
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP RegAddValue(ERegistryHives, BSTR, BSTR, ERegistryDataTypes, VARIANT*,
-                           LONG*) override {
-    return E_NOTIMPL;
-  }
-  // As the library's Registry: a missing value still leaves an empty text.
-  STDMETHODIMP RegReadValue(ERegistryHives root, BSTR key, BSTR name, ERegistryDataTypes,
+  STDMETHODIMP RegReadValue(ERegistryHives, BSTR key, BSTR name, ERegistryDataTypes type,
                             VARIANT* value, LONG* result) override {
-    if (logReads) log.push_back(L"read " + Text(key) + L"|" + Text(name));
-    const std::wstring* found = nullptr;
-    if (Key* target = root == HKCR ? Find(key) : nullptr)
-      for (const auto& entry : target->values)
-        if (Same(entry.first, Text(name))) found = &entry.second;
-    VariantClear(value);
-    V_VT(value) = VT_BSTR;
-    V_BSTR(value) = SysAllocString(found ? found->c_str() : L"");
-    *result = found ? 0 : -1;
-    return S_OK;
+    log.push_back(L"read " + Text(key) + L"|" + Text(name));
+    return Registry::RegReadValue(HKCU, twutil::Bstr(Path(Text(key)).c_str()).Get(), name, type,
+                                  value, result);
   }
-  STDMETHODIMP RegQueryKey(ERegistryHives root, BSTR key, ERegistryQueryTypes type, VARIANT* value,
+  STDMETHODIMP RegQueryKey(ERegistryHives, BSTR key, ERegistryQueryTypes type, VARIANT* value,
                            LONG* result) override {
-    *result = -1;
-    Key* target = root == HKCR ? Find(key) : nullptr;
-    std::vector<std::wstring> names;
-    if (target && type == regKEYS) names = target->subkeys;
-    if (target && type == regNAMES)
-      for (const auto& entry : target->values) names.push_back(entry.first);
-    if (names.empty()) return S_OK;
-    SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(names.size()));
-    auto* elements = static_cast<VARIANT*>(array->pvData);  // all VT_EMPTY
-    for (size_t i = 0; i < names.size(); ++i) {
-      V_VT(&elements[i]) = VT_BSTR;
-      V_BSTR(&elements[i]) = SysAllocString(names[i].c_str());
+    HRESULT hr = Registry::RegQueryKey(HKCU, twutil::Bstr(Path(Text(key)).c_str()).Get(), type,
+                                       value, result);
+    if (type == regKEYS && *result == 0 && Text(key) == reversed) {
+      auto* names = static_cast<VARIANT*>(V_ARRAY(value)->pvData);
+      std::reverse(names, names + V_ARRAY(value)->rgsabound[0].cElements);
     }
-    VariantClear(value);
-    V_VT(value) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(value) = array;
-    *result = 0;
-    return S_OK;
+    return hr;
   }
-  STDMETHODIMP RegDeleteValue(ERegistryHives, BSTR, BSTR, LONG*) override { return E_NOTIMPL; }
   STDMETHODIMP RegSoftDeleteRegValue(ERegistryHives, BSTR key, BSTR name, VARIANT_BOOL allValues,
                                      LONG*) override {
     return Note(L"soft ", key, name, allValues);
@@ -111,47 +84,18 @@ class MemoryRegistry : public EarlyBoundOnly<IRegistry> {
                                       VARIANT_BOOL allValues, LONG*) override {
     return Note(L"give ", key, name, allValues);
   }
-  STDMETHODIMP RegReadType(ERegistryHives, BSTR, BSTR, LONG*, LONG*) override { return E_NOTIMPL; }
 
  private:
-  struct Key {
-    std::vector<std::pair<std::wstring, std::wstring>> values;
-    std::vector<std::wstring> subkeys;
-  };
-  struct NoCase {
-    bool operator()(const std::wstring& a, const std::wstring& b) const {
-      return _wcsicmp(a.c_str(), b.c_str()) < 0;
-    }
-  };
-  static bool Same(const std::wstring& a, const std::wstring& b) {
-    return _wcsicmp(a.c_str(), b.c_str()) == 0;
-  }
-  static std::wstring Trimmed(std::wstring path) {
-    while (!path.empty() && path.back() == L'\\') path.pop_back();
-    return path;
-  }
-  Key* Find(BSTR key) {
-    auto found = keys_.find(Trimmed(Text(key)));
-    return found == keys_.end() ? nullptr : &found->second;
-  }
-  Key& Make(const std::wstring& key) {
-    std::wstring path = Trimmed(key);
-    if (!path.empty()) {
-      size_t slash = path.rfind(L'\\');
-      std::wstring name = path.substr(slash + 1);  // npos + 1 is 0
-      auto& subkeys = Make(path.substr(0, slash == std::wstring::npos ? 0 : slash)).subkeys;
-      if (std::none_of(subkeys.begin(), subkeys.end(),
-                       [&](const std::wstring& subkey) { return Same(subkey, name); }))
-        subkeys.push_back(name);
-    }
-    return keys_[path];
+  std::wstring Path(const std::wstring& key) const {
+    return key.empty() ? path_ : path_ + L"\\" + key;
   }
   HRESULT Note(const wchar_t* verb, BSTR key, BSTR name, VARIANT_BOOL allValues) {
     log.push_back(verb + Text(key) + L"|" + Text(name) + (allValues ? L"|1" : L"|0"));
     return S_OK;
   }
 
-  std::map<std::wstring, Key, NoCase> keys_;  // "" is the root
+  static inline int made_ = 0;
+  const std::wstring path_;
 };
 
 // A property get (name), or a collection's Item (argument); false when the

@@ -6,8 +6,6 @@
 #include <tuple>
 
 #include "FileFixtures.h"
-#include "image/ExecutableProbes.h"
-#include "support/TestSupport.h"
 
 using twutil::Bstr;
 
@@ -15,26 +13,6 @@ namespace filefixtures {
 namespace {
 
 constexpr VARIANT_BOOL kTrue = VARIANT_TRUE, kFalse = VARIANT_FALSE;
-
-TEST(ExecutableFormat, TellsTheSignatureAtTheNewHeaderOrPlainDos) {
-  Bytes pe = PEImage(0x0102), notPe = pe;
-  notPe[0x82] = 1;  // "PE" not followed by two zero bytes
-  const std::pair<Bytes, long> cases[] = {
-      {pe, 0x4550},
-      {NEImage(), 0x454E},
-      {Vxd(StandardVersionData()), 0x454C},
-      {notPe, 0x5A4D},
-      {Bytes(pe.begin(), pe.begin() + 0x40), 0x5A4D},  // the offset points at the end
-      {Bytes{'Z', 'M', 0, 0}, 0},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(twutil::GetExecutableFormat(twutil::ByteSpan(c.first.data(), c.first.size())),
-              c.second);
-  for (uint32_t offset : {0xFFFFFFFFu, 0xFFFFFFFCu, 0x240u}) {
-    PutU32(&pe, 0x3C, offset);
-    EXPECT_EQ(twutil::GetExecutableFormat(twutil::ByteSpan(pe.data(), pe.size())), 0x5A4D);
-  }
-}
 
 class FileObject : public ::testing::Test {
  protected:
@@ -45,9 +23,8 @@ class FileObject : public ::testing::Test {
               S_OK);
     return result;
   }
-  // Every check of a path (null when empty): Exists, FileType, the PE kind,
-  // the icon probe, IsFileUnicode.
-  using Answers = std::tuple<VARIANT_BOOL, EnumFileType, long, bool, VARIANT_BOOL>;
+  // Every check of a path (null when empty): Exists, FileType, IsFileUnicode.
+  using Answers = std::tuple<VARIANT_BOOL, EnumFileType, VARIANT_BOOL>;
   Answers Check(const std::wstring& text) {
     const wchar_t* path = text.empty() ? nullptr : text.c_str();
     VARIANT_BOOL exists = 7, unicode = 7;
@@ -56,8 +33,7 @@ class FileObject : public ::testing::Test {
     EXPECT_EQ(file_->FileExists(name.Get(), &exists), S_OK);
     EXPECT_EQ(file_->FileType(name.Get(), &type), S_OK);
     EXPECT_EQ(file_->IsFileUnicode(name.Get(), &unicode), S_OK);
-    return Answers(exists, type, twutil::GetPEFileKind(path, nullptr), twutil::IsIconFile(path),
-                   unicode);
+    return Answers(exists, type, unicode);
   }
 
   twutil::ComPtr<IFileSys> file_ = CreateFileObject();
@@ -84,31 +60,27 @@ TEST_F(FileObject, CopyHonoursOverwriteAndFailsWithMinusOne) {
 }
 
 TEST_F(FileObject, TypeUnicodeAndExistenceFollowTheContents) {
-  EXPECT_EQ(static_cast<int>(eftUnknown), 100);
   Bytes cut = PEImage(0x2102);  // the flags lie past the end
   cut.resize(0x80 + 4 + 19);
   const struct {
     const wchar_t* name;
     Bytes bytes;
     EnumFileType type;
-    long kind;
-    bool icon;
     VARIANT_BOOL unicode;
   } cases[] = {
-      {L"lib.dll", PEImage(0x2102), eftDLL, 1, false, kFalse},
-      {L"app.exe", PEImage(0x0102), eftEXE, 0, false, kFalse},
-      {L"flagless.exe", PEImage(0x0100), eftUnknown, -2, false, kFalse},
-      {L"cut.dll", cut, eftUnknown, -2, false, kFalse},
-      {L"drv.vxd", Vxd(StandardVersionData()), eftUnknown, -2, false, kFalse},
-      {L"icon.dll", {0, 0, 1, 0, 1, 0}, eftICO, -2, true, kFalse},  // contents, not names
-      {L"a.cur", {0, 0, 2, 0, 1, 0}, eftUnknown, -2, false, kFalse},
-      {L"empty.dll", {}, eftUnknown, -2, false, kFalse},
-      {L"le.txt", {0xFF, 0xFE, 'a', 0}, eftUnknown, -2, false, kTrue},
-      {L"be.txt", {0xFE, 0xFF, 0, 'a'}, eftUnknown, -2, false, kFalse},
+      {L"lib.dll", PEImage(0x2102), eftDLL, kFalse},
+      {L"app.exe", PEImage(0x0102), eftEXE, kFalse},
+      {L"flagless.exe", PEImage(0x0100), eftUnknown, kFalse},
+      {L"cut.dll", cut, eftUnknown, kFalse},
+      {L"drv.vxd", Vxd(StandardVersionData()), eftUnknown, kFalse},
+      {L"icon.dll", {0, 0, 1, 0, 1, 0}, eftICO, kFalse},  // contents, not names
+      {L"a.cur", {0, 0, 2, 0, 1, 0}, eftUnknown, kFalse},
+      {L"empty.dll", {}, eftUnknown, kFalse},
+      {L"le.txt", {0xFF, 0xFE, 'a', 0}, eftUnknown, kTrue},
+      {L"be.txt", {0xFE, 0xFF, 0, 'a'}, eftUnknown, kFalse},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(Check(dir_.Write(c.name, c.bytes)), Answers(kTrue, c.type, c.kind, c.icon, c.unicode))
-        << c.name;
+    EXPECT_EQ(Check(dir_.Write(c.name, c.bytes)), Answers(kTrue, c.type, c.unicode)) << c.name;
   EXPECT_EQ(std::get<1>(Check(twtest::LibraryPath())), eftDLL);
   EXPECT_EQ(std::get<1>(Check(twtest::BinDir() + L"Demo32.exe")), eftEXE);
 
@@ -121,7 +93,7 @@ TEST_F(FileObject, TypeUnicodeAndExistenceFollowTheContents) {
       {L"", kFalse},
       {dir_.Path() + L"locked.dll", kTrue}};
   for (const auto& u : unreadable)
-    EXPECT_EQ(Check(u.first), Answers(u.second, eftUnknown, -2, false, kFalse)) << u.first.c_str();
+    EXPECT_EQ(Check(u.first), Answers(u.second, eftUnknown, kFalse)) << u.first.c_str();
   EXPECT_EQ(file_->FileType(nullptr, nullptr), E_POINTER);
   EXPECT_EQ(file_->FileExists(nullptr, nullptr), S_OK);
   EXPECT_EQ(file_->IsFileUnicode(nullptr, nullptr), S_OK);

@@ -5,15 +5,10 @@
 #include <cstdio>
 
 #include "FileFixtures.h"
-#include "support/TestSupport.h"
 
 using namespace filefixtures;
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: make_file_fixtures FOLDER\n");
-    return 2;
-  }
   const std::pair<const wchar_t*, Bytes> files[] = {
       {L"standard.vxd", Vxd(StandardVersionData())},
       {L"twolang.vxd",
@@ -23,8 +18,8 @@ int wmain(int argc, wchar_t** argv) {
       {L"utf16.txt", Bytes{0xFF, 0xFE, 'h', 0, 'i', 0}},
   };
   for (const auto& file : files) {
-    if (!twtest::WriteBytes(std::wstring(argv[1]) + L"\\" + file.first, file.second)) {
-      fprintf(stderr, "cannot write %ls\n", file.first);
+    if (argc != 2 || !twtest::WriteBytes(std::wstring(argv[1]) + L"\\" + file.first, file.second)) {
+      fprintf(stderr, "usage: make_file_fixtures FOLDER (cannot write %ls)\n", file.first);
       return 1;
     }
   }

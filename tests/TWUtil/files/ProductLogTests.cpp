@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "FileFixtures.h"
-#include "support/TestSupport.h"
 
 using filefixtures::Bytes;
 using twutil::Bstr;
@@ -19,41 +18,44 @@ const std::wstring kNoBox = L"(no box)";
 
 // Sets HKLM "Software\Tarnwick\Harbor\3.5" "Install Location" (or removes it
 // for null) and removes it again at the end.
-class InstallLocation {
- public:
+struct InstallLocation {
   explicit InstallLocation(const std::wstring* folder) {
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue);
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, L"Install Location");
     if (folder)
-      RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue, REG_SZ, folder->c_str(),
+      RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, L"Install Location", REG_SZ, folder->c_str(),
                       DWORD((folder->size() + 1) * sizeof(wchar_t)));
   }
-  ~InstallLocation() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue); }
-
- private:
+  ~InstallLocation() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, L"Install Location"); }
   static constexpr const wchar_t* kKey = L"Software\\Tarnwick\\Harbor\\3.5";
-  static constexpr const wchar_t* kValue = L"Install Location";
 };
 
 // Watches, from a thread of its own, for a visible top-level window of the
 // class and title, owned by process (any for 0); reads the texts of its
-// "Static" children and closes it (OK for a dialog, WM_CLOSE otherwise).
-class WindowWatcher {
- public:
-  WindowWatcher(const std::wstring& windowClass, const wchar_t* title, DWORD process)
-      : thread_([=] { Watch(windowClass, title, process); }) {}
+// "Static" children, one a line, and closes it (OK for a dialog, WM_CLOSE
+// otherwise).
+struct WindowWatcher {
+  WindowWatcher(const std::wstring& windowClass, const std::wstring& title, DWORD process)
+      : thread([=] {
+          for (; !stop; Sleep(50)) {
+            HWND found = FindWindowW(windowClass.c_str(), title.c_str());
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (!found || !IsWindowVisible(found) || (process && owner != process)) continue;
+            EnumChildWindows(found, CollectStatic, reinterpret_cast<LPARAM>(this));
+            const bool dialog = windowClass == L"#32770";
+            PostMessageW(found, dialog ? WM_COMMAND : WM_CLOSE, dialog ? IDOK : 0, 0);
+            seen = true;
+            return;
+          }
+        }) {}
   ~WindowWatcher() { WaitSeen(0); }
   // Waits up to timeoutMs for the window, then stops watching.
   bool WaitSeen(DWORD timeoutMs) {
     for (DWORD waited = 0; !seen && waited < timeoutMs; waited += 50) Sleep(50);
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
+    stop = true;
+    if (thread.joinable()) thread.join();
     return seen;
   }
-  std::atomic<bool> seen{false};
-  bool hadIcon = false;
-  std::wstring text;  // of the static children, one per line
-
- private:
   static BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
     auto* watcher = reinterpret_cast<WindowWatcher*>(param);
     wchar_t name[16] = {}, text[1024] = {};
@@ -65,37 +67,19 @@ class WindowWatcher {
     if (*text) watcher->text += (watcher->text.empty() ? L"" : L"\n") + std::wstring(text);
     return TRUE;
   }
-  void Watch(const std::wstring& windowClass, const std::wstring& title, DWORD process) {
-    for (; !stop_; Sleep(50)) {
-      HWND found = FindWindowW(windowClass.c_str(), title.c_str());
-      DWORD owner = 0;
-      GetWindowThreadProcessId(found, &owner);
-      if (!found || !IsWindowVisible(found) || (process && owner != process)) continue;
-      EnumChildWindows(found, CollectStatic, reinterpret_cast<LPARAM>(this));
-      const bool dialog = windowClass == L"#32770";
-      PostMessageW(found, dialog ? WM_COMMAND : WM_CLOSE, dialog ? IDOK : 0, 0);
-      seen = true;
-      return;
-    }
-  }
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
+  std::atomic<bool> seen{false}, stop{false};
+  bool hadIcon = false;
+  std::wstring text;
+  std::thread thread;  // started last, when the rest is set up
 };
 
 class ProductLog : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(file_);
-    // Wine needs a display driver for the boxes and the demo to be seen.
-    HWND window = CreateWindowW(L"STATIC", L"probe", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                nullptr, nullptr);
-    ASSERT_TRUE(window && DestroyWindow(window)) << "no display driver";
-  }
-  std::string Log(const std::wstring& folder) const {
-    Bytes bytes = twtest::ReadBytes(folder + L"\\twide.log");
+  void SetUp() override { ASSERT_TRUE(file_); }
+  std::string Log(const std::wstring& folder = L"") const {
+    Bytes bytes = twtest::ReadBytes((folder.empty() ? folder_ : folder) + L"\\twide.log");
     return std::string(bytes.begin(), bytes.end());
   }
-  std::string Log() const { return Log(folder_); }
 
   // Runs a call and answers the text of the error box it showed, or kNoBox.
   template <class Call>

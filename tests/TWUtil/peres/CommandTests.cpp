@@ -4,7 +4,6 @@
 
 #include "PeresTestSupport.h"
 #include "support/ConsoleRun.h"
-#include "support/TestSupport.h"
 
 namespace perestest {
 namespace {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "PeresTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace perestest {
 namespace {
@@ -31,29 +30,23 @@ twutil::ComPtr<ITWXferIconResource> Transfer(const wchar_t* source, const wchar_
   return transfer;
 }
 
-struct CopyResult {
-  long result;   // varResult
-  VARTYPE type;  // of nOutIndex afterwards
-  long out;      // nOutIndex afterwards, as a long
-};
-
-CopyResult Copy(ITWXferIconResource* transfer, const VARIANT& iconIndex, VARIANT* outIndex) {
-  Variant result, asLong;
-  CopyResult copy = {};
+// CopyIconResource: varResult (12345 when it is no long); nOutIndex is
+// written back in place.
+long Copy(ITWXferIconResource* transfer, const VARIANT& iconIndex, VARIANT* outIndex) {
+  Variant result;
   EXPECT_EQ(transfer->CopyIconResource(iconIndex, outIndex, result.Put()), S_OK);
-  copy.result = result.Type() == VT_I4 ? V_I4(&result.Ref()) : 12345;
-  copy.type = V_VT(outIndex);
-  if (SUCCEEDED(VariantChangeType(asLong.Put(), outIndex, 0, VT_I4)))
-    copy.out = V_I4(&asLong.Ref());
-  return copy;
+  return result.Type() == VT_I4 ? V_I4(&result.Ref()) : 12345;
 }
 
-CopyResult Copy(ITWXferIconResource* transfer, long iconIndex, long outIndex) {
-  VARIANT index = {}, out = {};
-  V_VT(&index) = V_VT(&out) = VT_I4;
+// With long indexes; *out (when given) is nOutIndex afterwards.
+long Copy(ITWXferIconResource* transfer, long iconIndex, long outIndex, long* out = nullptr) {
+  VARIANT index = {}, slot = {};
+  V_VT(&index) = V_VT(&slot) = VT_I4;
   V_I4(&index) = iconIndex;
-  V_I4(&out) = outIndex;
-  return Copy(transfer, index, &out);
+  V_I4(&slot) = outIndex;
+  long result = Copy(transfer, index, &slot);
+  if (out) *out = V_VT(&slot) == VT_I4 ? V_I4(&slot) : 12345;
+  return result;
 }
 
 class IconTransfer : public ::testing::Test {
@@ -68,10 +61,9 @@ class IconTransfer : public ::testing::Test {
 TEST_F(IconTransfer, HostIconsGoIntoTheSlotChosenByPositionOrNumber) {
   std::wstring destination = Write(L"dest.exe");
   auto transfer = Transfer(nullptr, destination.c_str());
-  CopyResult copy = Copy(transfer.Get(), -5, 2);  // group 5 into slot 2
-  ASSERT_EQ(copy.result, 0);
-  EXPECT_EQ(copy.type, VT_I4);
-  EXPECT_EQ(copy.out, 3);
+  long slot = 0;
+  ASSERT_EQ(Copy(transfer.Get(), -5, 2, &slot), 0);  // group 5 into slot 2
+  EXPECT_EQ(slot, 3);
   Bytes group = ReadResource(destination, RT_GROUP_ICON, 28);
   EXPECT_EQ(ListedImages(group), (Ids{29, 30, 31}));
   for (uint16_t i = 0; i < 3; ++i) {
@@ -81,17 +73,16 @@ TEST_F(IconTransfer, HostIconsGoIntoTheSlotChosenByPositionOrNumber) {
   EXPECT_EQ(group, ReadResource(L"", RT_GROUP_ICON, 5)) << "only the image numbers change";
   EXPECT_NE(Translation(destination), 0u) << "other resources stay";
 
-  ASSERT_EQ(Copy(transfer.Get(), 1, 1).result, 0);  // the second, group 5: images 15 to 17
-  ASSERT_EQ(Copy(transfer.Get(), 0, 1).result, 0);  // two images over them
+  ASSERT_EQ(Copy(transfer.Get(), 1, 1), 0);  // the second, group 5: images 15 to 17
+  ASSERT_EQ(Copy(transfer.Get(), 0, 1), 0);  // two images over them
   EXPECT_EQ(ListedImages(ReadResource(destination, RT_GROUP_ICON, 14)), (Ids{15, 16}));
   EXPECT_EQ(ReadResource(destination, RT_ICON, 16), ReadResource(L"", RT_ICON, 12));
   EXPECT_EQ(ReadResource(destination, RT_ICON, 17), ReadResource(L"", RT_ICON, 53));
 
   const Bytes before = ReadBytes(destination);
-  CopyResult beyond = Copy(transfer.Get(), 2, 5);
-  EXPECT_EQ(beyond.result, -1);
-  EXPECT_EQ(beyond.out, 5) << "nOutIndex is left as it was";
-  EXPECT_EQ(Copy(transfer.Get(), -2, 5).result, -1) << "no group numbered 2";
+  EXPECT_EQ(Copy(transfer.Get(), 2, 5, &slot), -1);
+  EXPECT_EQ(slot, 5) << "nOutIndex is left as it was";
+  EXPECT_EQ(Copy(transfer.Get(), -2, 5), -1) << "no group numbered 2";
   EXPECT_EQ(ReadBytes(destination), before);
 }
 
@@ -101,20 +92,19 @@ TEST_F(IconTransfer, TheAutomaticSlotFollowsTheDestinationsGroups) {
   std::wstring four =
       Write(L"four.exe", {GroupResource(0, {1}, u"ALPHA"), GroupResource(0, {1}, u"BETA"),
                           GroupResource(3, {1}), GroupResource(9, {1}), ImageResource(1)});
-  CopyResult copy = Copy(Transfer(source.c_str(), four.c_str()).Get(), 0, -1);
-  ASSERT_EQ(copy.result, 0);
-  EXPECT_EQ(copy.out, 4);
+  long slot = 0;
+  ASSERT_EQ(Copy(Transfer(source.c_str(), four.c_str()).Get(), 0, -1, &slot), 0);
+  EXPECT_EQ(slot, 4);
   EXPECT_EQ(ListedImages(ReadResource(four, RT_GROUP_ICON, 56)), (Ids{57, 58}));
   EXPECT_EQ(ReadResource(four, RT_ICON, 58), ImageBytes(71));
   EXPECT_FALSE(ReadResource(four, RT_GROUP_ICON, L"BETA").empty());
-  EXPECT_EQ(Copy(Transfer(source.c_str(), nullptr).Get(), 0, -1).result, -1);
+  EXPECT_EQ(Copy(Transfer(source.c_str(), nullptr).Get(), 0, -1), -1);
 
   // An empty destination gets slot 0, group number 0 (which Wine's
   // resource-update service accepts).
   std::wstring empty = Write(L"empty.exe");
-  copy = Copy(Transfer(source.c_str(), empty.c_str()).Get(), 0, -1);
-  ASSERT_EQ(copy.result, 0);
-  EXPECT_EQ(copy.out, 0);
+  ASSERT_EQ(Copy(Transfer(source.c_str(), empty.c_str()).Get(), 0, -1, &slot), 0);
+  EXPECT_EQ(slot, 0);
   EXPECT_EQ(ReadResource(empty, RT_ICON, 1), ImageBytes(70));
 }
 
@@ -123,7 +113,7 @@ TEST_F(IconTransfer, BadSourcesAndDestinationsChangeNothing) {
   const Bytes before = ReadBytes(destination);
   std::wstring text = dir_.Write(L"notes.txt", {'n', 'o'}), missing = dir_.Path() + L"missing.exe";
   for (const std::wstring& source : {text, missing, std::wstring()})
-    EXPECT_EQ(Copy(Transfer(source.c_str(), destination.c_str()).Get(), 0, 0).result, -1);
+    EXPECT_EQ(Copy(Transfer(source.c_str(), destination.c_str()).Get(), 0, 0), -1);
 
   // A group that announces more entries than it holds (idCount too large),
   // one larger than the copy buffer, and one that lists a missing image.
@@ -132,11 +122,11 @@ TEST_F(IconTransfer, BadSourcesAndDestinationsChangeNothing) {
   std::wstring bad = Write(L"bad.dll", {lying, GroupResource(2, Ids(300, 70)),
                                         GroupResource(3, {70, 99}), ImageResource(70)});
   auto transfer = Transfer(bad.c_str(), destination.c_str());
-  for (long group : {-1, -2, -3}) EXPECT_EQ(Copy(transfer.Get(), group, 3).result, -1) << group;
+  for (long group : {-1, -2, -3}) EXPECT_EQ(Copy(transfer.Get(), group, 3), -1) << group;
   EXPECT_EQ(ReadBytes(destination), before);
 
-  EXPECT_EQ(Copy(Transfer(nullptr, nullptr).Get(), 0, 3).result, -1);
-  EXPECT_EQ(Copy(Transfer(nullptr, missing.c_str()).Get(), 0, 3).result, -1);
+  EXPECT_EQ(Copy(Transfer(nullptr, nullptr).Get(), 0, 3), -1);
+  EXPECT_EQ(Copy(Transfer(nullptr, missing.c_str()).Get(), 0, 3), -1);
   EXPECT_EQ(GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -148,17 +138,13 @@ TEST_F(IconTransfer, IndexesAreConvertedAndWrittenBackByType) {
   V_BSTR(&index.Ref()) = SysAllocString(L"-5");
   V_VT(out.Put()) = VT_I2;
   V_I2(&out.Ref()) = 2;
-  CopyResult copy = Copy(transfer.Get(), index.Ref(), &out.Ref());
-  EXPECT_EQ(copy.result, 0);
-  EXPECT_EQ(copy.type, VT_I4);
-  EXPECT_EQ(copy.out, 3);
+  EXPECT_EQ(Copy(transfer.Get(), index.Ref(), &out.Ref()), 0);
+  EXPECT_EQ(out.Type(), VT_I4);
+  EXPECT_EQ(V_I4(&out.Ref()), 3);
 
   V_VT(out.Put()) = VT_BSTR;
   V_BSTR(&out.Ref()) = SysAllocString(L"not a number");
-  EXPECT_EQ(Copy(transfer.Get(), index.Ref(), &out.Ref()).result, -1);
-  V_VT(index.Put()) = VT_BSTR;
-  V_BSTR(&index.Ref()) = SysAllocString(L"first");
-  EXPECT_EQ(Copy(transfer.Get(), index.Ref(), &out.Ref()).result, -1);
+  EXPECT_EQ(Copy(transfer.Get(), index.Ref(), &out.Ref()), -1);
 }
 
 }  // namespace

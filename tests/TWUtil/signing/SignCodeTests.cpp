@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "TWUtil.h"
-#include "com/Owners.h"
 #include "support/ConsoleRun.h"
 #include "support/TestDoubles.h"
 #include "support/TestSupport.h"
@@ -28,8 +26,7 @@ class RecordingEvents : public twtest::EarlyBoundOnly<ISignCodeEvent> {
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
   STDMETHODIMP_(ULONG) Release() override { return --refs; }
   STDMETHODIMP OutPut(BSTR line) override {
-    lines.emplace_back(line, SysStringLen(line));
-    calls.push_back(L"OutPut:" + lines.back());
+    calls.push_back(L"OutPut:" + std::wstring(line, SysStringLen(line)));
     return E_FAIL;  // ignored by the runner
   }
   STDMETHODIMP Finished(long code) override {
@@ -37,7 +34,7 @@ class RecordingEvents : public twtest::EarlyBoundOnly<ISignCodeEvent> {
     return S_OK;
   }
   ULONG refs = 1;
-  Calls calls, lines;
+  Calls calls;
 };
 
 class SignCodeRun : public ::testing::Test {
@@ -63,23 +60,19 @@ class SignCodeRun : public ::testing::Test {
   int files_ = 0;
 };
 
+// The tool prints the command line it gets when there is no output file.
 TEST_F(SignCodeRun, TheToolGetsTheExactCommandLine) {
-  const std::wstring saved = dir_.Path() + L"cmdline.txt";
-  SetEnvironmentVariableW(L"TWTEST_SIGN_COMMAND_LINE", saved.c_str());
-  auto written = [&] {
-    std::vector<uint8_t> bytes = twtest::ReadBytes(saved);
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
-  };
   Bstr program(Tool().c_str()), spc(L"my cert.spc"), pvk(L"key.pvk"), name(L""),
       url(L"http://x/?a=1");
   SignCodeOption options = {program.Get(), spc.Get(), pvk.Get(), name.Get(), url.Get(), nullptr};
-  EXPECT_EQ(sign_->Sign(Bstr(L"C:\\dir\\app.exe").Get(), &options, &NewEvents()), S_OK);
-  const std::wstring start = L"\"" + Tool() + L"\" -spc \"my cert.spc\" -v \"key.pvk\" ";
-  EXPECT_EQ(written(), start + L"-n \"\" -i \"http://x/?a=1\" -a MD5 -t \"\" \"C:\\dir\\app.exe\"");
+  RecordingEvents& events = NewEvents();
+  EXPECT_EQ(sign_->Sign(Bstr(L"C:\\dir\\app.exe").Get(), &options, &events), S_OK);
   options.sTxtName = options.sURL = nullptr;
-  EXPECT_EQ(sign_->Sign(nullptr, &options, nullptr), S_OK);  // runs without an event object too
-  EXPECT_EQ(written(), start + L"-a MD5 -t \"\" \"\"");
-  SetEnvironmentVariableW(L"TWTEST_SIGN_COMMAND_LINE", nullptr);
+  EXPECT_EQ(sign_->Sign(nullptr, &options, &events), S_OK);
+  const std::wstring start = L"OutPut:\"" + Tool() + L"\" -spc \"my cert.spc\" -v \"key.pvk\" ";
+  EXPECT_EQ(events.calls,
+            (Calls{start + L"-n \"\" -i \"http://x/?a=1\" -a MD5 -t \"\" \"C:\\dir\\app.exe\"",
+                   L"Finished:1", start + L"-a MD5 -t \"\" \"\"", L"Finished:1"}));
 }
 
 TEST_F(SignCodeRun, LinesEndAtCarriageReturnLineFeedAndTheExitCodeDecides) {
@@ -88,10 +81,7 @@ TEST_F(SignCodeRun, LinesEndAtCarriageReturnLineFeedAndTheExitCodeDecides) {
     const wchar_t *code, *order;
     Calls calls;
   } cases[] = {
-      {"first\r\n\r\nlast",
-       L"0",
-       L"",
-       {L"OutPut:first", L"OutPut:", L"OutPut:last", L"Finished:1"}},
+      {"one\r\n\r\ntwo", L"0", L"", {L"OutPut:one", L"OutPut:", L"OutPut:two", L"Finished:1"}},
       {"a\rb\nc\r\n", L"0", L"", {L"OutPut:a\rb\nc", L"Finished:1"}},  // a lone CR or LF: no break
       {"Error: no certificate\r\n", L"-1", L"", {L"OutPut:Error: no certificate", L"Finished:0"}},
       {"", L"0", L"stderr=warning: weak key\r\n", {L"OutPut:warning: weak key", L"Finished:1"}},
@@ -105,13 +95,12 @@ TEST_F(SignCodeRun, LinesEndAtCarriageReturnLineFeedAndTheExitCodeDecides) {
   Bstr missing((dir_.Path() + L"no such tool.exe").c_str()),
       text(dir_.Write(L"notes.txt", {'t', 'e', 'x', 't'}).c_str());
   SignCodeOption options = {missing.Get(), nullptr, nullptr, nullptr, nullptr, nullptr};
-  RecordingEvents &one = NewEvents(), &two = NewEvents(), &three = NewEvents();
-  EXPECT_EQ(sign_->Sign(nullptr, &options, &one), S_OK);
-  EXPECT_EQ(sign_->Sign(nullptr, nullptr, &two), S_OK);
+  RecordingEvents& events = NewEvents();
+  EXPECT_EQ(sign_->Sign(nullptr, &options, &events), S_OK);
+  EXPECT_EQ(sign_->Sign(nullptr, nullptr, &events), S_OK);
   options.sFullPathSignCode = text.Get();
-  EXPECT_EQ(sign_->Sign(text.Get(), &options, &three), S_OK);
-  for (RecordingEvents* events : {&one, &two, &three})
-    EXPECT_EQ(events->calls, Calls{L"Finished:0"});
+  EXPECT_EQ(sign_->Sign(text.Get(), &options, &events), S_OK);
+  EXPECT_EQ(events.calls, Calls(3, L"Finished:0"));
 }
 
 TEST_F(SignCodeRun, LinesAreSplitPerChunkOf1024BytesAndLargeOutputDoesNotBlock) {
@@ -124,11 +113,11 @@ TEST_F(SignCodeRun, LinesAreSplitPerChunkOf1024BytesAndLargeOutputDoesNotBlock) 
   }
   RecordingEvents& events = NewEvents();
   Run(output, &events);
-  ASSERT_EQ(events.lines.size(), 32u);
-  EXPECT_EQ(events.lines[10], L"line 110 " + std::wstring(15, L'k'));  // bytes 1000..1023
-  EXPECT_EQ(events.lines[11], std::wstring(74, L'k'));
-  EXPECT_EQ(events.lines[21], L"line 120 " + std::wstring(39, L'u'));  // bytes 2000..2047
-  EXPECT_EQ(events.lines[22], std::wstring(50, L'u'));
+  ASSERT_EQ(events.calls.size(), 33u);
+  EXPECT_EQ(events.calls[10], L"OutPut:line 110 " + std::wstring(15, L'k'));  // bytes 1000..1023
+  EXPECT_EQ(events.calls[11], L"OutPut:" + std::wstring(74, L'k'));
+  EXPECT_EQ(events.calls[21], L"OutPut:line 120 " + std::wstring(39, L'u'));  // bytes 2000..2047
+  EXPECT_EQ(events.calls[22], L"OutPut:" + std::wstring(50, L'u'));
   EXPECT_EQ(events.calls.back(), L"Finished:1");
 
   // A megabyte, 16 lines a chunk, none split.
@@ -136,22 +125,21 @@ TEST_F(SignCodeRun, LinesAreSplitPerChunkOf1024BytesAndLargeOutputDoesNotBlock) 
   while (output.size() < 1024 * 1024) output += std::string(62, 'x') + "\r\n";
   RecordingEvents& large = NewEvents();
   Run(output, &large);
-  EXPECT_EQ(large.lines, Calls(16384, std::wstring(62, L'x')));
-  EXPECT_EQ(large.calls.back(), L"Finished:1");
+  Calls expected(16384, L"OutPut:" + std::wstring(62, L'x'));
+  expected.push_back(L"Finished:1");
+  EXPECT_EQ(large.calls, expected);
 }
 
-// Posted before the call and dispatched while the tool runs: a second Sign,
-// which takes over the event object, so the first call's lines go there.
-struct Posted {
-  SignCodeRun* fixture;
-  RecordingEvents* events;
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
-    auto* self = reinterpret_cast<Posted*>(lParam);
-    self->fixture->Run("inner\r\n", self->events);
-    return 0;
-  }
-};
+// Sent by the tool while it runs and handled within the runner's wait: a
+// second Sign, which takes over the event object, so the first call's lines
+// go there.
+SignCodeRun* g_fixture = nullptr;
+RecordingEvents* g_inner = nullptr;
+LRESULT CALLBACK SignInside(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
+  g_fixture->Run("inner\r\n", g_inner);
+  return 0;
+}
 
 TEST_F(SignCodeRun, TheEventObjectIsHeldUntilTheNextCallAndMessagesFlow) {
   RecordingEvents &events = NewEvents(), &other = NewEvents();
@@ -163,20 +151,20 @@ TEST_F(SignCodeRun, TheEventObjectIsHeldUntilTheNextCallAndMessagesFlow) {
   EXPECT_EQ(other.refs, 1u);
 
   WNDCLASSW windowClass = {};
-  windowClass.lpfnWndProc = Posted::Proc;
+  windowClass.lpfnWndProc = SignInside;
   windowClass.lpszClassName = L"TWTestSignPump";
   RegisterClassW(&windowClass);
   HWND window =
       CreateWindowW(L"TWTestSignPump", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
-  RecordingEvents &first = NewEvents(), &second = NewEvents();
-  Posted sign = {this, &second};
-  PostMessageW(window, WM_APP, 0, reinterpret_cast<LPARAM>(&sign));
-  Run("outer\r\n", &first, L"0", L"sleep=300");
+  RecordingEvents& first = NewEvents();
+  g_fixture = this;
+  g_inner = &NewEvents();
+  Run("outer\r\n", &first, L"0", (L"send=" + std::to_wstring(uintptr_t(window))).c_str());
   DestroyWindow(window);
   EXPECT_EQ(first.calls, Calls{});
-  EXPECT_EQ(first.refs, 1u) << "released when replaced";
-  EXPECT_EQ(second.calls, (Calls{L"OutPut:inner", L"Finished:1", L"OutPut:outer", L"Finished:1"}));
+  EXPECT_EQ(g_inner->calls,
+            (Calls{L"OutPut:inner", L"Finished:1", L"OutPut:outer", L"Finished:1"}));
 }
 
 TEST(SignCommand, RelaysTheToolsLinesAndOutcome) {

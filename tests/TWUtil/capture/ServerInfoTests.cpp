@@ -90,16 +90,6 @@ class FakeSpy : public EarlyBoundOnly<ITWRegSpy>,
   DWORD cookie_ = 0;
 };
 
-// The source and description of the thread's error object, as "source|text".
-std::wstring LastError() {
-  ComPtr<IErrorInfo> error;
-  Bstr source, text;
-  if (GetErrorInfo(0, error.Put()) != S_OK) return L"<none>";
-  error->GetSource(source.Put());
-  error->GetDescription(text.Put());
-  return std::wstring(source.Text()) + L"|" + text.Text();
-}
-
 // A VB collection of components, answering Item by 1-based position.
 class ComponentCollection : public EarlyBoundOnly<_Collection> {
  public:
@@ -197,7 +187,8 @@ TEST_F(ServerInfoTest, TheSettingChoosesThePath) {
     if (c.live) continue;
     EXPECT_EQ(result, -1);
     EXPECT_EQ(spy_.progress, std::vector<LONG>{0});
-    EXPECT_EQ(LastError(), L"TWHbrTarnwick.ServerInfo.1|Failed to create TWRegSpy instance");
+    EXPECT_EQ(twtest::ThreadError(),
+              L"TWHbrTarnwick.ServerInfo.1|Failed to create TWRegSpy instance");
   }
 }
 
@@ -328,7 +319,7 @@ TEST_F(ServerInfoTest, AHarvestFailureEndsTheCaptureWithItsMessage) {
   LONG result = 77;
   EXPECT_EQ(Capture(components, &spy_, &result), E_FAIL);
   EXPECT_EQ(result, -1);
-  const std::wstring error = LastError();
+  const std::wstring error = twtest::ThreadError();
   EXPECT_EQ(error.substr(error.find(L'|') + 1), L"AppIDs are read-only here") << error;
   // The spy heard that the capture is over: the second file never finished.
   EXPECT_EQ(spy_.finishResults.size(), 1u);

@@ -309,8 +309,7 @@ TEST_F(LiveCapture, AFailingModelEndsTheCaptureWithTheStepsMessageAndTheNextStar
   LiveRun run = CaptureLive(&registry, {failing}, 0, serverInfo.Get());
   EXPECT_EQ(E_FAIL, run.hr);
   EXPECT_EQ(-1, run.result);
-  EXPECT_EQ(L"The model refused in FindCOMInfo Function", run.error);
-  EXPECT_EQ(L"TWHbrTarnwick.ServerInfo.1", run.source);
+  EXPECT_EQ(L"TWHbrTarnwick.ServerInfo.1|The model refused in FindCOMInfo Function", run.error);
   EXPECT_EQ(std::vector<LONG>({0, 10, 20}), run.progress);
 
   // Same object, another file: nothing of the first capture's classes is left
@@ -327,7 +326,8 @@ TEST_F(LiveCapture, AFailingModelEndsTheCaptureWithTheStepsMessageAndTheNextStar
   classless.Set(L"AppID\\Sample.exe", L"AppID", L"{AP}");
   classless.Set(L"CLSID\\{A1}", L"AppID", L"{AP}");
   run = CaptureLive(&classless, {failing}, 0, serverInfo.Get());
-  EXPECT_EQ(L"The model refused in AddAdditionalAppInfo function", run.error);
+  EXPECT_EQ(L"TWHbrTarnwick.ServerInfo.1|The model refused in AddAdditionalAppInfo function",
+            run.error);
 }
 
 }  // namespace

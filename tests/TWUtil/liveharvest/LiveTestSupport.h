@@ -188,7 +188,7 @@ struct LiveRun {
   HRESULT hr = E_UNEXPECTED;
   LONG result = 12345;  // as the caller set it before the call
   std::vector<LONG> progress;
-  std::wstring error, source;
+  std::wstring error;  // the thread's error object afterwards, "source|description"
 };
 
 enum LiveOptions { kRepackaging = 1, kRegister = 2, kUnregister = 4 };
@@ -218,14 +218,7 @@ inline LiveRun CaptureLive(IRegistry* registry,
                            &run.result);
   RegDeleteKeyValueW(HKEY_CURRENT_USER, kFoundryKey, L"UseOldComExtraction");
   run.progress = progress->values;
-  twutil::ComPtr<IErrorInfo> info;
-  twutil::Bstr description, source;
-  if (GetErrorInfo(0, info.Put()) == S_OK && info) {
-    info->GetDescription(description.Put());
-    info->GetSource(source.Put());
-  }
-  run.error = description.Text();
-  run.source = source.Text();
+  run.error = ThreadError();
   return run;
 }
 

@@ -16,6 +16,15 @@ std::wstring BinDir() {
 
 std::wstring LibraryPath() { return BinDir() + L"TWUtil.dll"; }
 
+std::wstring ThreadError() {
+  twutil::ComPtr<IErrorInfo> error;
+  twutil::Bstr source, text;
+  if (GetErrorInfo(0, error.Put()) != S_OK || !error) return L"<none>";
+  error->GetSource(source.Put());
+  error->GetDescription(text.Put());
+  return std::wstring(source.Text()) + L"|" + text.Text();
+}
+
 twutil::ComPtr<IExtractComponent> NewComponent(const std::wstring& keyFile,
                                                const std::wstring& destination) {
   twutil::ComPtr<IExtractComponent> component;

@@ -34,6 +34,9 @@ HRESULT Create(const CLSID& clsid, twutil::ComPtr<T>* out) {
 bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
 bool KeyExists(HKEY root, const std::wstring& key);
 
+// The thread's error object as "source|description"; "<none>" without one.
+std::wstring ThreadError();
+
 // A whole file's bytes: written (created or replaced), or read (empty when
 // the file cannot be read).
 bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);

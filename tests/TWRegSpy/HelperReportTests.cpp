@@ -11,25 +11,23 @@
 
 namespace {
 
-using twregspy::DecodeReport;
-using twregspy::EncodeReport;
-using twregspy::HelperReport;
+using namespace twregspy;
 using Bytes = std::vector<BYTE>;
 
 TEST(HelperReport, OnlyWholeReportsWithinTheBoundsRead) {
   HelperReport written;
-  written.result = twregspy::kHelperCrashed;
+  written.result = kHelperCrashed;
   written.code = 0xC0000005;
-  written.flags = twregspy::kReportSaveShowsArea;
-  for (size_t i = 0; i < twregspy::kMaxReportNotes + 3; ++i)
-    written.AddNote(std::wstring(twregspy::kMaxNoteChars + 50, static_cast<wchar_t>(L'a' + i)));
+  written.flags = kReportSaveShowsArea;
+  for (size_t i = 0; i < kMaxReportNotes + 3; ++i)
+    written.AddNote(std::wstring(kMaxNoteChars + 50, static_cast<wchar_t>(L'a' + i)));
   const Bytes whole = EncodeReport(written);
   HelperReport read;
   ASSERT_TRUE(DecodeReport(whole.data(), whole.size(), &read));
   EXPECT_EQ(read.code, 0xC0000005u);
-  EXPECT_EQ(read.flags, twregspy::kReportSaveShowsArea);
-  ASSERT_EQ(read.notes.size(), twregspy::kMaxReportNotes);
-  EXPECT_EQ(read.notes.back(), std::wstring(twregspy::kMaxNoteChars, L'p'));
+  EXPECT_EQ(read.flags, kReportSaveShowsArea);
+  ASSERT_EQ(read.notes.size(), kMaxReportNotes);
+  EXPECT_EQ(read.notes.back(), std::wstring(kMaxNoteChars, L'p'));
 
   auto with = [&](size_t at, DWORD value) {
     Bytes bytes = whole;
@@ -42,12 +40,12 @@ TEST(HelperReport, OnlyWholeReportsWithinTheBoundsRead) {
       Bytes(whole.begin(), whole.end() - 1),
       Bytes(whole.begin(), whole.begin() + 12),
       trailing,
-      with(0, 0x53525754),                      // another magic
-      with(12, twregspy::kMaxReportNotes + 1),  // too many notes
-      with(16, 2),                              // a flag nobody knows
-      with(20, twregspy::kMaxNoteChars + 1),    // a note too long
-      with(20, 0xFFFFFFFF),                     // one past the end
-      Bytes(twregspy::kMaxReportBytes + 1, 0),
+      with(0, 0x53525754),            // another magic
+      with(12, kMaxReportNotes + 1),  // too many notes
+      with(16, 2),                    // a flag nobody knows
+      with(20, kMaxNoteChars + 1),    // a note too long
+      with(20, 0xFFFFFFFF),           // one past the end
+      Bytes(kMaxReportBytes + 1, 0),
   };
   for (size_t i = 0; i < std::size(damaged); ++i) {
     HelperReport untouched;

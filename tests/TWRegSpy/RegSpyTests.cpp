@@ -129,10 +129,6 @@ class CallbackRecorder : public IRegSpyCallback {
   ITWRegSpy* spy_;
 };
 
-bool Contains(const Entries& entries, const std::wstring& entry) {
-  return entries.count(Lower(entry)) != 0;
-}
-
 struct Expected {
   std::wstring file;
   LONG outcome;
@@ -250,10 +246,10 @@ TEST(RegSpy, EachServerGetsItsOutcomeAndCaptureAndTheRegistryStaysAsItWas) {
     if (expected.entry.empty()) {
       EXPECT_EQ(finished.captured, Entries{});
     } else {
-      EXPECT_TRUE(Contains(finished.captured, expected.entry));
+      EXPECT_TRUE(finished.captured.count(Lower(expected.entry)));
     }
     for (const std::wstring& entry : i < std::size(registered) ? registered[i] : Lines{})
-      EXPECT_TRUE(Contains(finished.captured, entry)) << testing::PrintToString(entry);
+      EXPECT_TRUE(finished.captured.count(Lower(entry))) << testing::PrintToString(entry);
     if (i < kFirstHostileRow) continue;
     // A hostile server costs no more time than it must.
     const ULONGLONG took = finished.at - started.at;
@@ -270,8 +266,7 @@ TEST(RegSpy, EachServerGetsItsOutcomeAndCaptureAndTheRegistryStaysAsItWas) {
   for (const std::wstring& entry : recorder.events[2 * kManyKeysRow + 1].captured)
     many += entry.compare(0, 33, L"hkey_classes_root\\twspytest.many\\") == 0;
   EXPECT_EQ(many, static_cast<size_t>(spytest::kManyKeys));
-  EXPECT_TRUE(Contains(
-      recorder.events[2 * kLongNamesRow + 1].captured,
+  EXPECT_TRUE(recorder.events[2 * kLongNamesRow + 1].captured.count(
       kClasses + L"twspytest.long|big=<" + std::to_wstring(spytest::kBigValueBytes) + L" bytes>"));
   EXPECT_FALSE(twtest::KeyExists(HKEY_CURRENT_USER, kTestParent));
   EXPECT_TRUE(twtest::KeyExists(HKEY_LOCAL_MACHINE, victim.c_str()));

@@ -83,10 +83,6 @@ Names CapturedValues(IExtractComponent* component) {
   return values;
 }
 
-DWORD RunRegsvr32(const std::wstring& path) {
-  return twtest::RunConsole(L"regsvr32.exe /s \"" + path + L"\"").exitCode;
-}
-
 TEST(WineServerCapture, CaptureFindsWhatRegsvr32Writes) {
   ASSERT_TRUE(spytest::SpyRegistered());
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Tarnwick\\Foundry\\7.0");
@@ -114,7 +110,7 @@ TEST(WineServerCapture, CaptureFindsWhatRegsvr32Writes) {
     // The capture changed nothing: the copy is not registered yet.
     EXPECT_TRUE(Registered(L"CLSID", L"\\inprocserver32|@=", copies[i]).empty());
     const Names before = ClassesRootValues();
-    ASSERT_EQ(RunRegsvr32(copies[i]), 0u);
+    ASSERT_EQ(twtest::RunConsole(L"regsvr32.exe /s \"" + copies[i] + L"\"").exitCode, 0u);
     // Every value the registration wrote or changed is in the captured registry.
     const Names after = ClassesRootValues(), captured = CapturedValues(components[i].Get());
     size_t written = 0;
@@ -138,7 +134,8 @@ TEST(WineServerCapture, CaptureFindsWhatRegsvr32Writes) {
     EXPECT_EQ(Keys(components[i].Get(), "TypeLib"), typeLibraries);
   }
   // Give the prefix its own registrations back for the suites that follow.
-  for (const wchar_t* server : servers) EXPECT_EQ(RunRegsvr32(SystemFile(server)), 0u);
+  for (const wchar_t* server : servers)
+    EXPECT_EQ(twtest::RunConsole(L"regsvr32.exe /s \"" + SystemFile(server) + L"\"").exitCode, 0u);
 }
 
 }  // namespace

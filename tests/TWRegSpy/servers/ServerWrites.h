@@ -6,6 +6,7 @@
 // oleauto.h builds on windows.h.
 #include <oleauto.h>
 
+#include <cstdio>
 #include <string>
 
 namespace spytest {
@@ -60,13 +61,10 @@ inline std::wstring ModulePath(HMODULE module) {
 // For the runner's tests: a file beside the module, "<module><suffix>",
 // holding the bytes given.
 inline HRESULT WriteBeside(HMODULE module, const wchar_t* suffix, const void* data, DWORD size) {
-  HANDLE file = CreateFileW((ModulePath(module) + suffix).c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return E_FAIL;
-  DWORD written = 0;
-  WriteFile(file, data, size, &written, nullptr);
-  CloseHandle(file);
-  return S_OK;
+  FILE* file = _wfopen((ModulePath(module) + suffix).c_str(), L"wb");
+  if (!file) return E_FAIL;
+  fwrite(data, 1, size, file);
+  return fclose(file) == 0 ? S_OK : E_FAIL;
 }
 
 // Registers the type library in the module's resources and leaves the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 
 #include "Listings.h"
 #include "capture/CaptureArea.h"
@@ -46,22 +47,18 @@ std::wstring Listing(HKEY key) {
   return text;
 }
 
-std::wstring Below(const std::wstring& path, const std::wstring& name) {
-  return path.empty() ? name : path + L"\\" + name;
-}
-
-std::wstring Listing(KeyCopy& key, const std::wstring& path = L"") {
+// A copy's tree or a save's.
+template <class Key>
+std::wstring Listing(Key& key, const std::wstring& path = L"") {
   std::wstring text;
   for (const twutil::ValueCopy& v : key.values) text += Line(path, v.name.c_str(), v.type, v.data);
-  for (size_t i = 0; i < key.SubkeyCount(); ++i)
-    text += Listing(*key.SubkeyAt(i), Below(path, key.SubkeyAt(i)->name));
-  return text.empty() && !path.empty() ? path + L"\n" : text;
-}
-
-std::wstring Listing(const twutil::SavedKey& key, const std::wstring& path = L"") {
-  std::wstring text;
-  for (const twutil::ValueCopy& v : key.values) text += Line(path, v.name.c_str(), v.type, v.data);
-  for (const auto& [name, subkey] : key.subkeys) text += Listing(*subkey, Below(path, name));
+  const std::wstring below = path.empty() ? path : path + L"\\";
+  if constexpr (std::is_same_v<Key, KeyCopy>) {
+    for (size_t i = 0; i < key.SubkeyCount(); ++i)
+      text += Listing(*key.SubkeyAt(i), below + key.SubkeyAt(i)->name);
+  } else {
+    for (const auto& [name, subkey] : key.subkeys) text += Listing(*subkey, below + name);
+  }
   return text.empty() && !path.empty() ? path + L"\n" : text;
 }
 

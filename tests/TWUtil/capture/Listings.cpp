@@ -134,6 +134,8 @@ Lines Listing(const std::wstring& text, const std::map<std::wstring, std::wstrin
   wchar_t windows[MAX_PATH] = {};
   ExpandEnvironmentStringsW(L"%SystemRoot%", windows, MAX_PATH);
   std::map<std::wstring, std::wstring> placeholders = by;
+  for (const auto& [placeholder, value] : by)
+    placeholders.emplace(Lower(placeholder), Lower(value));
   placeholders.emplace(L"$WINDIR$", windows);
   Lines lines;
   std::wistringstream in(text);

@@ -37,7 +37,7 @@ void WalkRegistry(HKEY key, const std::wstring& path, REGSAM view, const Registr
 Entries RegistryEntries(HKEY root, const std::wstring& key);
 
 // The non-blank lines of text without their leading blanks, with $WINDIR$ and
-// the placeholders given replaced.
+// the placeholders given replaced, each also in lower case ($FILE$, $file$).
 Lines Listing(const std::wstring& text, const std::map<std::wstring, std::wstring>& by = {});
 
 inline std::wstring Lower(std::wstring text) {

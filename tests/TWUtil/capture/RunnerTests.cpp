@@ -11,10 +11,6 @@ namespace {
 
 using namespace twutil;
 
-bool FileExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 TEST(ServerKind, LastThreeCharactersDecideWithoutRegardToCaseOrDot) {
   const struct {
     const wchar_t* path;
@@ -64,9 +60,9 @@ TEST_F(Runner, ExecutableServerGetsItsQuotedPathAndTheSwitch) {
 TEST_F(Runner, InProcessEntryPointsRunOnlySOkCountsAndTheLibraryIsFreed) {
   std::wstring ocx = Install(L"SpyMarkerServer", L".dll", L"x.OCX");
   EXPECT_EQ(RegisterServerFile(ocx.c_str()), kRegistrationDone);
-  EXPECT_TRUE(FileExists(ocx + L".registered"));
+  EXPECT_TRUE(DeleteFileW((ocx + L".registered").c_str()));
   EXPECT_EQ(UnregisterServerFile(ocx.c_str()), kRegistrationDone);
-  EXPECT_TRUE(FileExists(ocx + L".unregistered"));
+  EXPECT_TRUE(DeleteFileW((ocx + L".unregistered").c_str()));
   // S_FALSE is a success code, but not a registration.
   std::wstring falseDll = Install(L"SpySFalseServer", L".dll", L"false.dll");
   EXPECT_EQ(RegisterServerFile(falseDll.c_str()), kRegistrationFailed);

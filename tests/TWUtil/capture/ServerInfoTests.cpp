@@ -277,8 +277,7 @@ TEST_F(ServerInfoTest, MappingMethodsAndItsOwnRegistryDoNothing) {
 
   ComPtr<IRegistry> inert;
   ASSERT_EQ(info_.As(&inert), S_OK);
-  VARIANT value;
-  VariantInit(&value);
+  VARIANT value = {};  // VT_EMPTY
   EXPECT_EQ(inert->RegReadValue(HKCU, nullptr, nullptr, regSTRING, nullptr, &result), E_POINTER);
   EXPECT_EQ(inert->RegReadValue(HKCU, nullptr, nullptr, regSTRING, &value, &result), E_NOTIMPL);
   EXPECT_EQ(inert->RegReadType(HKCU, nullptr, nullptr, &type, &result), E_NOTIMPL);

@@ -34,7 +34,11 @@ class TestContainer : public IOleClientSite,
                             480, nullptr, nullptr, nullptr, nullptr);
     ShowWindow(window_, SW_SHOWNA);
   }
-  ~TestContainer() { DestroyWindow(window_); }
+  // The control gave back every reference it took.
+  ~TestContainer() {
+    EXPECT_EQ(references_, 1);
+    DestroyWindow(window_);
+  }
   TestContainer(const TestContainer&) = delete;
   TestContainer& operator=(const TestContainer&) = delete;
 
@@ -45,12 +49,10 @@ class TestContainer : public IOleClientSite,
   size_t Count(const std::string& name) const {
     return std::count(calls.begin(), calls.end(), name);
   }
-  bool Called(const std::string& name) const { return Count(name) > 0; }
   RECT lastInvalidated = {};
   IOleInPlaceActiveObject* activeObject = nullptr;  // as the frame was last told
   bool allowInPlace = true, windowless = false;
 
-  // IUnknown
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     if (iid == IID_IUnknown || iid == IID_IOleClientSite)
       *out = static_cast<IOleClientSite*>(this);
@@ -66,20 +68,18 @@ class TestContainer : public IOleClientSite,
   }
   STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
   STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&references_); }
-  // IOleClientSite
   STDMETHODIMP SaveObject() override { return Note("SaveObject"); }
   STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
   STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
   STDMETHODIMP ShowObject() override { return Note("ShowObject"); }
   STDMETHODIMP OnShowWindow(BOOL) override { return Note("OnShowWindow"); }
   STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-  // IOleWindow (of both the site and the frame)
+  // Of both the site and the frame.
   STDMETHODIMP GetWindow(HWND* window) override {
     *window = window_;
     return S_OK;
   }
   STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-  // IOleInPlaceSite
   STDMETHODIMP CanInPlaceActivate() override { return allowInPlace ? S_OK : S_FALSE; }
   STDMETHODIMP OnInPlaceActivate() override { return Note("OnInPlaceActivate"); }
   STDMETHODIMP OnUIActivate() override { return Note("OnUIActivate"); }
@@ -97,7 +97,6 @@ class TestContainer : public IOleClientSite,
   STDMETHODIMP DiscardUndoState() override { return S_OK; }
   STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
   STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
-  // IOleInPlaceSiteEx
   STDMETHODIMP OnInPlaceActivateEx(BOOL* noRedraw, DWORD flags) override {
     if (noRedraw) *noRedraw = FALSE;
     return Note(flags & ACTIVATE_WINDOWLESS ? "OnInPlaceActivateEx windowless"
@@ -105,7 +104,6 @@ class TestContainer : public IOleClientSite,
   }
   STDMETHODIMP OnInPlaceDeactivateEx(BOOL) override { return Note("OnInPlaceDeactivateEx"); }
   STDMETHODIMP RequestUIActivate() override { return S_OK; }
-  // IOleInPlaceSiteWindowless
   STDMETHODIMP CanWindowlessActivate() override { return windowless ? S_OK : S_FALSE; }
   STDMETHODIMP GetCapture() override { return S_FALSE; }
   STDMETHODIMP SetCapture(BOOL) override { return S_OK; }
@@ -121,7 +119,6 @@ class TestContainer : public IOleClientSite,
   STDMETHODIMP ScrollRect(INT, INT, LPCRECT, LPCRECT) override { return E_NOTIMPL; }
   STDMETHODIMP AdjustRect(LPRECT) override { return E_NOTIMPL; }
   STDMETHODIMP OnDefWindowMessage(UINT, WPARAM, LPARAM, LRESULT*) override { return S_FALSE; }
-  // IOleInPlaceUIWindow and IOleInPlaceFrame
   STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
   STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
   STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
@@ -135,7 +132,6 @@ class TestContainer : public IOleClientSite,
   STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
   STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
   STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
-  // IAdviseSink
   STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override {}
   STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override { Note("OnViewChange"); }
   STDMETHODIMP_(void) OnRename(IMoniker*) override {}
@@ -173,12 +169,6 @@ class Hosting : public ::testing::Test {
       object_->Close(OLECLOSE_NOSAVE);
       object_->SetClientSite(nullptr);
     }
-    view_.Reset();
-    inPlace_.Reset();
-    object_.Reset();
-    header_.Reset();
-    // The control gave back every reference it took on the container.
-    EXPECT_EQ(container_.References(), 1);
   }
   HRESULT Activate(LONG verb) {
     return object_->DoVerb(verb, nullptr, &container_, 0, container_.Window(), &kPlace);
@@ -202,7 +192,7 @@ TEST_F(Hosting, WindowedControlInvalidatesAndPaintsItsOwnWindow) {
   container_.calls.clear();
   LONG inactiveReferences = container_.References();
   ASSERT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), S_OK);
-  EXPECT_TRUE(container_.Called("OnInPlaceActivateEx") && container_.Called("ShowObject"));
+  EXPECT_TRUE(container_.Count("OnInPlaceActivateEx") && container_.Count("ShowObject"));
   HWND window = Window();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(GetParent(window), container_.Window());
@@ -216,7 +206,7 @@ TEST_F(Hosting, WindowedControlInvalidatesAndPaintsItsOwnWindow) {
   ASSERT_TRUE(GetUpdateRect(window, &dirty, FALSE));
   GetClientRect(window, &client);
   EXPECT_TRUE(EqualRect(&dirty, &client));
-  EXPECT_FALSE(container_.Called("OnViewChange") || container_.Called("InvalidateRect"));
+  EXPECT_FALSE(container_.Count("OnViewChange") || container_.Count("InvalidateRect"));
   UpdateWindow(window);  // the control's paint validates the window
   EXPECT_FALSE(GetUpdateRect(window, &dirty, FALSE));
   RECT moved = {40, 50, 200, 70};
@@ -225,7 +215,7 @@ TEST_F(Hosting, WindowedControlInvalidatesAndPaintsItsOwnWindow) {
   EXPECT_TRUE(EqualRect(&place, &moved));
   ASSERT_EQ(inPlace_->InPlaceDeactivate(), S_OK);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_TRUE(container_.Called("OnInPlaceDeactivateEx"));
+  EXPECT_TRUE(container_.Count("OnInPlaceDeactivateEx"));
   EXPECT_EQ(Window(), nullptr);
   EXPECT_EQ(container_.References(), inactiveReferences);
 }
@@ -233,11 +223,11 @@ TEST_F(Hosting, WindowedControlInvalidatesAndPaintsItsOwnWindow) {
 TEST_F(Hosting, WindowlessControlAsksTheSiteToInvalidateItsArea) {
   container_.windowless = true;
   ASSERT_EQ(Activate(OLEIVERB_UIACTIVATE), S_OK);
-  EXPECT_TRUE(container_.Called("OnInPlaceActivateEx windowless"));
+  EXPECT_TRUE(container_.Count("OnInPlaceActivateEx windowless"));
   EXPECT_EQ(Window(), nullptr);
   ComPtr<IOleInPlaceActiveObject> active;
   ASSERT_EQ(header_.As(&active), S_OK);
-  EXPECT_TRUE(container_.Called("OnUIActivate"));
+  EXPECT_TRUE(container_.Count("OnUIActivate"));
   EXPECT_EQ(container_.activeObject, active.Get());
 
   SetTexts(header_.Get(), L"Form1", L"Form");
@@ -254,7 +244,7 @@ TEST_F(Hosting, WindowlessControlAsksTheSiteToInvalidateItsArea) {
   // Deactivating in place leaves the UI state first.
   ASSERT_EQ(inPlace_->InPlaceDeactivate(), S_OK);
   EXPECT_EQ(container_.activeObject, nullptr);
-  EXPECT_TRUE(container_.Called("OnUIDeactivate") && container_.Called("OnInPlaceDeactivateEx"));
+  EXPECT_TRUE(container_.Count("OnUIDeactivate") && container_.Count("OnInPlaceDeactivateEx"));
 }
 
 TEST_F(Hosting, CloseSavesWhenDirtyAndVerbsWithoutAPlaceFail) {
@@ -264,7 +254,7 @@ TEST_F(Hosting, CloseSavesWhenDirtyAndVerbsWithoutAPlaceFail) {
             E_UNEXPECTED);
   container_.allowInPlace = false;
   EXPECT_EQ(Activate(OLEIVERB_INPLACEACTIVATE), E_FAIL);
-  EXPECT_FALSE(container_.Called("OnInPlaceActivateEx"));
+  EXPECT_FALSE(container_.Count("OnInPlaceActivateEx"));
   EXPECT_EQ(Window(), nullptr);
   container_.allowInPlace = true;
   EXPECT_EQ(Activate(7), OLEOBJ_S_INVALIDVERB);  // runs the primary verb instead
@@ -273,15 +263,15 @@ TEST_F(Hosting, CloseSavesWhenDirtyAndVerbsWithoutAPlaceFail) {
   DWORD cookie = 0;
   ASSERT_EQ(object_->Advise(&container_, &cookie), S_OK);
   ASSERT_EQ(object_->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
-  EXPECT_TRUE(container_.Called("OnInPlaceDeactivateEx"));
-  EXPECT_FALSE(container_.Called("SaveObject"));  // nothing changed yet
+  EXPECT_TRUE(container_.Count("OnInPlaceDeactivateEx"));
+  EXPECT_FALSE(container_.Count("SaveObject"));  // nothing changed yet
   EXPECT_EQ(container_.Count("OnClose"), 1u);
   SIZEL size = {1000, 500};
   ASSERT_EQ(object_->SetExtent(DVASPECT_CONTENT, &size), S_OK);
   ASSERT_EQ(object_->Close(OLECLOSE_NOSAVE), S_OK);
-  EXPECT_FALSE(container_.Called("SaveObject"));
+  EXPECT_FALSE(container_.Count("SaveObject"));
   ASSERT_EQ(object_->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
-  EXPECT_TRUE(container_.Called("SaveObject") && container_.Called("OnSave"));
+  EXPECT_TRUE(container_.Count("SaveObject") && container_.Count("OnSave"));
   EXPECT_EQ(object_->Unadvise(cookie), S_OK);
 }
 

@@ -16,8 +16,6 @@ namespace {
 using twutil::Bstr;
 using twutil::ComPtr;
 
-std::wstring Text(BSTR text) { return std::wstring(text, SysStringLen(text)); }
-
 TEST(HeaderTexts, GettersCopyWhatWasStored) {
   ComPtr<IPropertyHeader> header = NewHeader();
   ASSERT_TRUE(header);
@@ -28,7 +26,7 @@ TEST(HeaderTexts, GettersCopyWhatWasStored) {
   std::wstring odd = std::wstring(L"a\0b", 3) + std::wstring(300, L'\x4E00');
   ASSERT_EQ(header->put_PropertyName(Bstr(odd.data(), UINT(odd.size())).Get()), S_OK);
   ASSERT_EQ(header->get_PropertyName(name.Put()), S_OK);
-  EXPECT_EQ(Text(name.Get()), odd);
+  EXPECT_EQ(std::wstring(name.Get(), name.Length()), odd);
 }
 
 TEST(HeaderFace, TheGuiFontsFaceUnlessItIsAnOldBitmapFaceOrTheSystemIsVersion5) {

@@ -20,38 +20,20 @@ namespace {
 
 using ComponentList = std::vector<ComPtr<IExtractComponent>>;
 
-std::wstring Environment(const wchar_t* name) {
-  wchar_t value[MAX_PATH] = {};
-  GetEnvironmentVariableW(name, value, MAX_PATH);
-  return value;
-}
-
 std::wstring Upper(std::wstring text) {
   CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
   return text;
 }
 
-// A table prepared from components, which it keeps alive.
-struct Table {
-  explicit Table(ComponentList list, bool repackaging = false) : components(std::move(list)) {
-    std::vector<IDispatch*> handed;
-    for (auto& c : components) handed.push_back(c.Get());
-    result = table.Prepare(handed.data(), static_cast<LONG>(handed.size()), repackaging);
-  }
-  IExtractComponent* Find(const std::wstring& path) const { return table.Find(Bstr(path.c_str())); }
-  IExtractComponent* operator[](size_t i) const { return components[i].Get(); }
-
-  ComponentList components;
-  ServerFileTable table;
-  HRESULT result = E_UNEXPECTED;
-};
+HRESULT Prepare(ServerFileTable* table, const ComponentList& components, bool repackaging = false) {
+  std::vector<IDispatch*> handed;
+  for (auto& c : components) handed.push_back(c.Get());
+  return table->Prepare(handed.data(), static_cast<LONG>(handed.size()), repackaging);
+}
 
 TEST(SystemPathPrefix, TheVariableIsFoundInAnyCaseAndWhatFollowsIsLowered) {
-  std::wstring windows = Environment(L"SystemRoot");
-  std::wstring drive = Environment(L"SystemDrive");
-  ASSERT_FALSE(windows.empty());
-  EXPECT_EQ(ExpandSystemPathPrefix(L"%SystemRoot%\\System32\\Foo.DLL"),
-            windows + L"\\system32\\foo.dll");
+  ASSERT_TRUE(_wgetenv(L"SystemRoot") && _wgetenv(L"SystemDrive"));
+  const std::wstring windows = _wgetenv(L"SystemRoot"), drive = _wgetenv(L"SystemDrive");
   // Whatever stands before the variable is dropped.
   EXPECT_EQ(ExpandSystemPathPrefix(L"\"junk%systemroot%\\A"), windows + L"\\a");
   EXPECT_EQ(ExpandSystemPathPrefix(L"%SystemDrive%\\Apps\\X.dll"), drive + L"\\apps\\x.dll");
@@ -115,13 +97,13 @@ TEST(ServerFiles, EachSpellingFindsItsComponentOrNone) {
   for (const Lookup& lookup : lookups) {
     ComponentList components;
     for (const std::wstring& file : lookup.keyFiles) components.push_back(NewComponent(file));
-    Table table(components);
-    ASSERT_EQ(table.result, S_OK);
-    EXPECT_EQ(table.table.PreparedCount(), LONG(lookup.keyFiles.size()));
+    ServerFileTable table;
+    ASSERT_EQ(Prepare(&table, components), S_OK);
+    EXPECT_EQ(table.PreparedCount(), LONG(lookup.keyFiles.size()));
     for (const auto& [spelling, index] : lookup.found)
-      EXPECT_EQ(table.Find(spelling), index < 0 ? nullptr : table[index])
+      EXPECT_EQ(table.Find(Bstr(spelling.c_str())), index < 0 ? nullptr : components[index].Get())
           << std::string(spelling.begin(), spelling.end());
-    EXPECT_EQ(table.table.Find(Bstr()), nullptr);
+    EXPECT_EQ(table.Find(Bstr()), nullptr);
   }
   SetEnvironmentVariableW(L"TWTEST_SERVERS", nullptr);
   SetEnvironmentVariableW(L"TWTEST_SHARE", nullptr);
@@ -132,15 +114,17 @@ TEST(ServerFiles, RepackagingRegistersWhereTheFileWillBeInstalledAndKeepsTheSyst
   ASSERT_EQ(twutil::model::SetRepackagerKeyFile(moved.Get(), L"C:\\src\\build\\a.dll"), S_OK);
   auto bare = NewComponent(L"C:\\unused2.dll", L"[INSTALLDIR]");
   ASSERT_EQ(twutil::model::SetRepackagerKeyFile(bare.Get(), L"noslash.dll"), S_OK);
-  Table table({moved, bare}, true);
-  EXPECT_EQ(table.Find(L"C:\\PROGRAM FILES\\APP\\A.DLL"), table[0]);
-  EXPECT_EQ(table.Find(L"C:\\src\\build\\a.dll"), nullptr);
-  EXPECT_EQ(table.Find(L"C:\\unused.dll"), nullptr);
+  ServerFileTable table, plain;
+  ASSERT_EQ(Prepare(&table, {moved, bare}, true), S_OK);
+  EXPECT_EQ(table.Find(Bstr(L"C:\\PROGRAM FILES\\APP\\A.DLL")), moved.Get());
+  EXPECT_EQ(table.Find(Bstr(L"C:\\src\\build\\a.dll")), nullptr);
+  EXPECT_EQ(table.Find(Bstr(L"C:\\unused.dll")), nullptr);
   // Without a folder in the source path the destination alone stands.
-  EXPECT_EQ(table.Find(L"[installdir]"), table[1]);
+  EXPECT_EQ(table.Find(Bstr(L"[installdir]")), bare.Get());
   // Paths compare as they stand; only the live capture expands the system root.
-  EXPECT_EQ(table.table.ExpandSystemPrefix(L"%SystemRoot%\\A.dll"), L"%SystemRoot%\\A.dll");
-  EXPECT_NE(Table({bare}).table.ExpandSystemPrefix(L"%SystemRoot%\\A.dll"), L"%SystemRoot%\\A.dll");
+  EXPECT_EQ(table.ExpandSystemPrefix(L"%SystemRoot%\\A.dll"), L"%SystemRoot%\\A.dll");
+  ASSERT_EQ(Prepare(&plain, {bare}), S_OK);
+  EXPECT_NE(plain.ExpandSystemPrefix(L"%SystemRoot%\\A.dll"), L"%SystemRoot%\\A.dll");
 }
 
 TEST(ServerFiles, ANullElementEndsThePreparationAndOneThatIsNoComponentRaises) {

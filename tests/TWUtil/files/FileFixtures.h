@@ -14,7 +14,6 @@
 
 namespace filefixtures {
 
-// Its bytes and version blocks, here in the 16-bit form (NarrowBlock).
 using namespace pefixture;
 
 // "MZ" and the offset of the newer header at 0x3C, which says sig.
@@ -78,11 +77,13 @@ inline Bytes PEImage(uint16_t characteristics) {
   return image;
 }
 
-inline twutil::ComPtr<IFileSys> CreateFileObject() {
-  twutil::ComPtr<IFileSys> file;
-  EXPECT_EQ(twtest::Create(CLSID_File, &file), S_OK);
-  return file;
-}
+// The fixtures' base: a File object and a folder of the test's own.
+class FileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(twtest::Create(CLSID_File, &file_), S_OK); }
+  twutil::ComPtr<IFileSys> file_;
+  twtest::TempDir dir_;
+};
 
 // The file held open with no sharing, so that nobody else can open it.
 inline twutil::Handle Lock(const std::wstring& path) {

@@ -14,9 +14,8 @@ namespace {
 
 constexpr VARIANT_BOOL kTrue = VARIANT_TRUE, kFalse = VARIANT_FALSE;
 
-class FileObject : public ::testing::Test {
+class FileObject : public FileTest {
  protected:
-  void SetUp() override { ASSERT_TRUE(file_); }
   LONG Copy(const std::wstring& from, const std::wstring& to, VARIANT_BOOL overwrite) {
     LONG result = 99;
     EXPECT_EQ(file_->FileCopy(Bstr(from.c_str()).Get(), Bstr(to.c_str()).Get(), overwrite, &result),
@@ -35,9 +34,6 @@ class FileObject : public ::testing::Test {
     EXPECT_EQ(file_->IsFileUnicode(name.Get(), &unicode), S_OK);
     return Answers(exists, type, unicode);
   }
-
-  twutil::ComPtr<IFileSys> file_ = CreateFileObject();
-  twtest::TempDir dir_;
 };
 
 TEST_F(FileObject, CopyHonoursOverwriteAndFailsWithMinusOne) {
@@ -59,7 +55,7 @@ TEST_F(FileObject, CopyHonoursOverwriteAndFailsWithMinusOne) {
   EXPECT_EQ(result, -1);
 }
 
-TEST_F(FileObject, TypeUnicodeAndExistenceFollowTheContents) {
+TEST_F(FileObject, ProbesFollowTheContentsAndCodePageTextsMustMatchExactly) {
   Bytes cut = PEImage(0x2102);  // the flags lie past the end
   cut.resize(0x80 + 4 + 19);
   const struct {
@@ -97,9 +93,7 @@ TEST_F(FileObject, TypeUnicodeAndExistenceFollowTheContents) {
   EXPECT_EQ(file_->FileType(nullptr, nullptr), E_POINTER);
   EXPECT_EQ(file_->FileExists(nullptr, nullptr), S_OK);
   EXPECT_EQ(file_->IsFileUnicode(nullptr, nullptr), S_OK);
-}
 
-TEST_F(FileObject, CodePageTextsMustMatchExactly) {
   auto both = [&](BSTR text) {
     VARIANT_BOOL supported = 7, installed = 7;
     EXPECT_EQ(file_->IsCPSupported(text, &supported), S_OK);

@@ -73,9 +73,8 @@ struct WindowWatcher {
   std::thread thread;  // started last, when the rest is set up
 };
 
-class ProductLog : public ::testing::Test {
+class ProductLog : public filefixtures::FileTest {
  protected:
-  void SetUp() override { ASSERT_TRUE(file_); }
   std::string Log(const std::wstring& folder = L"") const {
     Bytes bytes = twtest::ReadBytes((folder.empty() ? folder_ : folder) + L"\\twide.log");
     return std::string(bytes.begin(), bytes.end());
@@ -99,12 +98,10 @@ class ProductLog : public ::testing::Test {
     return Box([&] { EXPECT_EQ(file_->LogMessage(Bstr(message).Get(), Bstr(L"x").Get()), S_OK); });
   }
 
-  twutil::ComPtr<IFileSys> file_ = filefixtures::CreateFileObject();
-  twtest::TempDir dir_;
   std::wstring folder_ = dir_.Path().substr(0, dir_.Path().size() - 1);
 };
 
-TEST_F(ProductLog, AppendsLocationLineAndMessage) {
+TEST_F(ProductLog, AppendsLocationLineAndMessageAndKeepsTheLast10000BytesPast20000) {
   InstallLocation location(&folder_);
   EXPECT_EQ(LogError(L"Object required", L"page.htm", L"12"), kNoBox);
   for (const wchar_t* message : {L"hello", L"ends\n", L"two\nlines"})
@@ -121,24 +118,7 @@ TEST_F(ProductLog, AppendsLocationLineAndMessage) {
             "u -7: m\r\nu 0: m\r\nu 2147483647: m\r\nu -2147483648: m\r\n 0: \r\n"
             "\xE0.htm 3: caf\xE9 \xFF ?\r\n 0: " +
                 std::string(511, 'a') + "\r\n");
-}
 
-TEST_F(ProductLog, FolderMayHave124CharactersAtMost) {
-  std::wstring longest = dir_.Path() + std::wstring(124 - dir_.Path().size(), L'd');
-  std::wstring tooLong = longest + L"e";
-  ASSERT_TRUE(CreateDirectoryW(longest.c_str(), nullptr) &&
-              CreateDirectoryW(tooLong.c_str(), nullptr));
-  {
-    InstallLocation location(&longest);
-    EXPECT_EQ(LogMessage(L"fits"), kNoBox);
-  }
-  EXPECT_EQ(Log(longest), " 0: fits\r\n");
-  InstallLocation location(&tooLong);
-  EXPECT_EQ(LogMessage(L"does not fit"), L"does not fit");
-}
-
-TEST_F(ProductLog, KeepsTheLast10000BytesPast20000) {
-  InstallLocation location(&folder_);
   // 19,993 + 7 bytes make exactly 20,000: not yet trimmed.
   ASSERT_TRUE(twtest::WriteBytes(dir_.Path() + L"twide.log", Bytes(19993, 'a')));
   LogMessage(L"x");
@@ -153,6 +133,20 @@ TEST_F(ProductLog, KeepsTheLast10000BytesPast20000) {
   ASSERT_TRUE(twtest::WriteBytes(dir_.Path() + L"twide.log", old));
   LogMessage(L"x");
   EXPECT_EQ(Log(), "\r\n" + std::string(20000 - 10008, 'b') + " 0: x\r\n");
+}
+
+TEST_F(ProductLog, FolderMayHave124CharactersAtMost) {
+  std::wstring longest = dir_.Path() + std::wstring(124 - dir_.Path().size(), L'd');
+  std::wstring tooLong = longest + L"e";
+  ASSERT_TRUE(CreateDirectoryW(longest.c_str(), nullptr) &&
+              CreateDirectoryW(tooLong.c_str(), nullptr));
+  {
+    InstallLocation location(&longest);
+    EXPECT_EQ(LogMessage(L"fits"), kNoBox);
+  }
+  EXPECT_EQ(Log(longest), " 0: fits\r\n");
+  InstallLocation location(&tooLong);
+  EXPECT_EQ(LogMessage(L"does not fit"), L"does not fit");
 }
 
 TEST_F(ProductLog, WithoutAWritableLogTheMessageIsShown) {
@@ -170,9 +164,7 @@ TEST_F(ProductLog, WithoutAWritableLogTheMessageIsShown) {
   EXPECT_EQ(LogError(L"locked", L"u", L"1"), L"locked");
 }
 
-class ShowDemo : public ProductLog {};
-
-TEST_F(ShowDemo, StartsTheDemoWithParametersAndFolder) {
+TEST_F(ProductLog, ShowDemoStartsTheDemoWithParametersAndFolder) {
   WindowWatcher watcher(L"TarnwickHarborDemo32", L"Tarnwick Harbor Demo", 0);
   VARIANT_BOOL success = 7;
   ASSERT_EQ(file_->ShowDemo(Bstr(folder_.c_str()).Get(), Bstr(L"/seconds:30 My Project.twp").Get(),

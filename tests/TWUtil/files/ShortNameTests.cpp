@@ -12,8 +12,7 @@ namespace {
 
 std::wstring TempFolder() {
   wchar_t folder[MAX_PATH + 1] = {};
-  GetTempPathW(MAX_PATH, folder);
-  return folder;
+  return std::wstring(folder, GetTempPathW(MAX_PATH, folder));
 }
 
 // The conversion code page as the probe's first file call sees it.
@@ -24,11 +23,9 @@ DWORD WINAPI RecordingGetTempPath(DWORD length, LPWSTR buffer) {
 }
 DWORD WINAPI FailingGetTempPath(DWORD, LPWSTR) { return 0; }
 
-class ShortName : public ::testing::Test {
+class ShortName : public filefixtures::FileTest {
  protected:
-  void SetUp() override { ASSERT_TRUE(file_); }
   void TearDown() override { twutil::SetConversionCodePage(0); }
-  // The result and the answer.
   std::pair<LONG, std::wstring> Call(const std::wstring& name) {
     Bstr out;
     LONG result = 99;
@@ -37,10 +34,9 @@ class ShortName : public ::testing::Test {
               S_OK);
     return {result, out.Text()};
   }
-  twutil::ComPtr<IFileSys> file_ = filefixtures::CreateFileObject();
 };
 
-TEST_F(ShortName, LongNamesGetTheirShortNameInFrontAndShortOnesComeBackAlone) {
+TEST_F(ShortName, ShortNameInFrontOfLongNamesShortOnesAloneInTheLocalesCodePage) {
   std::wstring made = L"Long Name With Blanks " + std::to_wstring(GetCurrentProcessId()) + L".text";
   std::wstring kept = L"Existing Long Name " + std::to_wstring(GetCurrentProcessId()) + L".txt";
   ASSERT_TRUE(twtest::WriteBytes(TempFolder() + kept, {'k'}));
@@ -64,11 +60,9 @@ TEST_F(ShortName, LongNamesGetTheirShortNameInFrontAndShortOnesComeBackAlone) {
   for (const std::wstring& name :
        {std::wstring(L"no such folder 7\\Long Name.txt"), std::wstring()})
     EXPECT_EQ(Call(name), std::make_pair(-1L, name));
-}
 
-TEST_F(ShortName, CodePageFollowsTheLocaleForTheCall) {
-  // Automation reads hex too. 0: GetTempPath fails, so there is no probe
-  // file: -1 and the name unchanged.
+  // The locale's code page holds for the call (automation reads hex too). 0:
+  // GetTempPath fails, so there is no probe file: -1 and the name unchanged.
   const std::pair<const wchar_t*, UINT> cases[] = {
       {L"1049", 1251}, {L"&H409", 1252}, {L"not a number", 1250}, {L"1033", 0}};
   for (const auto& c : cases) {

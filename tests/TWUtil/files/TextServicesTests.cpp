@@ -102,7 +102,7 @@ TEST_F(SearchReplace, UnopenableFilesAreInvalidArgumentsAndFailedIOFailures) {
   EXPECT_EQ(Read(L"dst"), "");
 }
 
-TEST_F(SearchReplace, BareNamesGoBelowTheDefaultPathAsItIs) {
+TEST_F(SearchReplace, BareNamesGoBelowTheDefaultPathWhichKeepsTheFolderOfWhatItIsGiven) {
   wchar_t saved[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, saved);
   SetCurrentDirectoryW(dir_.Path().c_str());
@@ -123,9 +123,8 @@ TEST_F(SearchReplace, BareNamesGoBelowTheDefaultPathAsItIs) {
   EXPECT_EQ(Run(fits + L"g", L"dst", L"a", L"b"), E_INVALIDARG);
   EXPECT_EQ(Run(L"src", fits + L"g", L"a", L"b"), E_INVALIDARG);
   EXPECT_EQ(Run(fits, L"dst", L"a", L"b"), S_OK);
-}
 
-TEST_F(SearchReplace, DefaultPathKeepsTheFolderOfWhatItIsGiven) {
+  // The default path keeps the folder of what it is given.
   EXPECT_EQ(PathAfter(L"C:\\setup\\readme.txt"), L"C:\\setup\\");
   EXPECT_EQ(PathAfter(L"/x\\y\\z.txt"), L"x\\y\\");
   EXPECT_EQ(PathAfter(std::wstring(300, L'p')), std::wstring(259, L'p'));
@@ -150,30 +149,24 @@ TEST(CreateGuid, GivesAFreshBracedUppercaseGuidEachTime) {
   EXPECT_EQ(guid->CreateGuid(nullptr), S_OK);
 }
 
-class Encrypt : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(Create(CLSID_Encryptor, &encryptor_), S_OK); }
-  std::wstring Of(const std::wstring& input, long algorithm = 0) {
+TEST(Encrypt, KnownTextsForEveryAlgorithmValueFromTheFirst255AnsiBytesBeforeANul) {
+  twutil::ComPtr<IEncryptor> encryptor;
+  ASSERT_EQ(Create(CLSID_Encryptor, &encryptor), S_OK);
+  auto Of = [&](const std::wstring& input, long algorithm = 0) {
     Bstr in(input.data(), static_cast<UINT>(input.size())), out;
-    EXPECT_EQ(encryptor_->Encrypt(EEncryptAlgorithm(algorithm), in.Get(), out.Put()), S_OK);
-    return out.Text();
-  }
-  twutil::ComPtr<IEncryptor> encryptor_;
-};
-
-TEST_F(Encrypt, KnownTextsForEveryAlgorithmValue) {
+    EXPECT_EQ(encryptor->Encrypt(EEncryptAlgorithm(algorithm), in.Get(), out.Put()), S_OK);
+    return std::wstring(out.Text());
+  };
   for (long algorithm : {0L, 1L, -7L}) {
     EXPECT_EQ(Of(L"123456789", algorithm), L"992086842");
     EXPECT_EQ(Of(L"a", algorithm), L"3139838782");  // above 2^31: printed unsigned
     EXPECT_EQ(Of(L"", algorithm), L"993737531");    // each byte of a zero CRC is the mask
   }
   Bstr out;
-  EXPECT_EQ(encryptor_->Encrypt(algo1, nullptr, out.Put()), S_OK);
+  EXPECT_EQ(encryptor->Encrypt(algo1, nullptr, out.Put()), S_OK);
   EXPECT_STREQ(out.Text(), L"993737531");
-  EXPECT_EQ(encryptor_->Encrypt(algo1, nullptr, nullptr), E_POINTER);
-}
+  EXPECT_EQ(encryptor->Encrypt(algo1, nullptr, nullptr), E_POINTER);
 
-TEST_F(Encrypt, OnlyTheFirst255AnsiBytesBeforeANulCount) {
   EXPECT_EQ(Of(L"\x4E00"), Of(L"\x4E8C"));  // both become the code page's "?"
   EXPECT_EQ(Of(std::wstring(L"ab\0cd", 5)), Of(L"ab"));
   std::wstring cut = Of(std::wstring(255, L'x'));

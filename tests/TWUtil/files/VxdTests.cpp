@@ -19,7 +19,6 @@ Bytes StandardVxd(size_t at = 0, uint32_t value = 0, size_t size = 0) {
   if (size) image.resize(size);
   return image;
 }
-constexpr size_t kResourceLength = 0x80 + 0xBC;
 
 // The elements of an array, or the text of a string.
 std::wstring Values(const Variant& v) {
@@ -35,9 +34,8 @@ std::wstring Values(const Variant& v) {
   return values;
 }
 
-class FileVxd : public ::testing::Test {
+class FileVxd : public FileTest {
  protected:
-  void SetUp() override { ASSERT_TRUE(file_); }
   LONG SizeOf(const std::wstring& path) {
     LONG size = 99;
     EXPECT_EQ(file_->GetVxdVersionInfoSize(Bstr(path.c_str()).Get(), &size), S_OK);
@@ -63,13 +61,11 @@ class FileVxd : public ::testing::Test {
     return std::to_wstring(success) + L" " + version + L" " + (text.Get() ? text.Text() : L"-") +
            L" " + Values(language) + L" " + Values(codePage);
   }
-  twutil::ComPtr<IFileSys> file_ = CreateFileObject();
-  twtest::TempDir dir_;
 };
 
 const std::wstring kUntouched = L"0 11.16 - old old";
 
-TEST_F(FileVxd, ReadsTheVersionTextAndTranslations) {
+TEST_F(FileVxd, ReadsVersionAndTranslationsOrLeavesAllAloneWithoutUsableDataOrBuffer) {
   const std::pair<Bytes, const wchar_t*> cases[] = {
       {StandardVersionData(), L"-1 40000.3B60001 4.0.950.1 1033 1252"},
       {VersionData(0xFFFF0000, 0x8000FFFF, {VarFileInfo({0x04E40409, 0x04B00407})}),
@@ -82,9 +78,7 @@ TEST_F(FileVxd, ReadsTheVersionTextAndTranslations) {
     ASSERT_EQ(SizeOf(path), LONG(c.first.size()));
     EXPECT_EQ(Read(path, LONG(c.first.size())), c.second);
   }
-}
 
-TEST_F(FileVxd, NoUsableVersionDataOrBufferLeavesEverythingAlone) {
   std::wstring path = dir_.Write(L"std.vxd", StandardVxd());
   for (LONG length : {LONG(kStandardSize) - 1, 0L, -1L, LONG(0x80000000)})
     EXPECT_EQ(Read(path, length), kUntouched) << length;
@@ -102,7 +96,7 @@ TEST_F(FileVxd, NoUsableVersionDataOrBufferLeavesEverythingAlone) {
       StandardVxd(offset, 0xFFFFFFF8, headerEnd), StandardVxd(offset, 0x7FFFFFFF, headerEnd),
       // More data than the file holds.
       StandardVxd(0x208, kStandardSize + 1), StandardVxd(0x208, 0xFFFFFFFE),
-      Bytes(good.begin(), good.end() - 1), StandardVxd(kResourceLength, 0)};
+      Bytes(good.begin(), good.end() - 1), StandardVxd(0x80 + 0xBC, 0)};
   std::vector<std::wstring> paths = {dir_.Path() + L"missing.vxd", std::wstring()};
   for (size_t i = 0; i < files.size(); ++i)
     paths.push_back(dir_.Write(L"bad" + std::to_wstring(i) + L".vxd", files[i]));

@@ -13,7 +13,7 @@ twtest::ConsoleResult Twutil(const std::wstring& arguments) {
 }
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-TEST(Commands, StampAndCopyIconTellWhatTheyDidOrWhyNot) {
+TEST(Commands, StampAndCopyIconTellWhatTheyDidOrWhyNotAndMisuseIsAUsageError) {
   twtest::TempDir dir;
   const std::wstring file = dir.Write(L"app.exe", PeWithVersion()),
                      text = dir.Write(L"notes.txt", {'M', 'Z'}), missing = dir.Path() + L"m.exe";
@@ -38,20 +38,19 @@ TEST(Commands, StampAndCopyIconTellWhatTheyDidOrWhyNot) {
   run = Twutil(L"copy-icon --from " + Quoted(missing) + L" " + Quoted(file));
   EXPECT_EQ(run.exitCode, 1u);
   EXPECT_NE(run.err.find("no such source file"), std::string::npos);
-}
 
-TEST(Commands, WrongArgumentsAreUsageErrors) {
+  // Wrong arguments are usage errors.
   for (const wchar_t* arguments :
        {L"stamp", L"stamp --language 0x1FFFFFFFF a.exe", L"stamp --colour red a.exe",
         L"copy-icon a.exe", L"copy-icon --from a.exe --slot -2 b.exe", L"sign a.exe"}) {
-    twtest::ConsoleResult run = Twutil(arguments);
+    run = Twutil(arguments);
     EXPECT_EQ(run.exitCode, 2u) << arguments;
     EXPECT_EQ(run.out, "") << arguments;
     EXPECT_NE(run.err.find("--help"), std::string::npos) << arguments;
   }
-  twtest::ConsoleResult help = Twutil(L"stamp --help");
-  EXPECT_EQ(help.exitCode, 0u);
-  EXPECT_EQ(help.err.rfind("usage: twutil stamp", 0), 0u) << help.err;
+  run = Twutil(L"stamp --help");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.err.rfind("usage: twutil stamp", 0), 0u) << run.err;
 }
 
 }  // namespace

@@ -11,7 +11,6 @@ namespace {
 using Ids = std::vector<uint16_t>;
 using twutil::Variant;
 
-// The images a group lists.
 Ids ListedImages(const Bytes& group) {
   Ids ids;
   for (size_t i = 0; group.size() >= 6 && i < GetU16(group, 4); ++i)
@@ -58,12 +57,18 @@ class IconTransfer : public ::testing::Test {
   twtest::TempDir dir_;
 };
 
-TEST_F(IconTransfer, HostIconsGoIntoTheSlotChosenByPositionOrNumber) {
+TEST_F(IconTransfer, HostIconsGoIntoTheSlotChosenByPositionOrNumberAndFailuresChangeNothing) {
   std::wstring destination = Write(L"dest.exe");
   auto transfer = Transfer(nullptr, destination.c_str());
-  long slot = 0;
-  ASSERT_EQ(Copy(transfer.Get(), -5, 2, &slot), 0);  // group 5 into slot 2
-  EXPECT_EQ(slot, 3);
+  // Group 5 into slot 2; the indexes are converted, and nOutIndex comes back a long.
+  Variant index, out;
+  V_VT(index.Put()) = VT_BSTR;
+  V_BSTR(&index.Ref()) = SysAllocString(L"-5");
+  V_VT(out.Put()) = VT_I2;
+  V_I2(&out.Ref()) = 2;
+  ASSERT_EQ(Copy(transfer.Get(), index.Ref(), &out.Ref()), 0);
+  EXPECT_EQ(out.Type(), VT_I4);
+  EXPECT_EQ(V_I4(&out.Ref()), 3);
   Bytes group = ReadResource(destination, RT_GROUP_ICON, 28);
   EXPECT_EQ(ListedImages(group), (Ids{29, 30, 31}));
   for (uint16_t i = 0; i < 3; ++i) {
@@ -80,10 +85,32 @@ TEST_F(IconTransfer, HostIconsGoIntoTheSlotChosenByPositionOrNumber) {
   EXPECT_EQ(ReadResource(destination, RT_ICON, 17), ReadResource(L"", RT_ICON, 53));
 
   const Bytes before = ReadBytes(destination);
+  V_VT(out.Put()) = VT_BSTR;
+  V_BSTR(&out.Ref()) = SysAllocString(L"not a number");
+  EXPECT_EQ(Copy(transfer.Get(), index.Ref(), &out.Ref()), -1);
+  long slot = 0;
   EXPECT_EQ(Copy(transfer.Get(), 2, 5, &slot), -1);
   EXPECT_EQ(slot, 5) << "nOutIndex is left as it was";
   EXPECT_EQ(Copy(transfer.Get(), -2, 5), -1) << "no group numbered 2";
   EXPECT_EQ(ReadBytes(destination), before);
+
+  std::wstring text = dir_.Write(L"notes.txt", {'n', 'o'}), missing = dir_.Path() + L"missing.exe";
+  for (const std::wstring& source : {text, missing, std::wstring()})
+    EXPECT_EQ(Copy(Transfer(source.c_str(), destination.c_str()).Get(), 0, 0), -1);
+
+  // A group that announces more entries than it holds (idCount too large),
+  // one larger than the copy buffer, and one that lists a missing image.
+  Resource lying = GroupResource(1, {70});
+  PutU16(&lying.data, 4, 40);
+  std::wstring bad = Write(L"bad.dll", {lying, GroupResource(2, Ids(300, 70)),
+                                        GroupResource(3, {70, 99}), ImageResource(70)});
+  auto badTransfer = Transfer(bad.c_str(), destination.c_str());
+  for (long id : {-1, -2, -3}) EXPECT_EQ(Copy(badTransfer.Get(), id, 3), -1) << id;
+  EXPECT_EQ(ReadBytes(destination), before);
+
+  EXPECT_EQ(Copy(Transfer(nullptr, nullptr).Get(), 0, 3), -1);
+  EXPECT_EQ(Copy(Transfer(nullptr, missing.c_str()).Get(), 0, 3), -1);
+  EXPECT_EQ(GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(IconTransfer, TheAutomaticSlotFollowsTheDestinationsGroups) {
@@ -106,45 +133,6 @@ TEST_F(IconTransfer, TheAutomaticSlotFollowsTheDestinationsGroups) {
   ASSERT_EQ(Copy(Transfer(source.c_str(), empty.c_str()).Get(), 0, -1, &slot), 0);
   EXPECT_EQ(slot, 0);
   EXPECT_EQ(ReadResource(empty, RT_ICON, 1), ImageBytes(70));
-}
-
-TEST_F(IconTransfer, BadSourcesAndDestinationsChangeNothing) {
-  std::wstring destination = Write(L"dest.exe");
-  const Bytes before = ReadBytes(destination);
-  std::wstring text = dir_.Write(L"notes.txt", {'n', 'o'}), missing = dir_.Path() + L"missing.exe";
-  for (const std::wstring& source : {text, missing, std::wstring()})
-    EXPECT_EQ(Copy(Transfer(source.c_str(), destination.c_str()).Get(), 0, 0), -1);
-
-  // A group that announces more entries than it holds (idCount too large),
-  // one larger than the copy buffer, and one that lists a missing image.
-  Resource lying = GroupResource(1, {70});
-  PutU16(&lying.data, 4, 40);
-  std::wstring bad = Write(L"bad.dll", {lying, GroupResource(2, Ids(300, 70)),
-                                        GroupResource(3, {70, 99}), ImageResource(70)});
-  auto transfer = Transfer(bad.c_str(), destination.c_str());
-  for (long group : {-1, -2, -3}) EXPECT_EQ(Copy(transfer.Get(), group, 3), -1) << group;
-  EXPECT_EQ(ReadBytes(destination), before);
-
-  EXPECT_EQ(Copy(Transfer(nullptr, nullptr).Get(), 0, 3), -1);
-  EXPECT_EQ(Copy(Transfer(nullptr, missing.c_str()).Get(), 0, 3), -1);
-  EXPECT_EQ(GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST_F(IconTransfer, IndexesAreConvertedAndWrittenBackByType) {
-  std::wstring destination = Write(L"dest.exe");
-  auto transfer = Transfer(nullptr, destination.c_str());
-  Variant index, out;
-  V_VT(index.Put()) = VT_BSTR;
-  V_BSTR(&index.Ref()) = SysAllocString(L"-5");
-  V_VT(out.Put()) = VT_I2;
-  V_I2(&out.Ref()) = 2;
-  EXPECT_EQ(Copy(transfer.Get(), index.Ref(), &out.Ref()), 0);
-  EXPECT_EQ(out.Type(), VT_I4);
-  EXPECT_EQ(V_I4(&out.Ref()), 3);
-
-  V_VT(out.Put()) = VT_BSTR;
-  V_BSTR(&out.Ref()) = SysAllocString(L"not a number");
-  EXPECT_EQ(Copy(transfer.Get(), index.Ref(), &out.Ref()), -1);
 }
 
 }  // namespace

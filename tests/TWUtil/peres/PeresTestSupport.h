@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "CodePage.h"
 #include "peres/ResourceHandles.h"
 #include "peres/StampDiagnostics.h"
 #include "support/PeBuilder.h"
@@ -19,12 +20,7 @@ using namespace pefixture;
 using twtest::ReadBytes;
 
 // UTF-16 to the system ANSI code page, as stamping names files.
-inline std::string Ansi(const std::wstring& text) {
-  std::string out(text.size() * 2, '\0');
-  out.resize(WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), &out[0], int(out.size()),
-                                 nullptr, nullptr));
-  return out;
-}
+inline std::string Ansi(const std::wstring& text) { return twutil::ToNarrow(text); }
 
 // Every message of a run; Lines gives those at or below a level, one a line.
 class RecordingSink : public twutil::StampSink {

@@ -45,7 +45,7 @@ class StampFile : public ::testing::Test {
   RecordingSink sink_;
 };
 
-TEST_F(StampFile, FilesThatCannotBeOpenedAreNamedWithTheSystemsReason) {
+TEST_F(StampFile, UnopenableForeignMalformedOrVersionlessFilesAreRefusedUnchanged) {
   auto cannotOpen = [](const std::wstring& path) {
     return "Couldn't open " + Ansi(path) + " for writing (";
   };
@@ -61,9 +61,7 @@ TEST_F(StampFile, FilesThatCannotBeOpenedAreNamedWithTheSystemsReason) {
   std::wstring empty = dir_.Write(L"empty.exe", Bytes());
   EXPECT_EQ(Stamp(empty).rfind(cannotOpen(empty), 0), 0u);
   EXPECT_EQ(ReadBytes(empty).size(), 0u);
-}
 
-TEST_F(StampFile, ForeignMalformedOrVersionlessFilesAreRefusedUnchanged) {
   const Bytes good = PeWithVersion();
   const size_t rsrcHeader = kNtOffset + 24 + 224 + 40, types = kRsrcOffset;
   const size_t resourceEntry = kNtOffset + 24 + 96 + 16;  // of the data directory
@@ -133,8 +131,7 @@ TEST_F(StampFile, EveryStringTableIsStampedAndOldValuesAreTraced) {
   for (const wchar_t* table : {L"040904b0", L"040704b0"}) {
     std::wstring prefix = std::wstring(L"\\StringFileInfo\\") + table + L"\\";
     std::wstring company = VersionString(path, prefix + L"CompanyName");
-    EXPECT_EQ(company.substr(0, 9), L"Tarnwick ");
-    EXPECT_EQ(company.find_first_not_of(L' ', 8), std::wstring::npos);
+    EXPECT_EQ(company, L"Tarnwick" + std::wstring(company.size() - 8, L' '));
     EXPECT_EQ(VersionString(path, prefix + L"FileVersion").substr(0, 9), L"2.5.0.12 ");
     EXPECT_EQ(VersionString(path, prefix + L"InternalName").substr(0, 7), L"oldname");
   }
@@ -163,7 +160,7 @@ TEST_F(StampFile, EveryStringTableIsStampedAndOldValuesAreTraced) {
                 "7\n");
 }
 
-TEST_F(StampFile, ValuesKeepTheirLengthAndLongerTextsAreCutToTheRoom) {
+TEST_F(StampFile, ValuesKeepTheirLengthAndLongerTextsAreCutToTheRoomAsDoesTheLanguage) {
   StringTable table = {
       u"040904b0",
       {StringNode(u"FileVersion", std::u16string(61, u'1')), StringNode(u"ProductName", u"Wine"),
@@ -179,21 +176,18 @@ TEST_F(StampFile, ValuesKeepTheirLengthAndLongerTextsAreCutToTheRoom) {
   EXPECT_EQ(VersionString(path, kTable + L"FileVersion"), L"2.5.0.12" + std::wstring(53, L' '));
   EXPECT_EQ(VersionString(path, kTable + L"ProductName"), L"Tarn");
   EXPECT_EQ(VersionString(path, kTable + L"CompanyName"), L"Tarnwick Harbor Company");
-}
 
-TEST_F(StampFile, OnlyTheLanguageWordOfTheFirstTranslationChanges) {
+  // Only the language word of the first translation changes.
   VersionPlan plan = {{StandardTable()}};
   plan.translations = {0x04B00409, 0x04E40409};
-  std::wstring path = dir_.Write(L"lang.exe", PeWithVersion(plan));
-  Bytes before = ReadBytes(path);
-  twutil::StampRequest request;
+  path = dir_.Write(L"lang.exe", PeWithVersion(plan));
+  Bytes expected = ReadBytes(path);
+  request = {};
   request.language = 0x00010407;  // only the low word is written
   Stamp(path, &request);
   EXPECT_EQ(Translation(path), 0x04B00407u);
-  Bytes after = ReadBytes(path);
-  size_t differing = 0;
-  for (size_t i = 0; i < before.size(); ++i) differing += before[i] != after[i];
-  EXPECT_EQ(differing, 1u);  // 0x09 -> 0x07; the high byte was 0x04 already
+  expected[FindText(expected, u"Translation") + 26] = 0x07;  // the high byte was 0x04 already
+  EXPECT_EQ(ReadBytes(path), expected);
 }
 
 // The class, called early bound: always S_OK, no error info for a failure.
@@ -222,12 +216,9 @@ TEST_F(StampFile, TheClassStampsAndAlwaysSucceeds) {
 // A copy of one of Wine's own programs (PE32+ in this prefix), stamped with
 // short texts.
 TEST_F(StampFile, AWineProgramReadsBackTheStampedStringsAndLanguage) {
-  wchar_t system[MAX_PATH];
-  std::wstring from =
-      std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\taskmgr.exe";
   // Under its own name Wine would load its built-in program instead.
   const std::wstring copy = dir_.Path() + L"copy_taskmgr.exe";
-  ASSERT_TRUE(CopyFileW(from.c_str(), copy.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(L"C:\\windows\\system32\\taskmgr.exe", copy.c_str(), FALSE));
   const DWORD translation = Translation(copy);
   wchar_t table[40];
   swprintf(table, 40, L"\\StringFileInfo\\%04x%04x\\", translation & 0xFFFF, translation >> 16);

@@ -60,22 +60,7 @@ class SignCodeRun : public ::testing::Test {
   int files_ = 0;
 };
 
-// The tool prints the command line it gets when there is no output file.
-TEST_F(SignCodeRun, TheToolGetsTheExactCommandLine) {
-  Bstr program(Tool().c_str()), spc(L"my cert.spc"), pvk(L"key.pvk"), name(L""),
-      url(L"http://x/?a=1");
-  SignCodeOption options = {program.Get(), spc.Get(), pvk.Get(), name.Get(), url.Get(), nullptr};
-  RecordingEvents& events = NewEvents();
-  EXPECT_EQ(sign_->Sign(Bstr(L"C:\\dir\\app.exe").Get(), &options, &events), S_OK);
-  options.sTxtName = options.sURL = nullptr;
-  EXPECT_EQ(sign_->Sign(nullptr, &options, &events), S_OK);
-  const std::wstring start = L"OutPut:\"" + Tool() + L"\" -spc \"my cert.spc\" -v \"key.pvk\" ";
-  EXPECT_EQ(events.calls,
-            (Calls{start + L"-n \"\" -i \"http://x/?a=1\" -a MD5 -t \"\" \"C:\\dir\\app.exe\"",
-                   L"Finished:1", start + L"-a MD5 -t \"\" \"\"", L"Finished:1"}));
-}
-
-TEST_F(SignCodeRun, LinesEndAtCarriageReturnLineFeedAndTheExitCodeDecides) {
+TEST_F(SignCodeRun, TheCommandLineLinesOfAnySizeAndTheExitCodeReachTheEvents) {
   const struct {
     std::string output;
     const wchar_t *code, *order;
@@ -101,9 +86,20 @@ TEST_F(SignCodeRun, LinesEndAtCarriageReturnLineFeedAndTheExitCodeDecides) {
   options.sFullPathSignCode = text.Get();
   EXPECT_EQ(sign_->Sign(text.Get(), &options, &events), S_OK);
   EXPECT_EQ(events.calls, Calls(3, L"Finished:0"));
-}
 
-TEST_F(SignCodeRun, LinesAreSplitPerChunkOf1024BytesAndLargeOutputDoesNotBlock) {
+  // The tool prints the command line it gets when there is no output file.
+  Bstr program(Tool().c_str()), spc(L"my cert.spc"), pvk(L"key.pvk"), name(L""),
+      url(L"http://x/?a=1");
+  options = {program.Get(), spc.Get(), pvk.Get(), name.Get(), url.Get(), nullptr};
+  RecordingEvents& commandLine = NewEvents();
+  EXPECT_EQ(sign_->Sign(Bstr(L"C:\\dir\\app.exe").Get(), &options, &commandLine), S_OK);
+  options.sTxtName = options.sURL = nullptr;
+  EXPECT_EQ(sign_->Sign(nullptr, &options, &commandLine), S_OK);
+  const std::wstring start = L"OutPut:\"" + Tool() + L"\" -spc \"my cert.spc\" -v \"key.pvk\" ";
+  EXPECT_EQ(commandLine.calls,
+            (Calls{start + L"-n \"\" -i \"http://x/?a=1\" -a MD5 -t \"\" \"C:\\dir\\app.exe\"",
+                   L"Finished:1", start + L"-a MD5 -t \"\" \"\"", L"Finished:1"}));
+
   // 30 lines of 100 bytes: the lines across 1024 and 2048 arrive in two pieces.
   std::string output;
   for (int i = 0; i < 30; ++i) {
@@ -111,14 +107,14 @@ TEST_F(SignCodeRun, LinesAreSplitPerChunkOf1024BytesAndLargeOutputDoesNotBlock) 
     line.resize(98, static_cast<char>('a' + i % 26));
     output += line + "\r\n";
   }
-  RecordingEvents& events = NewEvents();
-  Run(output, &events);
-  ASSERT_EQ(events.calls.size(), 33u);
-  EXPECT_EQ(events.calls[10], L"OutPut:line 110 " + std::wstring(15, L'k'));  // bytes 1000..1023
-  EXPECT_EQ(events.calls[11], L"OutPut:" + std::wstring(74, L'k'));
-  EXPECT_EQ(events.calls[21], L"OutPut:line 120 " + std::wstring(39, L'u'));  // bytes 2000..2047
-  EXPECT_EQ(events.calls[22], L"OutPut:" + std::wstring(50, L'u'));
-  EXPECT_EQ(events.calls.back(), L"Finished:1");
+  RecordingEvents& chunked = NewEvents();
+  Run(output, &chunked);
+  ASSERT_EQ(chunked.calls.size(), 33u);
+  EXPECT_EQ(chunked.calls[10], L"OutPut:line 110 " + std::wstring(15, L'k'));  // bytes 1000..1023
+  EXPECT_EQ(chunked.calls[11], L"OutPut:" + std::wstring(74, L'k'));
+  EXPECT_EQ(chunked.calls[21], L"OutPut:line 120 " + std::wstring(39, L'u'));  // bytes 2000..2047
+  EXPECT_EQ(chunked.calls[22], L"OutPut:" + std::wstring(50, L'u'));
+  EXPECT_EQ(chunked.calls.back(), L"Finished:1");
 
   // A megabyte, 16 lines a chunk, none split.
   output.clear();

@@ -16,12 +16,6 @@
 
 namespace {
 
-std::vector<BYTE> Bytes(const std::wstring& chars) {
-  std::vector<BYTE> bytes;
-  for (wchar_t c : chars) bytes.insert(bytes.end(), {BYTE(c & 0xFF), BYTE(c >> 8)});
-  return bytes;
-}
-
 // "<F>" the file, "<S>" its short form, "<U>" it upper-cased, "<D>" its folder.
 std::vector<BYTE> Expand(std::wstring pattern, const std::wstring (&by)[4]) {
   const wchar_t* tokens[] = {L"<F>", L"<S>", L"<U>", L"<D>"};
@@ -29,7 +23,9 @@ std::vector<BYTE> Expand(std::wstring pattern, const std::wstring (&by)[4]) {
     for (size_t at = pattern.find(tokens[i]); at != std::wstring::npos;
          at = pattern.find(tokens[i], at + by[i].size()))
       pattern.replace(at, 3, by[i]);
-  return Bytes(pattern);
+  std::vector<BYTE> bytes;
+  for (wchar_t c : pattern) bytes.insert(bytes.end(), {BYTE(c & 0xFF), BYTE(c >> 8)});
+  return bytes;
 }
 
 // A server file with a long name (so it also has a short one), made in folder.
@@ -115,16 +111,13 @@ std::vector<StressEntry> StressEntries(const std::wstring& base, const std::wstr
 
   std::vector<StressEntry> entries;
   for (const Row& row : rows) {
-    StressEntry& stress = entries.emplace_back();
-    stress.entry.root = twutil::model::kRootCurrentUser;
-    stress.entry.key = base + L"\\" + row.key;
-    if (row.name) stress.entry.name = row.name;
-    stress.entry.type = row.type;
-    stress.entry.data = Expand(row.chars, captured);
-    stress.installed = row.rewritten ? Expand(row.chars, installed) : stress.entry.data;
-    stress.reg = row.reg;
-    stress.msi = row.msi;
-    stress.entry.keyOnly = row.keyOnly;
+    std::optional<std::wstring> name;
+    if (row.name) name = row.name;
+    twutil::model::CapturedEntry entry{
+        twutil::model::kRootCurrentUser, base + L"\\" + row.key, row.keyOnly, name, row.type,
+        Expand(row.chars, captured)};
+    entries.push_back(
+        {entry, row.rewritten ? Expand(row.chars, installed) : entry.data, row.reg, row.msi});
   }
   StressEntry odd = entries.front();  // a text of an odd number of bytes
   odd.entry.name = L"oddText";
@@ -143,11 +136,9 @@ twutil::exports::ExportedFile StressFile(const std::wstring& keyFile,
   return file;
 }
 
-std::wstring Describe(const twutil::model::CapturedEntry& entry) {
-  return entry.key + L" [" + entry.name.value_or(L"@") + L"]";
-}
-
-TEST(RegFileTest, RegeditReadsBackEveryValueItCarries) {
+// The .reg export imported with regedit, and each entry alone in a fragment:
+// what either cannot carry is noted.
+TEST(ExportTest, RegeditReadsBackEveryValueAndWhatAnMsiCannotCarryIsNotedInPlace) {
   twtest::TempDir temp;
   std::wstring keyFile = MakeKeyFile(temp.Path());
   const std::wstring base = L"Software\\TWExportTest" + std::to_wstring(GetCurrentProcessId());
@@ -162,7 +153,12 @@ TEST(RegFileTest, RegeditReadsBackEveryValueItCarries) {
   size_t approximate = 0;
   for (const auto& stress : entries) {
     const auto& entry = stress.entry;
-    SCOPED_TRACE(testing::Message() << Describe(entry).c_str());
+    SCOPED_TRACE(testing::Message() << (entry.key + L" [" + entry.name.value_or(L"@") + L"]"));
+    std::vector<std::wstring> wixNotes;
+    std::string xml =
+        twutil::exports::WriteWixFragment({StressFile(keyFile, {stress})}, {}, &wixNotes);
+    EXPECT_EQ(wixNotes.size(), stress.msi ? 0u : 1u);
+    EXPECT_EQ(xml.find("<!--") != std::string::npos, !stress.msi && !entry.keyOnly);
     if (entry.keyOnly) {
       EXPECT_TRUE(twtest::KeyExists(HKEY_CURRENT_USER, entry.key));
       continue;
@@ -186,19 +182,6 @@ TEST(RegFileTest, RegeditReadsBackEveryValueItCarries) {
   }
   EXPECT_EQ(notes.size(), approximate);
   RegDeleteTreeW(HKEY_CURRENT_USER, base.c_str());
-}
-
-TEST(WixFragmentTest, WhatAnMsiCannotCarryIsNotedInPlace) {
-  twtest::TempDir temp;
-  std::wstring keyFile = MakeKeyFile(temp.Path());
-  for (const auto& stress : StressEntries(L"Software\\X", keyFile, L"C:\\I\\")) {
-    SCOPED_TRACE(testing::Message() << Describe(stress.entry).c_str());
-    std::vector<std::wstring> notes;
-    std::string xml =
-        twutil::exports::WriteWixFragment({StressFile(keyFile, {stress})}, {}, &notes);
-    EXPECT_EQ(notes.size(), stress.msi ? 0u : 1u);
-    EXPECT_EQ(xml.find("<!--") != std::string::npos, !stress.msi && !stress.entry.keyOnly);
-  }
 }
 
 // With TW_STRESS_DIR naming a folder, writes the stress round trip's input

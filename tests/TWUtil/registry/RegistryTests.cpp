@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -78,25 +77,21 @@ class Registry : public ::testing::Test {
               S_OK);
     return std::to_wstring(result) + L" " + TextIn(*value);
   }
-  // The result, then the listed names sorted (their order is the registry's)
-  // or else what the variable holds.
+  // The result, then the listed names (in the registry's order) or else what
+  // the variable holds.
   std::wstring Query(long type, VARIANT* v) {
-    LONG result = 99;
+    LONG result = 99, upper = -1;
     reg_->RegQueryKey(ERegistryHives(1), B(path_).Get(), ERegistryQueryTypes(type), v, &result);
-    std::vector<std::wstring> names;
-    LONG upper = -1;
+    std::wstring text = std::to_wstring(result);
     if (V_VT(v) != (VT_ARRAY | VT_VARIANT))
-      names.push_back(TextIn(*v));
+      text += L" " + TextIn(*v);
     else
       SafeArrayGetUBound(V_ARRAY(v), 1, &upper);
     for (LONG i = 0; i <= upper; ++i) {
       Variant element;
       SafeArrayGetElement(V_ARRAY(v), &i, element.Put());
-      names.push_back(TextIn(element.Ref()));
+      text += L" " + TextIn(element.Ref());
     }
-    std::sort(names.begin(), names.end());
-    std::wstring text = std::to_wstring(result);
-    for (const std::wstring& name : names) text += L" " + name;
     return text;
   }
 

@@ -48,15 +48,6 @@ HMODULE RegisteredLibrary() {
   return module;
 }
 
-bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value) {
-  wchar_t data[1024];
-  DWORD size = sizeof(data) - sizeof(wchar_t);
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
-    return false;
-  *value = data;
-  return true;
-}
-
 bool KeyExists(HKEY root, const std::wstring& key) {
   twutil::RegKey opened;
   return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.Put()) == ERROR_SUCCESS;

@@ -30,8 +30,6 @@ HRESULT Create(const CLSID& clsid, twutil::ComPtr<T>* out) {
   return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(T), out->PutVoid());
 }
 
-// A string value (REG_SZ), or false when absent.
-bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
 bool KeyExists(HKEY root, const std::wstring& key);
 
 // The thread's error object as "source|description"; "<none>" without one.

@@ -185,6 +185,14 @@ class SaveParser {
   bool done_ = false;
 };
 
+// A new empty file of the temporary folder for the server to save into or
+// load from.
+bool TempFileName(wchar_t (&path)[MAX_PATH + 1]) {
+  wchar_t folder[MAX_PATH + 1];
+  DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  return length && length <= MAX_PATH && GetTempFileNameW(folder, L"twc", 0, path);
+}
+
 // digits lower-case hex digits of value, leading zeros kept.
 void AppendHex(std::string* text, unsigned long value, int digits) {
   while (digits-- > 0) text->push_back("0123456789abcdef"[(value >> (4 * digits)) & 15]);
@@ -234,9 +242,8 @@ void AppendKey(std::string* text, KeyCopy& key, const std::string& path) {
 std::unique_ptr<SavedKey> ParseSavedTree(std::string_view text) { return SaveParser(text).Parse(); }
 
 std::unique_ptr<SavedKey> SaveTree(HKEY key) {
-  wchar_t folder[MAX_PATH + 1], path[MAX_PATH + 1];
-  DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-  if (!length || length > MAX_PATH || !GetTempFileNameW(folder, L"twc", 0, path)) return nullptr;
+  wchar_t path[MAX_PATH + 1];
+  if (!TempFileName(path)) return nullptr;
   DeleteFileW(path);  // the save makes the file itself
   {
     ThreadPrivilege backup(SE_BACKUP_NAME);
@@ -271,9 +278,8 @@ bool LoadTree(HKEY parent, const std::wstring& name, KeyCopy& tree) {
   // path against the names above the key it loads into.
   std::string text = "WINE REGISTRY Version 2\n";
   AppendKey(&text, tree, std::string());
-  wchar_t folder[MAX_PATH + 1], path[MAX_PATH + 1];
-  DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-  if (!length || length > MAX_PATH || !GetTempFileNameW(folder, L"twc", 0, path)) return false;
+  wchar_t path[MAX_PATH + 1];
+  if (!TempFileName(path)) return false;
   bool written = false;
   {
     Handle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
